@@ -1,0 +1,39 @@
+#include "app/Context.h"
+
+#include "calls/DistressAlert.h"
+#include "calls/Senders.h"
+#include "dsc/CallComposer.h"
+#include "dsc/Logs.h"
+#include "dsc/Menu.h"
+#include "dsc/OwnStation.h"
+#include "platform/Controls.h"
+#include "platform/Wait.h"
+#include "radio/ChannelSelector.h"
+#include "radio/FrontPanel.h"
+#include "radio/ScreenSizePanel.h"
+#include "screens/InfoWindows.h"
+#include "stations/CoastGuard.h"
+#include "stations/SecondVessel.h"
+
+#include <QWidget>
+
+Context::Context(Services sv)
+    : clock(sv.clock), sound(sv.sound), messages(sv.messages), screen(sv.screen), endProgram(std::move(sv.endProgram)) {}
+
+Context::~Context() = default;
+
+void Context::timedWait(int periodMs, const std::function<void()>& step, const std::function<bool()>& stopEarly) {
+    platform::timedWait(clock, *Timer5Second, periodMs, s, step, stopEarly);
+}
+
+void Context::doEvents() { clock.runPendingEvents(clock.tickMs()); }
+
+void Context::beep() { sound.beep(); }
+
+void Context::playSoundCue(const QString& fileName, int times) { platform::PlaySoundCue(sound, fileName, times); }
+
+void Context::message(const QString& text) { messages.show(text); }
+
+void Context::repaintNow() {
+    if (form) ctl::repaintNow(form);
+}

@@ -1,0 +1,83 @@
+#pragma once
+// The one object that ties the trainer together: the radio state, the designed window's controls,
+// the platform services and the subsystems. Each subsystem keeps a reference to it and reaches the
+// others through it (Enter runs the senders, the senders restore the channel display, the second
+// vessel's panel runs the reply alarm, ...).
+#include "platform/Clock.h"
+#include "platform/MessageBox.h"
+#include "platform/ScreenMode.h"
+#include "platform/Sound.h"
+#include "radio/RadioState.h"
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+namespace Ui {
+class frmGMDSS;
+}
+
+class ChannelSelector;
+class FrontPanel;
+class ScreenSizePanel;
+class Menu;
+class OwnStation;
+class CallComposer;
+class Logs;
+class DistressAlert;
+class Senders;
+class CoastGuard;
+class SecondVessel;
+class InfoWindows;
+
+struct Services {
+    platform::Clock& clock;
+    platform::Sound& sound;
+    platform::MessageBox& messages;
+    platform::ScreenMode& screen;
+    std::function<void()> endProgram; // ends the process at once
+};
+
+struct Context {
+    explicit Context(Services services);
+    ~Context();
+
+    platform::Clock& clock;
+    platform::Sound& sound;
+    platform::MessageBox& messages;
+    platform::ScreenMode& screen;
+    std::function<void()> endProgram;
+
+    RadioState s;
+    float OriginalScreenWidth = 0;
+    float OriginalScreenHeight = 0;
+
+    QWidget* form = nullptr; // frmGMDSS
+    Ui::frmGMDSS* ui = nullptr;
+
+    std::unique_ptr<platform::Timer> Timer1;       // 500 ms clock tick
+    std::unique_ptr<platform::Timer> Timer5Second; // the shared one-shot wait timer
+    std::unique_ptr<platform::Timer> TimerRepeat;  // 60 s distress repeat
+
+    std::unique_ptr<ChannelSelector> channel;
+    std::unique_ptr<FrontPanel> front;
+    std::unique_ptr<ScreenSizePanel> screenSize;
+    std::unique_ptr<Menu> menu;
+    std::unique_ptr<OwnStation> own;
+    std::unique_ptr<CallComposer> composer;
+    std::unique_ptr<Logs> logs;
+    std::unique_ptr<DistressAlert> distress;
+    std::unique_ptr<Senders> senders;
+    std::unique_ptr<CoastGuard> coastGuard;
+    std::unique_ptr<SecondVessel> secondVessel;
+    std::unique_ptr<InfoWindows> info;
+
+    // The one timed wait on Timer5Second (see platform::timedWait), with the radio's counters.
+    void timedWait(int periodMs, const std::function<void()>& step, const std::function<bool()>& stopEarly = {});
+    // "Let pending window events run" once, without waiting.
+    void doEvents();
+    void beep();
+    void playSoundCue(const QString& fileName, int times);
+    void message(const QString& text);
+    void repaintNow();
+};

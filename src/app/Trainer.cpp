@@ -1,0 +1,164 @@
+#include "app/Trainer.h"
+
+#include "calls/DistressAlert.h"
+#include "calls/Senders.h"
+#include "dsc/CallComposer.h"
+#include "dsc/Logs.h"
+#include "dsc/Menu.h"
+#include "dsc/OwnStation.h"
+#include "platform/Controls.h"
+#include "radio/ChannelSelector.h"
+#include "radio/FrontPanel.h"
+#include "radio/ScreenSizePanel.h"
+#include "screens/InfoWindows.h"
+#include "screens/TKM.h"
+#include "stations/CoastGuard.h"
+#include "stations/SecondVessel.h"
+#include "ui_frmGMDSS.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QPointer>
+
+namespace {
+QPointer<MainWindow> gPreviewWindow; // the window whose keys are previewed
+}
+
+TrainerApplication::TrainerApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TrainerApplication::notify(QObject* receiver, QEvent* e) {
+    // notify() runs once per key event; the event's travel up to the parents happens inside it.
+    if (e->type() == QEvent::KeyPress && gPreviewWindow && receiver->isWidgetType() &&
+        static_cast<QWidget*>(receiver)->window() == gPreviewWindow)
+        gPreviewWindow->Form_KeyDown(static_cast<QKeyEvent*>(e)->key());
+    return QApplication::notify(receiver, e);
+}
+
+MainWindow::MainWindow(Context& ctx) : c(ctx) {}
+
+void MainWindow::Form_KeyDown(int keyCode) {
+    if (!c.s.KeyWatcher)
+        c.s.KeyWatcher = std::make_unique<screens::TKM>([this] { c.info->showCopyright(); });
+    c.s.KeyWatcher->setChar(keyCode);
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+    // The window is never closed by itself: power-off ends the whole program.
+    e->ignore();
+    if (closing_) return;
+    closing_ = true;
+    c.front->cmdOnOff_Click();
+    closing_ = false;
+}
+
+Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(services))) {
+    Q_INIT_RESOURCE(pictures);
+    Context& c = *ctx_;
+    window_ = new MainWindow(c);
+    c.form = window_;
+    c.ui = new Ui::frmGMDSS;
+    c.ui->setupUi(window_);
+    window_->setObjectName(QStringLiteral("frmGMDSS"));
+    // The keypad drawn on the radio is one control array: twelve buttons named command1.
+    for (int i = 1; i <= 12; ++i) {
+        if (auto* key = window_->findChild<QWidget*>(QStringLiteral("command1_%1").arg(i))) {
+            key->setObjectName(QStringLiteral("command1"));
+            key->setProperty("index", i);
+        }
+    }
+    ctl::setComboText(c.ui->ComboMessage, QStringLiteral("Nature of Distress"));
+    ctl::setComboText(c.ui->comboBC, QStringLiteral("Nature of Distress"));
+
+    c.Timer1 = c.clock.createTimer();
+    c.Timer5Second = c.clock.createTimer();
+    c.TimerRepeat = c.clock.createTimer();
+    c.Timer1->setInterval(500);
+    c.Timer1->setEnabled(true);
+    c.TimerRepeat->setInterval(60000);
+    c.Timer5Second->onTick = [&c] { c.Timer5Second->setEnabled(false); };
+
+    c.channel = std::make_unique<ChannelSelector>(c);
+    c.front = std::make_unique<FrontPanel>(c);
+    c.screenSize = std::make_unique<ScreenSizePanel>(c);
+    c.menu = std::make_unique<Menu>(c);
+    c.own = std::make_unique<OwnStation>(c);
+    c.composer = std::make_unique<CallComposer>(c);
+    c.logs = std::make_unique<Logs>(c);
+    c.distress = std::make_unique<DistressAlert>(c);
+    c.senders = std::make_unique<Senders>(c);
+    c.coastGuard = std::make_unique<CoastGuard>(c);
+    c.secondVessel = std::make_unique<SecondVessel>(c);
+    c.info = std::make_unique<InfoWindows>(c);
+    c.Timer1->onTick = [&c] { c.own->Timer1_Timer(); };
+    c.TimerRepeat->onTick = [&c] { c.distress->TimerRepeat_Timer(); };
+
+    c.channel->wire();
+    c.front->wire();
+    c.screenSize->wire();
+    c.menu->wire();
+    c.own->wire();
+    c.composer->wire();
+    c.logs->wire();
+    c.distress->wire();
+    c.coastGuard->wire();
+    c.secondVessel->wire();
+    c.info->wire();
+
+    Form_Load();
+}
+
+Trainer::~Trainer() {
+    if (gPreviewWindow == window_) gPreviewWindow = nullptr;
+    Context& c = *ctx_;
+    c.Timer1.reset();
+    c.Timer5Second.reset();
+    c.TimerRepeat.reset();
+    delete window_;
+    delete c.ui;
+}
+
+// The start-up procedure, step by step.
+void Trainer::Form_Load() {
+    Context& c = *ctx_;
+    Ui::frmGMDSS& ui = *c.ui;
+    gPreviewWindow = window_; // 1. key preview
+    c.s.TxPower = QStringLiteral("25W");
+    c.s.OwnMMSI = QStringLiteral("316123456");
+    ctl::setText(ui.txtMMSI, QStringLiteral("316123456"));
+    // 4. The knob's move from its designed 84 runs the channel display while the plan, the mode
+    // and the previous position are still unset.
+    c.channel->setKnob(16);
+    c.s.ChannelLabel = QStringLiteral("84");
+    c.s.ChannelPlan = QStringLiteral("USA");
+    c.s.ChWxMode = QStringLiteral("CH");
+    ui.lblMMSI->setText(QStringLiteral("MMSI# = ") + ui.txtMMSI->text());
+    ui.lblNewMMSI->hide();
+    ui.lblNewMenu->hide();
+    ui.lblTX->hide();
+    ui.lblTime->setText(QLocale(QLocale::English).toString(c.clock.now().date(), QStringLiteral("d-MMM")));
+    ui.lblTime->hide();
+    ui.lblUTCDifference->hide();
+    ui.lblA->setText(QStringLiteral("A"));
+    ui.lblA->hide();
+    c.s.PrevScrollValue = 16;
+    ui.txtTime->hide();
+    ui.ComboMessage->hide();
+    c.Timer5Second->setEnabled(false);
+    c.Timer5Second->setInterval(5000);
+    const QSize screen = c.screen.screenSize();
+    c.OriginalScreenWidth = static_cast<float>(screen.width());
+    c.OriginalScreenHeight = static_cast<float>(screen.height());
+    ui.lblScreenSize->setText(c.screenSize->originalSizeText());
+    const char* const distressLog[] = {
+        "UTC 15:15", "Tarvik's Madness ", "316416622", "Distress call", "MOB", "L42°47.3'N", "L069°21.0'W",
+        "_____________________", "",
+        "11:39  ", "338357697", "Distress call", "Grounding", "no position received", "_____________________", "",
+        "10:35", "316257387", "Distress call", "Grounding", "no position received", "_____________________", ""};
+    for (const char* line : distressLog) ui.lstDistress->addItem(QString::fromUtf8(line));
+    c.s.DisplayModeChanged = false;
+    ctl::setText(ui.txtLatLon, QStringLiteral("L##°##.#'N  Lo###°##.#'W"));
+    ctl::setText(ui.txtTime, QStringLiteral("##:##"));
+    ctl::setText(ui.txtUTC, QStringLiteral("#.#"));
+    c.logs->sortDirectory();
+}

@@ -1,0 +1,45 @@
+#pragma once
+#include "app/Context.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <memory>
+
+// The application object. Besides the usual work it gives the main window its key preview: every
+// key-down anywhere on the window reaches the window's own handler first, then the focused control.
+class TrainerApplication : public QApplication {
+public:
+    TrainerApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* e) override;
+};
+
+// The main window frmGMDSS. Closing it from the title bar runs the On/Off sequence, so that a
+// changed screen mode is always restored.
+class MainWindow : public QWidget {
+public:
+    explicit MainWindow(Context& ctx);
+    void Form_KeyDown(int keyCode);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    Context& c;
+    bool closing_ = false;
+};
+
+// Builds the whole trainer on the given services: the designed window, the timers, the
+// subsystems, and runs the start-up procedure.
+class Trainer {
+public:
+    explicit Trainer(Services services);
+    ~Trainer();
+    Context& context() { return *ctx_; }
+    MainWindow* window() { return window_; }
+
+private:
+    void Form_Load();
+
+    std::unique_ptr<Context> ctx_;
+    MainWindow* window_ = nullptr;
+};

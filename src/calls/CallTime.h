@@ -1,0 +1,8 @@
+#pragma once
+#include <QString>
+struct Context;
+
+// The date and time written into the stations' date fields by every sender and by GetTime:
+// with the GPS on, local date and time plus the differential of txtUTC in the general date-and-time
+// format; otherwise today's date as mm-dd-yyyy, a space and the manual time of txtTime.
+QString callTimeText(Context& c);

@@ -1,0 +1,23 @@
+#pragma once
+#include <QString>
+
+namespace platform {
+
+// Sound output: cue files played synchronously, and a short beep that does not block.
+class Sound {
+public:
+    virtual ~Sound() = default;
+    // Plays the named cue file once and returns when it has ended. The file is looked for in the
+    // current directory first, then in the installed sounds folder. A missing or unreadable file
+    // plays nothing and returns at once; without a sound server the call still takes the sound's
+    // length, so that sequences keep their timing.
+    virtual void playFile(const QString& fileName) = 0;
+    // A short tone; returns at once.
+    virtual void beep() = 0;
+};
+
+// Plays a cue file `times` times back to back; returns only when the last play has ended.
+// A count of zero or less plays nothing.
+void PlaySoundCue(Sound& sound, const QString& fileName, int times);
+
+} // namespace platform

@@ -1,0 +1,70 @@
+#pragma once
+// Test doubles of the platform services, for running the whole trainer on virtual time.
+#include "platform/MessageBox.h"
+#include "platform/ScreenMode.h"
+#include "platform/Sound.h"
+#include "platform/VirtualClock.h"
+
+#include <QMap>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+namespace platform {
+
+// Records every play and beep, and moves virtual time on by each sound's length (no events run
+// meanwhile, as with real synchronous playback). A file named in `missing` plays nothing at once.
+class FakeSound : public Sound {
+public:
+    struct Play {
+        QString file;
+        qint64 startMs;
+    };
+    explicit FakeSound(VirtualClock& clock) : clock_(clock) {}
+    void playFile(const QString& fileName) override;
+    void beep() override { beeps.push_back(clock_.tickMs()); }
+
+    int lengthOf(const QString& fileName) const;
+    int count(const QString& fileName) const;
+
+    QMap<QString, int> lengthsMs{{"Burglar.wav", 700}, {"Boing.wav", 600},  {"Phone.wav", 500},
+                                 {"Chimes.wav", 800},  {"Shutdown.wav", 900}};
+    QStringList missing;
+    std::vector<Play> plays;
+    std::vector<qint64> beeps;
+
+private:
+    VirtualClock& clock_;
+};
+
+// Records each message; the box stays "open" for dismissAfterMs of virtual time, during which
+// window events and timers keep running as in a real modal box.
+class FakeMessageBox : public MessageBox {
+public:
+    struct Shown {
+        QString text;
+        qint64 atMs;
+    };
+    explicit FakeMessageBox(VirtualClock& clock) : clock_(clock) {}
+    void show(const QString& text) override;
+
+    int dismissAfterMs = 0;
+    std::function<void(const QString&)> onShow;
+    std::vector<Shown> shown;
+    QStringList texts() const;
+
+private:
+    VirtualClock& clock_;
+};
+
+class FakeScreenMode : public ScreenMode {
+public:
+    QSize screenSize() override { return size; }
+    void setMode(int width, int height) override;
+
+    QSize size{1024, 768};
+    bool refuse = false;
+    std::vector<QSize> requests;
+};
+
+} // namespace platform

@@ -1,0 +1,21 @@
+#pragma once
+struct Context;
+
+// The front-panel keys On/Off, Hi/Lo, 16/9, CH/WX and U/I/C.
+class FrontPanel {
+public:
+    explicit FrontPanel(Context& ctx) : c(ctx) {}
+    void wire();
+
+    void cmdOnOff_Click();
+    void cmdHiLow_Click();
+    void cmd16_Click();
+    void cmdCHWX_Click();
+    void cmdMode_Click();
+    // In weather mode, goes back to channel mode the way the 16/9 key does (channel mode, knob
+    // maximum 88, black text, power shown), so that a caller can then put the knob on 16.
+    void leaveWeatherMode();
+
+private:
+    Context& c;
+};

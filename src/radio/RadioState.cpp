@@ -1,0 +1,6 @@
+#include "radio/RadioState.h"
+
+#include "screens/TKM.h"
+
+RadioState::RadioState() = default;
+RadioState::~RadioState() = default;

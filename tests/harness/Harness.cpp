@@ -1,0 +1,119 @@
+#include "harness/Harness.h"
+
+#include "platform/Controls.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+Harness::Harness(QDateTime start) : clock(std::move(start)) {
+    trainer_ = std::make_unique<Trainer>(Services{clock, sound, messages, screen, [this] { ++programEnds; }});
+    window()->show();
+    window()->activateWindow();
+    QApplication::setActiveWindow(window());
+}
+
+Harness::~Harness() = default;
+
+QWidget* Harness::find(const QString& name) const {
+    auto* w = const_cast<Harness*>(this)->window();
+    if (w->objectName() == name) return w;
+    if (auto* found = w->findChild<QWidget*>(name)) return found;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == name) return top;
+    qFatal("no control named %s", qPrintable(name));
+    return nullptr;
+}
+
+void Harness::click(const QString& name) { click(find(name)); }
+
+void Harness::click(QWidget* w) {
+    if (w->focusPolicy() & Qt::ClickFocus) w->setFocus(Qt::MouseFocusReason);
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        // A click as the button sees it, also when the window is not laid out on a real screen.
+        b->click();
+        return;
+    }
+    QTest::mouseClick(w, Qt::LeftButton);
+}
+
+void Harness::press(const QString& name) {
+    QWidget* w = find(name);
+    if (w->focusPolicy() & Qt::ClickFocus) w->setFocus(Qt::MouseFocusReason);
+    QTest::mousePress(w, Qt::LeftButton);
+}
+
+void Harness::release(const QString& name) { QTest::mouseRelease(find(name), Qt::LeftButton); }
+
+void Harness::hold(const QString& name, qint64 ms) {
+    after(ms, [this, name] { release(name); });
+    press(name);
+    // The hold key's handler returns when the key is let go; make sure time has reached the release.
+    advance(0);
+}
+
+void Harness::type(const QString& name, const QString& text) {
+    QWidget* w = find(name);
+    w->setFocus(Qt::OtherFocusReason);
+    QTest::keyClicks(w, text);
+}
+
+void Harness::key(const QString& name, Qt::Key k, Qt::KeyboardModifiers mods) {
+    QWidget* w = find(name);
+    w->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(w, k, mods);
+}
+
+void Harness::chooseItem(const QString& list, int row) {
+    auto* l = find<QListWidget>(list);
+    Q_ASSERT(l);
+    QListWidgetItem* item = l->item(row);
+    Q_ASSERT(item);
+    l->setFocus(Qt::MouseFocusReason);
+    l->setCurrentItem(item);
+    emit l->itemClicked(item);
+}
+
+void Harness::chooseItem(const QString& list, const QString& itemText) {
+    auto* l = find<QListWidget>(list);
+    for (int i = 0; i < l->count(); ++i)
+        if (l->item(i)->text() == itemText) return chooseItem(list, i);
+    qFatal("no item '%s' in %s", qPrintable(itemText), qPrintable(list));
+}
+
+void Harness::chooseCombo(const QString& combo, int index) {
+    auto* b = find<QComboBox>(combo);
+    Q_ASSERT(b);
+    b->setCurrentIndex(index);
+    emit b->activated(index);
+}
+
+void Harness::chooseCombo(const QString& combo, const QString& itemText) {
+    auto* b = find<QComboBox>(combo);
+    const int i = b->findText(itemText);
+    if (i < 0) qFatal("no item '%s' in %s", qPrintable(itemText), qPrintable(combo));
+    chooseCombo(combo, i);
+}
+
+QString Harness::text(const QString& name) const {
+    QWidget* w = find(name);
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+    if (auto* cb = qobject_cast<QComboBox*>(w)) return ctl::comboText(cb);
+    return w->windowTitle();
+}
+
+bool Harness::visible(const QString& name) const { return ctl::visible(find(name)); }
+QColor Harness::back(const QString& name) const { return ctl::backColor(find(name)); }
+QColor Harness::fore(const QString& name) const { return ctl::foreColor(find(name)); }
+
+QStringList Harness::items(const QString& list) const {
+    QStringList out;
+    auto* l = find<QListWidget>(list);
+    for (int i = 0; i < l->count(); ++i) out << l->item(i)->text();
+    return out;
+}

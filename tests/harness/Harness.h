@@ -1,0 +1,73 @@
+#pragma once
+// Builds the whole trainer on virtual time with the platform's test doubles, and drives it the way
+// a trainee does: clicks, holds, typing, list choices, and actions scheduled in the middle of
+// running waits.
+#include "app/Trainer.h"
+#include "platform/doubles/Doubles.h"
+#include "ui_frmGMDSS.h"
+
+#include <QColor>
+#include <QListWidget>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class Harness {
+public:
+    // 6 December 2026, 10:00:00 local time, unless the test says otherwise.
+    explicit Harness(QDateTime start = QDateTime(QDate(2026, 12, 6), QTime(10, 0, 0)));
+    ~Harness();
+
+    platform::VirtualClock clock;
+    platform::FakeSound sound{clock};
+    platform::FakeMessageBox messages{clock};
+    platform::FakeScreenMode screen;
+    int programEnds = 0; // how often the program asked to end the process
+
+    Context& c() { return trainer_->context(); }
+    Ui::frmGMDSS& ui() { return *c().ui; }
+    MainWindow* window() { return trainer_->window(); }
+
+    // A control of the main window by its objectName (the first one of that name).
+    QWidget* find(const QString& name) const;
+    template <class T>
+    T* find(const QString& name) const {
+        return qobject_cast<T*>(find(name));
+    }
+
+    // A mouse click, as the trainee gives it: the control takes the focus first (so that a text
+    // box losing it runs its check), then the press and release.
+    void click(const QString& name);
+    void click(QWidget* w);
+    // Mouse button down / up alone (the hold keys). press() returns when the handler returns,
+    // which for a hold key is after the release: schedule the release first, or use hold().
+    void press(const QString& name);
+    void release(const QString& name);
+    // Presses a hold key and lets it go after ms milliseconds.
+    void hold(const QString& name, qint64 ms);
+    // Gives the control the focus and types the text / one key into it.
+    void type(const QString& name, const QString& text);
+    void key(const QString& name, Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier);
+    // Clicks the item in row `row` of a list.
+    void chooseItem(const QString& list, int row);
+    void chooseItem(const QString& list, const QString& itemText);
+    // Picks an item of a drop-down list.
+    void chooseCombo(const QString& combo, int index);
+    void chooseCombo(const QString& combo, const QString& itemText);
+
+    qint64 now() const { return clock.tickMs(); }
+    // Runs the action when virtual time reaches now + ms (inside whatever wait is running then).
+    void after(qint64 ms, std::function<void()> action) { clock.at(clock.tickMs() + ms, std::move(action)); }
+    void at(qint64 tickMs, std::function<void()> action) { clock.at(tickMs, std::move(action)); }
+    void advance(qint64 ms) { clock.advance(ms); }
+
+    QString text(const QString& name) const; // caption of a label/button, text of a text box
+    bool visible(const QString& name) const; // the control's own Visible setting
+    QColor back(const QString& name) const;
+    QColor fore(const QString& name) const;
+    QStringList items(const QString& list) const;
+    int beepCount() const { return static_cast<int>(sound.beeps.size()); }
+
+private:
+    std::unique_ptr<Trainer> trainer_;
+};
