@@ -23,7 +23,9 @@ Context::Context(Services sv)
 Context::~Context() = default;
 
 void Context::timedWait(int periodMs, const std::function<void()>& step, const std::function<bool()>& stopEarly) {
+    ++waitDepth;
     platform::timedWait(clock, *Timer5Second, periodMs, s, step, stopEarly);
+    --waitDepth;
 }
 
 void Context::doEvents() { clock.runPendingEvents(clock.tickMs()); }

@@ -72,6 +72,13 @@ struct Context {
     std::unique_ptr<SecondVessel> secondVessel;
     std::unique_ptr<InfoWindows> info;
 
+    // How many timed waits are running inside each other right now. Every wait lets events run,
+    // and a handler run there may start another wait; a class pressing keys for hours could stack
+    // them without end. At kMaxNestedWaits the window takes no new clicks or keys until a wait ends.
+    int waitDepth = 0;
+    static constexpr int kMaxNestedWaits = 8;
+    bool acceptsInput() const { return waitDepth < kMaxNestedWaits; }
+
     // The one timed wait on Timer5Second (see platform::timedWait), with the radio's counters.
     void timedWait(int periodMs, const std::function<void()>& step, const std::function<bool()>& stopEarly = {});
     // "Let pending window events run" once, without waiting.

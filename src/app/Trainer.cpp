@@ -28,10 +28,16 @@ QPointer<MainWindow> gPreviewWindow; // the window whose keys are previewed
 TrainerApplication::TrainerApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool TrainerApplication::notify(QObject* receiver, QEvent* e) {
-    // notify() runs once per key event; the event's travel up to the parents happens inside it.
-    if (e->type() == QEvent::KeyPress && gPreviewWindow && receiver->isWidgetType() &&
-        static_cast<QWidget*>(receiver)->window() == gPreviewWindow)
-        gPreviewWindow->Form_KeyDown(static_cast<QKeyEvent*>(e)->key());
+    const QEvent::Type type = e->type();
+    const bool input = type == QEvent::KeyPress || type == QEvent::MouseButtonPress ||
+                       type == QEvent::MouseButtonDblClick;
+    if (input && gPreviewWindow && receiver->isWidgetType() &&
+        static_cast<QWidget*>(receiver)->window() == gPreviewWindow) {
+        // Too many waits running inside each other: the window is busy, as during a pause.
+        if (!gPreviewWindow->context().acceptsInput()) return true;
+        // notify() runs once per key event; the event's travel up to the parents happens inside it.
+        if (type == QEvent::KeyPress) gPreviewWindow->Form_KeyDown(static_cast<QKeyEvent*>(e)->key());
+    }
     return QApplication::notify(receiver, e);
 }
 

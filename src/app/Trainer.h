@@ -19,6 +19,7 @@ class MainWindow : public QWidget {
 public:
     explicit MainWindow(Context& ctx);
     void Form_KeyDown(int keyCode);
+    Context& context() { return c; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -18,5 +18,9 @@ public:
     QString GroupCall();
 
 private:
+    // Position request and polling differ only in their texts.
+    void sendRequest(const QString& startStatus, const QString& refusal, const QString& nature,
+                     const QString& finalStatus);
+
     Context& c;
 };

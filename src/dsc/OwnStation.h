@@ -21,4 +21,7 @@ public:
 
 private:
     Context& c;
+    bool mmsiCheckRunning_ = false;
+    bool timeCheckRunning_ = false;
+    int positionCheckDepth_ = 0;
 };

@@ -1,8 +1,68 @@
 #include "platform/Display.h"
 
-#include <cstdlib>
+#include <X11/Xlib.h>
 
-// Not written yet.
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace platform {
-bool displayAvailable() { return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM"); }
+
+namespace {
+
+bool envSet(const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+}
+
+// Qt platforms that draw without any window system to connect to.
+bool needsNoDisplay(std::string_view name) {
+    for (std::string_view p : {"offscreen", "minimal", "minimalegl", "vnc", "linuxfb", "eglfs", "vkkhrdisplay"})
+        if (name == p) return true;
+    return false;
+}
+
+bool x11ServerAnswers() {
+    if (!envSet("DISPLAY")) return false;
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy) return false;
+    XCloseDisplay(dpy);
+    return true;
+}
+
+// The platform names that QT_QPA_PLATFORM asks for, in order ("xcb;wayland", "vnc:size=800x600").
+std::vector<std::string> requestedPlatforms() {
+    std::vector<std::string> names;
+    const char* v = std::getenv("QT_QPA_PLATFORM");
+    if (!v) return names;
+    std::string_view rest(v);
+    while (!rest.empty()) {
+        const auto end = rest.find(';');
+        std::string_view item = rest.substr(0, end);
+        item = item.substr(0, item.find(':'));
+        if (!item.empty()) names.emplace_back(item);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    return names;
+}
+
+} // namespace
+
+bool displayAvailable() {
+    const auto platforms = requestedPlatforms();
+    if (platforms.empty()) return envSet("WAYLAND_DISPLAY") || x11ServerAnswers();
+    for (const std::string& p : platforms) {
+        if (needsNoDisplay(p)) return true;
+        if (p.rfind("wayland", 0) == 0) {
+            if (envSet("WAYLAND_DISPLAY")) return true;
+        } else if (p == "xcb") {
+            if (x11ServerAnswers()) return true;
+        } else {
+            return true; // a platform of its own: let Qt judge it
+        }
+    }
+    return false;
+}
+
 } // namespace platform

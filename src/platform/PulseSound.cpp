@@ -1,10 +1,190 @@
 #include "platform/PulseSound.h"
 
-// Not written yet.
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+#include <pulse/error.h>
+#include <pulse/simple.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <numbers>
+#include <thread>
+#include <vector>
+
 namespace platform {
-struct PulseSound::Impl {};
-PulseSound::PulseSound(Clock&) : d(std::make_unique<Impl>()) {}
-PulseSound::~PulseSound() = default;
-void PulseSound::playFile(const QString&) {}
-void PulseSound::beep() {}
+
+namespace {
+
+// Sanity limits for a cue file: anything outside them is not a sound we play.
+constexpr int kMaxChannels = 8;
+constexpr int kMinRate = 4000;
+constexpr int kMaxRate = 192000;
+constexpr sf_count_t kMaxSeconds = 30;
+// Beeps waiting beyond this are dropped, so that a burst of them never plays on for long.
+constexpr int kMaxQueuedBeeps = 4;
+
+struct Pcm {
+    int rate = 0;
+    int channels = 0;
+    std::vector<int16_t> samples; // interleaved
+    bool playable() const { return rate > 0 && channels > 0 && !samples.empty(); }
+    int lengthMs() const {
+        const auto frames = static_cast<qint64>(samples.size()) / channels;
+        return static_cast<int>(frames * 1000 / rate);
+    }
+};
+
+struct CacheEntry {
+    QDateTime modified;
+    qint64 size = -1;
+    std::shared_ptr<const Pcm> pcm;
+};
+
+bool isWav(int format) {
+    const int major = format & SF_FORMAT_TYPEMASK;
+    return major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX || major == SF_FORMAT_RF64;
+}
+
+// Decodes the whole file; an unreadable, non-WAV or absurd file gives an empty Pcm.
+Pcm decode(const QString& path) {
+    Pcm pcm;
+    SF_INFO info{};
+    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!f) return pcm;
+    const bool sane = isWav(info.format) && info.channels >= 1 && info.channels <= kMaxChannels &&
+                      info.samplerate >= kMinRate && info.samplerate <= kMaxRate && info.frames > 0 &&
+                      info.frames <= kMaxSeconds * info.samplerate;
+    if (sane) {
+        std::vector<int16_t> samples(static_cast<size_t>(info.frames) * info.channels);
+        const sf_count_t got = sf_readf_short(f, samples.data(), info.frames);
+        // A file that ends before the frames its header promises is damaged: play none of it.
+        if (got == info.frames && sf_error(f) == SF_ERR_NO_ERROR) {
+            pcm.rate = info.samplerate;
+            pcm.channels = info.channels;
+            pcm.samples = std::move(samples);
+        }
+    }
+    sf_close(f);
+    return pcm;
+}
+
+// Plays the samples blocking; false when no sound server could be reached.
+bool playBlocking(const Pcm& pcm, const char* what) {
+    pa_sample_spec spec{};
+    spec.format = PA_SAMPLE_S16NE;
+    spec.rate = static_cast<uint32_t>(pcm.rate);
+    spec.channels = static_cast<uint8_t>(pcm.channels);
+    int error = 0;
+    pa_simple* s = pa_simple_new(nullptr, "vhf-dsc-trainer", PA_STREAM_PLAYBACK, nullptr, what, &spec, nullptr,
+                                 nullptr, &error);
+    if (!s) return false;
+    if (pa_simple_write(s, pcm.samples.data(), pcm.samples.size() * sizeof(int16_t), &error) == 0)
+        pa_simple_drain(s, &error);
+    pa_simple_free(s);
+    return true;
+}
+
+// About 100 ms of an 880 Hz tone, with short ramps so that it does not click.
+Pcm makeBeep() {
+    Pcm pcm;
+    pcm.rate = 22050;
+    pcm.channels = 1;
+    const int n = pcm.rate / 10;
+    const int ramp = pcm.rate / 200;
+    pcm.samples.resize(n);
+    for (int i = 0; i < n; ++i) {
+        const double envelope = std::min({1.0, double(i) / ramp, double(n - 1 - i) / ramp});
+        pcm.samples[i] = static_cast<int16_t>(12000.0 * envelope * std::sin(2.0 * std::numbers::pi * 880.0 * i / pcm.rate));
+    }
+    return pcm;
+}
+
+} // namespace
+
+struct PulseSound::Impl {
+    explicit Impl(Clock& c) : clock(c) {}
+
+    Clock& clock;
+    QHash<QString, CacheEntry> cache;
+
+    // The beep worker: started with the first beep, stopped and joined with the object.
+    std::mutex mutex;
+    std::condition_variable wake;
+    int queuedBeeps = 0;
+    bool stopping = false;
+    std::thread worker;
+    Pcm beepPcm;
+
+    QString locate(const QString& name) const {
+        QStringList dirs{QDir::currentPath(), QStringLiteral(VHF_BUILD_SOUNDS_DIR), QStringLiteral(VHF_SOUNDS_DIR)};
+        if (QCoreApplication::instance())
+            dirs << QCoreApplication::applicationDirPath() + QStringLiteral("/../share/vhf-dsc-trainer/sounds");
+        for (const QString& dir : dirs) {
+            const QFileInfo fi(QDir(dir), name);
+            if (fi.isFile()) return fi.absoluteFilePath();
+        }
+        return {};
+    }
+
+    std::shared_ptr<const Pcm> load(const QString& name) {
+        const QString path = locate(name);
+        if (path.isEmpty()) return {};
+        const QFileInfo fi(path);
+        auto it = cache.find(path);
+        if (it != cache.end() && it->modified == fi.lastModified() && it->size == fi.size()) return it->pcm;
+        auto pcm = std::make_shared<const Pcm>(decode(path));
+        cache.insert(path, CacheEntry{fi.lastModified(), fi.size(), pcm});
+        return pcm;
+    }
+
+    void runWorker() {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            wake.wait(lock, [this] { return stopping || queuedBeeps > 0; });
+            if (stopping) return;
+            --queuedBeeps;
+            lock.unlock();
+            playBlocking(beepPcm, "beep"); // without a server: nothing
+            lock.lock();
+        }
+    }
+};
+
+PulseSound::PulseSound(Clock& clock) : d(std::make_unique<Impl>(clock)) {}
+
+PulseSound::~PulseSound() {
+    {
+        std::lock_guard lock(d->mutex);
+        d->stopping = true;
+    }
+    d->wake.notify_all();
+    if (d->worker.joinable()) d->worker.join();
+}
+
+void PulseSound::playFile(const QString& fileName) {
+    const auto pcm = d->load(fileName);
+    if (!pcm || !pcm->playable()) return;
+    // No sound server: the cue still takes its time, so that sequences keep their rhythm.
+    if (!playBlocking(*pcm, QFile::encodeName(fileName).constData())) d->clock.pause(pcm->lengthMs());
+}
+
+void PulseSound::beep() {
+    std::lock_guard lock(d->mutex);
+    if (d->stopping) return;
+    if (!d->worker.joinable()) {
+        d->beepPcm = makeBeep();
+        d->worker = std::thread([this] { d->runWorker(); });
+    }
+    if (d->queuedBeeps < kMaxQueuedBeeps) ++d->queuedBeeps;
+    d->wake.notify_one();
+}
+
 } // namespace platform

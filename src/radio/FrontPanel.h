@@ -17,5 +17,8 @@ public:
     void leaveWeatherMode();
 
 private:
+    // Channel mode's look: black channel and use text, power shown.
+    void showChannelModeColours();
+
     Context& c;
 };

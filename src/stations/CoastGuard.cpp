@@ -1,10 +1,72 @@
 #include "stations/CoastGuard.h"
 
 #include "app/Context.h"
+#include "platform/Controls.h"
+#include "radio/ChannelSelector.h"
+#include "radio/FrontPanel.h"
 #include "ui_frmGMDSS.h"
 
-// Not written yet.
-void CoastGuard::wire() {}
-void CoastGuard::CGClear_Click() {}
-void CoastGuard::cmdAcknowledge_Click() {}
-void CoastGuard::ReplyAlarm() {}
+namespace {
+const QString kDistressAck = QStringLiteral("Recv'd Distress Ack");
+constexpr int kReplyAlarmMs = 10000;
+} // namespace
+
+void CoastGuard::wire() {
+    Ui::frmGMDSS& ui = *c.ui;
+    QObject::connect(ui.CGClear, &QAbstractButton::clicked, ui.CGClear, [this] { CGClear_Click(); });
+    QObject::connect(ui.cmdAcknowledge, &QAbstractButton::clicked, ui.cmdAcknowledge,
+                     [this] { cmdAcknowledge_Click(); });
+}
+
+// Empties the display back to its field names. The own radio, and an own distress alert that is
+// still repeating, are left alone.
+void CoastGuard::CGClear_Click() {
+    Ui::frmGMDSS& ui = *c.ui;
+    ctl::setBackColor(ui.txtCG1, ctl::windowColor());
+    ctl::setText(ui.txtCG1, QStringLiteral("MMSI#"));
+    ctl::setText(ui.CGVesselName, QStringLiteral("Vessel's Name"));
+    ctl::setText(ui.txtCG6, QStringLiteral("Priority of Call"));
+    ctl::setText(ui.txtCG2, QStringLiteral("Nature of Call"));
+    ctl::setText(ui.txtCG3, QStringLiteral("Voice to Use"));
+    ctl::setText(ui.txtCG5, QStringLiteral("Date/Time"));
+    ctl::setText(ui.txtCG4, QStringLiteral("Position"));
+}
+
+// The coast station's acknowledgement: of the second vessel's alert on the display, of the own
+// alert the radio is waiting on, or of a routine call to the coast station. Any of them ends an
+// own distress alert.
+void CoastGuard::cmdAcknowledge_Click() {
+    Ui::frmGMDSS& ui = *c.ui;
+    if (ui.txtCG1->text() == QLatin1String("MMSI #366232323")) {
+        ui.lblStatus->show();
+        ui.lblStatus->setText(kDistressAck);
+        ctl::setText(ui.txtBC7, kDistressAck);
+        ui.lblBCChannel->setText(QStringLiteral("16"));
+        c.TimerRepeat->setEnabled(false);
+    } else if (ui.lblStatus->text() == QLatin1String("Waiting for Ack")) {
+        ctl::setText(ui.txtBC7, kDistressAck);
+        ui.lblChannel->setText(QStringLiteral("16"));
+        // The weather knob does not reach 16: leave weather mode first, as the 16/9 key does.
+        if (c.s.ChWxMode == QLatin1String("WX")) c.front->leaveWeatherMode();
+        c.channel->setKnob(16);
+        // Written after the knob, whose channel display may have put the channel's use text there.
+        ui.lblStatus->setText(kDistressAck);
+        c.TimerRepeat->setEnabled(false);
+    } else if (ui.txtCG6->text() == QLatin1String("Routine")) {
+        ui.lblStatus->setText(QStringLiteral("Boston Coast Guard Ack"));
+        c.s.CallTypeRoutine.clear();
+        ReplyAlarm();
+    }
+    c.s.CallTypeDistress = QString();
+}
+
+// The own radio's call alarm: ten seconds of beeps, the status line flashing red and yellow.
+void CoastGuard::ReplyAlarm() {
+    Ui::frmGMDSS& ui = *c.ui;
+    c.beep();
+    c.timedWait(kReplyAlarmMs, [this] {
+        c.beep();
+        ctl::toggleRedYellow(c.ui->lblStatus);
+    });
+    ctl::setBackColor(ui.lblStatus, ctl::kDisplay);
+}

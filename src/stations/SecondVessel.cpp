@@ -1,14 +1,208 @@
 #include "stations/SecondVessel.h"
 
 #include "app/Context.h"
+#include "calls/DistressAlert.h"
+#include "calls/HoldKey.h"
+#include "platform/Controls.h"
+#include "stations/CoastGuard.h"
 #include "ui_frmGMDSS.h"
 
-// Not written yet.
-void SecondVessel::wire() {}
-void SecondVessel::cmdBCEnter_Click() {}
-void SecondVessel::lstBC_Click() {}
-void SecondVessel::cmdBCClear_Click() {}
-void SecondVessel::comboBC_Click() {}
-void SecondVessel::cmdBCDistress_MouseDown() {}
-void SecondVessel::cmdBCDistress_MouseUp() {}
-void SecondVessel::BCDistress() {}
+#include <QLocale>
+
+namespace {
+
+// The Blue Crane's fixed data.
+const QString kBCMMSI = QStringLiteral("366232323");
+const QString kBCVessel = QStringLiteral("Vessel: The Blue Crane");
+const QString kBCPosition = QStringLiteral("L42°17.6'N Lo070°47.4'W");
+const QString kBCVoice = QStringLiteral("Voice Channel 16");
+
+const QStringList kReplies{QStringLiteral("Able to Comply"), QStringLiteral("Unable to Comply")};
+const QStringList kReasons{QStringLiteral("No Reason Given"),      QStringLiteral("Congestion"),
+                           QStringLiteral("Busy"),                 QStringLiteral("Queue Indication"),
+                           QStringLiteral("Station Barred"),       QStringLiteral("No Operator"),
+                           QStringLiteral("Operator Unavailable"), QStringLiteral("Equipment Disabled"),
+                           QStringLiteral("Channel Unable"),       QStringLiteral("Mode Unable")};
+
+} // namespace
+
+void SecondVessel::wire() {
+    auto* ui = c.ui;
+    QObject::connect(ui->cmdBCEnter, &QAbstractButton::clicked, ui->cmdBCEnter, [this] { cmdBCEnter_Click(); });
+    QObject::connect(ui->cmdBCClear, &QAbstractButton::clicked, ui->cmdBCClear, [this] { cmdBCClear_Click(); });
+    QObject::connect(ui->lstBC, &QListWidget::itemClicked, ui->lstBC, [this](QListWidgetItem*) { lstBC_Click(); });
+    QObject::connect(ui->comboBC, &QComboBox::activated, ui->comboBC, [this](int) { comboBC_Click(); });
+    HoldKey::install(
+        c, ui->cmdBCDistress, [this] { c.ui->comboBC->hide(); }, [this] { cmdBCDistress_MouseDown(); },
+        [this] { cmdBCDistress_MouseUp(); });
+}
+
+// The panel's Enter key. Each test looks at the state as the steps before it left it, so one
+// press can answer more than one thing.
+void SecondVessel::cmdBCEnter_Click() {
+    auto* ui = c.ui;
+    ui->lblMenu->hide();
+    ui->lblStatus->show();
+
+    if (c.s.CallTypeRoutine == QLatin1String("Routine")) {
+        ui->lstBC->clear();
+        ui->lstBC->show();
+        ui->lstBC->addItems(kReplies);
+    }
+
+    // A group call: the vessel goes to the proposed working channel, without a reply.
+    if (ui->txtBC6->text() == QLatin1String("Group Call")) ui->lblBCChannel->setText(c.s.CallWorkingChannel);
+
+    if (c.s.CallTypeRoutine == QLatin1String("RoutineY")) {
+        const QList<QListWidgetItem*> chosen = ui->lstBC2->selectedItems();
+        ui->lblStatus->setText(chosen.isEmpty() ? QString() : chosen.first()->text());
+        c.s.CallTypeRoutine.clear();
+        ui->lstBC->hide();
+        ui->lstBC2->hide();
+        c.coastGuard->ReplyAlarm();
+    }
+
+    if (ui->txtBC2->text() == QLatin1String("Position Request")) {
+        c.playSoundCue(QStringLiteral("Chimes.wav"), 10);
+        ui->lblStatus->setText(kBCPosition);
+        c.coastGuard->ReplyAlarm();
+    }
+
+    if (ui->txtBC2->text() == QLatin1String("Polling Request")) {
+        c.playSoundCue(QStringLiteral("Chimes.wav"), 5);
+        ui->lblStatus->setText(QStringLiteral("The Blue Crane replied"));
+        c.coastGuard->ReplyAlarm();
+    }
+}
+
+// The answer to a routine call: able to comply, or unable with a reason still to choose.
+void SecondVessel::lstBC_Click() {
+    auto* ui = c.ui;
+    QListWidgetItem* item = ui->lstBC->currentItem();
+    const QString reply = item ? item->text() : QString();
+    if (reply == QLatin1String("Able to Comply")) {
+        ui->lstBC->clear();
+        ui->lstBC->hide();
+        ui->lblStatus->setText(QStringLiteral("The Blue Crane Replying"));
+        ui->lblBCChannel->setText(c.s.CallWorkingChannel);
+        c.coastGuard->ReplyAlarm();
+        c.s.CallTypeRoutine = QStringLiteral("RoutineX");
+    } else {
+        ui->lstBC2->show();
+        ui->lstBC2->raise();
+        ui->lstBC2->clear();
+        ui->lstBC2->addItems(kReasons);
+        c.s.CallTypeRoutine = QStringLiteral("RoutineY");
+    }
+}
+
+// Puts the panel's fields back to their names. The reply state and the channel stay.
+void SecondVessel::cmdBCClear_Click() {
+    auto* ui = c.ui;
+    ctl::setBackColor(ui->txtBC1, ctl::windowColor());
+    ctl::setText(ui->txtBC1, QStringLiteral("MMSI#"));
+    ctl::setText(ui->txtBC2, QStringLiteral("Nature of Call"));
+    ctl::setText(ui->txtBC3, QStringLiteral("Voice Channel to Use"));
+    ctl::setText(ui->txtBC4, QStringLiteral("Position"));
+    ctl::setText(ui->txtBC5, QStringLiteral("Date Time"));
+    ctl::setText(ui->txtBC6, QStringLiteral("Priority"));
+    ctl::setText(ui->txtBC7, QStringLiteral("Messages"));
+    ui->lstBC->clear();
+    ui->lstBC->hide();
+    ui->lstBC2->hide();
+    ui->comboBC->hide();
+}
+
+void SecondVessel::comboBC_Click() { c.ui->comboBC->hide(); }
+
+// The Blue Crane's own distress alert: sent on its panel, announced on the own radio, shown on
+// the Coast Guard display, then waiting for the Coast Guard's acknowledgement.
+void SecondVessel::BCDistress() {
+    auto* ui = c.ui;
+    ui->comboBC->hide();
+    ui->lblBCChannel->setText(QStringLiteral("70"));
+    for (QLineEdit* box : {ui->txtBC1, ui->txtBC2, ui->txtBC3, ui->txtBC4, ui->txtBC6}) ctl::setText(box, QString());
+    ctl::setText(ui->txtBC7, QStringLiteral("Sending Distress"));
+    c.repaintNow();
+    c.beep();
+
+    // Sending: nothing else happens meanwhile.
+    c.clock.pause(4000);
+    c.beep();
+    c.playSoundCue(QStringLiteral("Burglar.wav"), 2);
+
+    // The own radio hears the alert.
+    ui->lblStatus->hide();
+    ui->lstReceived->addItems({QStringLiteral("MMSI# ") + kBCMMSI, kBCVessel, QStringLiteral("Distress")});
+    ui->lstReceived->show();
+
+    // One period of announcement: the Coast Guard's MMSI field and the own list flash.
+    c.timedWait(platform::kWaitPeriodMs, [this, ui] {
+        ctl::setText(ui->txtCG1, QStringLiteral("MMSI # ") + kBCMMSI);
+        if (ctl::backColor(ui->txtCG1) == ctl::kRed) {
+            ctl::setBackColor(ui->txtCG1, ctl::kYellow);
+            ctl::setBackColor(ui->lstReceived, ctl::kRed);
+        } else {
+            ctl::setBackColor(ui->txtCG1, ctl::kRed);
+            ctl::setBackColor(ui->lstReceived, ctl::kDisplay);
+        }
+        c.beep();
+    });
+    ctl::setBackColor(ui->lstReceived, ctl::kDisplay);
+    ctl::setBackColor(ui->txtCG1, ctl::kRed);
+
+    ctl::setText(ui->txtBC7, QStringLiteral("Waiting for Ack"));
+    c.TimerRepeat->setEnabled(true);
+
+    // Without the blank after the number sign: this is how the Coast Guard display knows that it
+    // holds The Blue Crane's alert.
+    ctl::setText(ui->txtCG1, QStringLiteral("MMSI #") + kBCMMSI);
+
+    const QString chosen = ctl::comboText(ui->comboBC);
+    const QString nature =
+        chosen != QLatin1String("Nature of Distress") ? chosen : QStringLiteral("Undesignated Reason");
+    ctl::setText(ui->txtCG2, nature);
+    ctl::setText(ui->txtCG3, kBCVoice);
+    ctl::setText(ui->txtCG4, kBCPosition);
+    ctl::setText(ui->txtCG6, QStringLiteral("Distress"));
+    ctl::setText(ui->CGVesselName, kBCVessel);
+
+    const QDateTime alertTime = c.clock.now();
+    const QString generalTime = QLocale::system().toString(alertTime, QLocale::ShortFormat);
+    ctl::setText(ui->txtBC5, generalTime);
+    ctl::setText(ui->txtCG5, alertTime.toString(QStringLiteral("MM-dd-yyyy ")) + ui->txtTime->text());
+
+    ui->lstReceived->clear();
+    ui->lstReceived->show();
+    ui->lstReceived->addItems({QStringLiteral("MMSI# ") + kBCMMSI, kBCVessel, QStringLiteral("Distress"), nature,
+                               kBCVoice, kBCPosition, QString(), QStringLiteral("Waiting for Ack'")});
+
+    ui->lblBCChannel->setText(QStringLiteral("16"));
+
+    ui->lstDistress->addItems({generalTime, kBCMMSI, kBCVessel, QStringLiteral("Distress"), nature, kBCPosition,
+                               QString(19, QLatin1Char('_')), QString()});
+
+    ui->lblStatus->show();
+    ui->lblStatus->setText(QStringLiteral("Waiting for Ack"));
+}
+
+// The Blue Crane's distress key: held five seconds it sends the alert; a short press opens the
+// nature list instead. The count itself is the one both distress keys share.
+void SecondVessel::cmdBCDistress_MouseDown() { HoldKey::of(c.ui->cmdBCDistress)->press(); }
+
+void SecondVessel::cmdBCDistress_MouseUp() {
+    auto* ui = c.ui;
+    HoldKey::of(ui->cmdBCDistress)->release();
+    ui->cmdBCDistress->setText(QStringLiteral("Distress"));
+    ui->comboBC->hide();
+    c.Timer5Second->setEnabled(false);
+    if (c.s.SecondsCounter < 5) {
+        ui->comboBC->show();
+        ui->comboBC->setFocus();
+        return;
+    }
+    BCDistress();
+    c.s.TxPower = QStringLiteral("25W");
+    ui->lblPower->setText(QStringLiteral("25W"));
+    c.distress->Distress();
+}

@@ -9,7 +9,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-Harness::Harness(QDateTime start) : clock(std::move(start)) {
+Harness::Harness(QDateTime start, QSize screenSize) : clock(std::move(start)) {
+    screen.size = screenSize;
     trainer_ = std::make_unique<Trainer>(Services{clock, sound, messages, screen, [this] { ++programEnds; }});
     window()->show();
     window()->activateWindow();
@@ -32,8 +33,9 @@ void Harness::click(const QString& name) { click(find(name)); }
 
 void Harness::click(QWidget* w) {
     if (w->focusPolicy() & Qt::ClickFocus) w->setFocus(Qt::MouseFocusReason);
-    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-        // A click as the button sees it, also when the window is not laid out on a real screen.
+    auto* b = qobject_cast<QAbstractButton*>(w);
+    if (b && !w->isVisible()) {
+        // A control the trainee cannot see: click it as the button itself would.
         b->click();
         return;
     }
@@ -49,10 +51,15 @@ void Harness::press(const QString& name) {
 void Harness::release(const QString& name) { QTest::mouseRelease(find(name), Qt::LeftButton); }
 
 void Harness::hold(const QString& name, qint64 ms) {
-    after(ms, [this, name] { release(name); });
+    const qint64 releaseAt = now() + ms;
+    bool released = false;
+    at(releaseAt, [this, name, &released] {
+        released = true;
+        release(name);
+    });
     press(name);
-    // The hold key's handler returns when the key is let go; make sure time has reached the release.
-    advance(0);
+    // The count ends by itself after five seconds with the key still down: the release comes later.
+    if (!released) clock.advanceTo(releaseAt);
 }
 
 void Harness::type(const QString& name, const QString& text) {

@@ -14,8 +14,10 @@
 
 class Harness {
 public:
-    // 6 December 2026, 10:00:00 local time, unless the test says otherwise.
-    explicit Harness(QDateTime start = QDateTime(QDate(2026, 12, 6), QTime(10, 0, 0)));
+    // 6 December 2026, 10:00:00 local time, unless the test says otherwise; the screen measures
+    // screenSize pixels when the trainer starts.
+    explicit Harness(QDateTime start = QDateTime(QDate(2026, 12, 6), QTime(10, 0, 0)),
+                     QSize screenSize = QSize(1024, 768));
     ~Harness();
 
     platform::VirtualClock clock;

@@ -1,0 +1,456 @@
+// The platform layer: virtual time and timers, the one timed wait, cue playback with its file
+// lookup and its faults, the generated cue files, the screen mode off X11 and the display check.
+#include "harness/Harness.h"
+#include "harness/TestMain.h"
+#include "platform/Display.h"
+#include "platform/PulseSound.h"
+#include "platform/VirtualClock.h"
+#include "platform/Wait.h"
+#include "platform/XRandrScreenMode.h"
+#include "platform/doubles/Doubles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <sndfile.h>
+
+#include <cstdlib>
+#include <optional>
+#include <unistd.h>
+
+using platform::VirtualClock;
+
+namespace {
+
+// Sets (or unsets, with nullptr) an environment variable for one scope.
+class EnvGuard {
+public:
+    EnvGuard(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = QByteArray(old);
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~EnvGuard() {
+        if (old_)
+            setenv(name_, old_->constData(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<QByteArray> old_;
+};
+
+// A RIFF/WAVE file of 16-bit PCM with the header fields given (they may lie), and dataBytes of
+// a quiet square wave after it.
+QByteArray wav(int channels, quint32 rate, int bits, quint32 declaredDataBytes, int dataBytes) {
+    QByteArray b;
+    auto u32 = [&](quint32 v) { b.append(reinterpret_cast<const char*>(&(v = qToLittleEndian(v))), 4); };
+    auto u16 = [&](quint16 v) { b.append(reinterpret_cast<const char*>(&(v = qToLittleEndian(v))), 2); };
+    b.append("RIFF");
+    u32(36 + declaredDataBytes);
+    b.append("WAVEfmt ");
+    u32(16);
+    u16(1);
+    u16(quint16(channels));
+    u32(rate);
+    u32(rate * quint32(channels) * quint32(bits / 8));
+    u16(quint16(channels * bits / 8));
+    u16(quint16(bits));
+    b.append("data");
+    u32(declaredDataBytes);
+    for (int i = 0; i < dataBytes; ++i) b.append(char((i / 40) % 2 ? 0x10 : 0xf0));
+    return b;
+}
+
+// A valid mono 16-bit file of ms milliseconds at 22050 Hz.
+QByteArray wavOfMs(int ms) {
+    const int bytes = 22050 * ms / 1000 * 2;
+    return wav(1, 22050, 16, quint32(bytes), bytes);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), qint64(bytes.size()));
+}
+
+// Runs the cue player with no sound server reachable, in a fresh temporary current directory.
+class SilentServer {
+public:
+    SilentServer() : env_("PULSE_SERVER", "unix:/nonexistent/vhf-no-server") {
+        previous_ = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+    }
+    ~SilentServer() { QDir::setCurrent(previous_); }
+    QString file(const QString& name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+
+private:
+    EnvGuard env_;
+    QString previous_;
+};
+
+// How much virtual time one play of the file takes.
+qint64 playTime(platform::PulseSound& sound, VirtualClock& clock, const QString& name) {
+    const qint64 before = clock.tickMs();
+    sound.playFile(name);
+    return clock.tickMs() - before;
+}
+
+} // namespace
+
+class PlatformTest : public QObject {
+    Q_OBJECT
+private slots:
+    // ---- virtual time ----
+
+    void virtualClockFiresTimersAndActionsInTimeOrder() {
+        VirtualClock clock;
+        QStringList log;
+        auto t = clock.createTimer();
+        t->setInterval(300);
+        t->onTick = [&] { log << QString("tick@%1").arg(clock.tickMs()); };
+        t->setEnabled(true);
+        clock.at(500, [&] { log << QString("a@%1").arg(clock.tickMs()); });
+        clock.at(500, [&] { log << QString("b@%1").arg(clock.tickMs()); });
+        clock.at(100, [&] { log << QString("c@%1").arg(clock.tickMs()); });
+        clock.advance(700);
+        QCOMPARE(log, QStringList({"c@100", "tick@300", "a@500", "b@500", "tick@600"}));
+        QCOMPARE(clock.tickMs(), qint64(700));
+        QCOMPARE(clock.now(), QDateTime(QDate(2026, 12, 6), QTime(10, 0, 0, 700)));
+    }
+
+    void enablingOrChangingIntervalRestartsThePeriod() {
+        VirtualClock clock;
+        std::vector<qint64> ticks;
+        auto t = clock.createTimer();
+        t->setInterval(1000);
+        t->onTick = [&] { ticks.push_back(clock.tickMs()); };
+        t->setEnabled(true);
+        clock.at(700, [&] { t->setEnabled(true); });    // already on: starts afresh, due at 1700
+        clock.at(1500, [&] { t->setInterval(400); }); // running: due at 1900, then every 400
+        clock.advance(2400);
+        QCOMPARE(ticks, std::vector<qint64>({1900, 2300}));
+        t->setEnabled(false);
+        clock.advance(5000);
+        QCOMPARE(ticks.size(), size_t(2));
+    }
+
+    void pauseMovesTimeButFiresNothingUntilEventsRun() {
+        VirtualClock clock;
+        int fired = 0;
+        clock.at(200, [&] { ++fired; });
+        clock.pause(1000);
+        QCOMPARE(clock.tickMs(), qint64(1000));
+        QCOMPARE(fired, 0);
+        clock.runPendingEvents(clock.tickMs());
+        QCOMPARE(fired, 1);
+        QCOMPARE(clock.tickMs(), qint64(1000));
+    }
+
+    // ---- the timed wait ----
+
+    void timedWaitStepsOncePerSecond_data() {
+        QTest::addColumn<int>("periodMs");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("five seconds") << 5000 << 4;
+        QTest::newRow("ten seconds (reply alarm)") << 10000 << 9;
+        QTest::newRow("10 ms (power off)") << 10 << 0;
+    }
+    void timedWaitStepsOncePerSecond() {
+        QFETCH(int, periodMs);
+        QFETCH(int, steps);
+        VirtualClock clock;
+        auto timer = clock.createTimer();
+        timer->setInterval(platform::kWaitPeriodMs);
+        timer->onTick = [&] { timer->setEnabled(false); };
+        platform::WaitCounters counters;
+        std::vector<qint64> stepTicks;
+        std::vector<int> counterAtStep;
+        platform::timedWait(clock, *timer, periodMs, counters, [&] {
+            stepTicks.push_back(clock.tickMs());
+            counterAtStep.push_back(counters.SecondsCounter);
+        });
+        QCOMPARE(int(stepTicks.size()), steps);
+        for (int i = 0; i < steps; ++i) {
+            QCOMPARE(stepTicks[i], qint64(1000) * (i + 1));
+            QCOMPARE(counterAtStep[i], i + 1);
+        }
+        QCOMPARE(clock.tickMs(), qint64(periodMs));
+        QCOMPARE(counters.SecondsCounter, steps + 1);
+        QVERIFY(!timer->isEnabled());
+        QCOMPARE(timer->interval(), platform::kWaitPeriodMs);
+    }
+
+    void reenablingTheTimerInsideAWaitExtendsIt() {
+        VirtualClock clock;
+        auto timer = clock.createTimer();
+        timer->setInterval(5000);
+        timer->onTick = [&] { timer->setEnabled(false); };
+        platform::WaitCounters counters;
+        // A nested wait that starts at 2.5 s enables the shared timer afresh: the outer wait,
+        // which would have ended at 5 s, ends with it at 7.5 s.
+        std::vector<qint64> innerSteps, outerSteps;
+        qint64 innerEnd = -1;
+        clock.at(2500, [&] {
+            platform::timedWait(clock, *timer, 5000, counters, [&] { innerSteps.push_back(clock.tickMs()); });
+            innerEnd = clock.tickMs();
+        });
+        platform::timedWait(clock, *timer, 5000, counters, [&] { outerSteps.push_back(clock.tickMs()); });
+        QCOMPARE(innerEnd, qint64(7500));
+        QCOMPARE(clock.tickMs(), qint64(7500));
+        QCOMPARE(innerSteps, std::vector<qint64>({3500, 4500, 5500, 6500}));
+        // The outer wait stepped at 1 s and 2 s, and not again once the inner wait had ended.
+        QCOMPARE(outerSteps, std::vector<qint64>({1000, 2000}));
+        QCOMPARE(clock.maxDepth(), 2);
+    }
+
+    void plainReenableFromAHandlerExtendsTheWait() {
+        VirtualClock clock;
+        auto timer = clock.createTimer();
+        timer->setInterval(5000);
+        timer->onTick = [&] { timer->setEnabled(false); };
+        platform::WaitCounters counters;
+        clock.at(3000, [&] { timer->setEnabled(true); });
+        int steps = 0;
+        platform::timedWait(clock, *timer, 5000, counters, [&] { ++steps; });
+        QCOMPARE(clock.tickMs(), qint64(8000));
+        QCOMPARE(steps, 7);
+    }
+
+    void stopEarlyEndsTheWaitAtOnce() {
+        VirtualClock clock;
+        auto timer = clock.createTimer();
+        timer->setInterval(5000);
+        timer->onTick = [&] { timer->setEnabled(false); };
+        platform::WaitCounters counters;
+        bool letGo = false;
+        clock.at(2300, [&] { letGo = true; });
+        int steps = 0;
+        platform::timedWait(clock, *timer, 5000, counters, [&] { ++steps; }, [&] { return letGo; });
+        QCOMPARE(clock.tickMs(), qint64(2300));
+        QCOMPARE(steps, 2);
+        QCOMPARE(counters.SecondsCounter, 3);
+    }
+
+    // ---- cue playback ----
+
+    void playSoundCuePlaysBackToBack_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("times");
+        QTest::addColumn<int>("lengthMs");
+        QTest::newRow("phone ten times") << "Phone.wav" << 10 << 500;
+        QTest::newRow("burglar twice") << "Burglar.wav" << 2 << 700;
+        QTest::newRow("shutdown once") << "Shutdown.wav" << 1 << 900;
+        QTest::newRow("zero times") << "Chimes.wav" << 0 << 800;
+        QTest::newRow("negative count") << "Boing.wav" << -3 << 600;
+    }
+    void playSoundCuePlaysBackToBack() {
+        QFETCH(QString, file);
+        QFETCH(int, times);
+        QFETCH(int, lengthMs);
+        VirtualClock clock;
+        platform::FakeSound sound(clock);
+        platform::PlaySoundCue(sound, file, times);
+        const int n = std::max(times, 0);
+        QCOMPARE(int(sound.plays.size()), n);
+        for (int i = 0; i < n; ++i) {
+            QCOMPARE(sound.plays[i].file, file);
+            QCOMPARE(sound.plays[i].startMs, qint64(i) * lengthMs);
+        }
+        QCOMPARE(clock.tickMs(), qint64(n) * lengthMs);
+    }
+
+    void generatedCueFilesAreShortMonoSounds_data() {
+        QTest::addColumn<QString>("file");
+        for (const char* f : {"Burglar.wav", "Boing.wav", "Phone.wav", "Chimes.wav", "Shutdown.wav"})
+            QTest::newRow(f) << QString(f);
+    }
+    void generatedCueFilesAreShortMonoSounds() {
+        QFETCH(QString, file);
+        const QString path = QDir(VHF_BUILD_SOUNDS_DIR).filePath(file);
+        SF_INFO info{};
+        SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+        QVERIFY2(f, qPrintable(path));
+        std::vector<short> samples(size_t(info.frames) * size_t(info.channels));
+        const sf_count_t got = sf_readf_short(f, samples.data(), info.frames);
+        sf_close(f);
+        QCOMPARE(info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+        QCOMPARE(info.channels, 1);
+        QCOMPARE(info.samplerate, 22050);
+        QCOMPARE(got, info.frames);
+        const double seconds = double(info.frames) / info.samplerate;
+        QVERIFY2(seconds >= 0.5 && seconds <= 1.5, qPrintable(QString::number(seconds)));
+        // Not silence: a real cue reaches a good share of full scale.
+        int peak = 0;
+        for (short s : samples) peak = std::max(peak, std::abs(int(s)));
+        QVERIFY2(peak > 8000, qPrintable(QString::number(peak)));
+
+        // Without a sound server, playing it takes exactly its decoded length.
+        SilentServer noServer;
+        VirtualClock clock;
+        platform::PulseSound sound(clock);
+        QCOMPARE(playTime(sound, clock, file), qint64(info.frames * 1000 / info.samplerate));
+    }
+
+    void missingFilePlaysNothingAtOnce() {
+        SilentServer noServer;
+        VirtualClock clock;
+        platform::PulseSound sound(clock);
+        QCOMPARE(playTime(sound, clock, "NoSuchCue.wav"), qint64(0));
+        QDir(noServer.dir.path()).mkdir("Folder.wav"); // a folder of that name is no sound either
+        QCOMPARE(playTime(sound, clock, "Folder.wav"), qint64(0));
+        platform::PlaySoundCue(sound, "NoSuchCue.wav", 10);
+        QCOMPARE(clock.tickMs(), qint64(0));
+    }
+
+    void currentDirectoryComesFirstAndChangedFilesAreReread() {
+        SilentServer noServer;
+        VirtualClock clock;
+        platform::PulseSound sound(clock);
+        // A file of the current directory stands in for the generated cue of that name.
+        writeFile(noServer.file("Phone.wav"), wavOfMs(200));
+        QCOMPARE(playTime(sound, clock, "Phone.wav"), qint64(200));
+        QCOMPARE(playTime(sound, clock, "Phone.wav"), qint64(200));
+        writeFile(noServer.file("Phone.wav"), wavOfMs(1200));
+        QCOMPARE(playTime(sound, clock, "Phone.wav"), qint64(1200));
+        // Gone from the current directory: the generated one plays again.
+        QFile::remove(noServer.file("Phone.wav"));
+        const qint64 generated = playTime(sound, clock, "Phone.wav");
+        QVERIFY(generated >= 500 && generated <= 1500);
+        platform::PlaySoundCue(sound, "Phone.wav", 3);
+        QCOMPARE(clock.tickMs(), 200 + 200 + 1200 + 4 * generated);
+    }
+
+    void damagedFilesPlaySilence_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("maxMs");
+        const QByteArray good = wavOfMs(300);
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("header cut short") << good.left(22) << 0;
+        QTest::newRow("header without data") << good.left(44) << 0;
+        QTest::newRow("text, not a wave") << QByteArray("Ahoy, this is no sound at all.\n").repeated(40) << 0;
+        QTest::newRow("RIFF of another kind") << QByteArray("RIFF\x20\0\0\0AVI LIST", 16) + QByteArray(64, 'x') << 0;
+        QTest::newRow("zero channels") << wav(0, 22050, 16, 4410, 4410) << 0;
+        QTest::newRow("300 channels") << wav(300, 22050, 16, 6000, 6000) << 0;
+        QTest::newRow("sample rate 0") << wav(1, 0, 16, 4410, 4410) << 0;
+        QTest::newRow("sample rate 2 Hz: an hour of sound") << wav(1, 2, 16, 14400, 14400) << 0;
+        QTest::newRow("sample rate 4 GHz") << wav(1, 0xFFFFFFFFu, 16, 4410, 4410) << 0;
+        QTest::newRow("zero bits per sample") << wav(1, 22050, 0, 4410, 4410) << 0;
+        QTest::newRow("longer than half a minute") << wavOfMs(31000) << 0;
+        // A data chunk that claims more than the file holds: at most what is there plays.
+        QTest::newRow("data cut short") << wav(1, 22050, 16, 22050 * 2, 4410) << 100;
+        QTest::newRow("absurd data size") << wav(1, 22050, 16, 0xFFFFFFF0u, 4410) << 100;
+    }
+    void damagedFilesPlaySilence() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, maxMs);
+        SilentServer noServer;
+        writeFile(noServer.file("Damaged.wav"), bytes);
+        VirtualClock clock;
+        platform::PulseSound sound(clock);
+        const qint64 took = playTime(sound, clock, "Damaged.wav");
+        QVERIFY2(took >= 0 && took <= maxMs, qPrintable(QString::number(took)));
+        // Played again from the cache: the same.
+        QCOMPARE(playTime(sound, clock, "Damaged.wav"), took);
+    }
+
+    void beepsNeverBlockAndStopWithThePlayer() {
+        SilentServer noServer;
+        VirtualClock clock;
+        QElapsedTimer wall;
+        wall.start();
+        {
+            platform::PulseSound sound(clock);
+            for (int i = 0; i < 50; ++i) sound.beep();
+            // Playing a cue while beeps are pending works as ever.
+            writeFile(noServer.file("Short.wav"), wavOfMs(400));
+            QCOMPARE(playTime(sound, clock, "Short.wav"), qint64(400));
+        } // the worker is stopped and joined here, queued beeps dropped
+        QCOMPARE(clock.tickMs(), qint64(400));
+        QVERIFY2(wall.elapsed() < 5000, "the beep worker held up the player");
+    }
+
+    // ---- screen mode and display ----
+
+    void screenModeOffX11DoesNothing() {
+        QCOMPARE(QGuiApplication::platformName(), QString("offscreen"));
+        platform::XRandrScreenMode screen;
+        const QSize before = screen.screenSize();
+        QVERIFY(before.isValid());
+        QCOMPARE(before, QGuiApplication::primaryScreen()->geometry().size());
+        platform::SetDisplayMode(screen, 800.4f, 599.6f);
+        screen.setMode(1024, 768);
+        screen.setMode(0, -5);
+        QCOMPARE(screen.screenSize(), before);
+    }
+
+    void displayAvailable_data() {
+        QTest::addColumn<QByteArray>("qpa"); // "-" for unset
+        QTest::addColumn<QByteArray>("display");
+        QTest::addColumn<QByteArray>("wayland");
+        QTest::addColumn<bool>("available");
+        const QByteArray none = "-";
+        const QByteArray noServer = ":4711"; // no X server answers there
+        QTest::newRow("offscreen") << QByteArray("offscreen") << none << none << true;
+        QTest::newRow("minimal") << QByteArray("minimal") << none << none << true;
+        QTest::newRow("vnc with options") << QByteArray("vnc:size=800x600") << none << none << true;
+        QTest::newRow("xcb, then offscreen") << QByteArray("xcb;offscreen") << none << none << true;
+        QTest::newRow("nothing at all") << none << none << none << false;
+        QTest::newRow("empty DISPLAY") << none << QByteArray("") << none << false;
+        QTest::newRow("DISPLAY with no server") << none << noServer << none << false;
+        QTest::newRow("xcb with no server") << QByteArray("xcb") << noServer << none << false;
+        QTest::newRow("Wayland session") << none << none << QByteArray("wayland-0") << true;
+        QTest::newRow("wayland asked, none there") << QByteArray("wayland") << noServer << none << false;
+        QTest::newRow("xcb asked on Wayland only") << QByteArray("xcb") << none << QByteArray("wayland-0") << false;
+    }
+    void displayAvailable() {
+        QFETCH(QByteArray, qpa);
+        QFETCH(QByteArray, display);
+        QFETCH(QByteArray, wayland);
+        QFETCH(bool, available);
+        QVERIFY(!QFile::exists("/tmp/.X11-unix/X4711"));
+        auto value = [](const QByteArray& v) { return v == "-" ? nullptr : v.constData(); };
+        EnvGuard a("QT_QPA_PLATFORM", value(qpa)), b("DISPLAY", value(display)), c("WAYLAND_DISPLAY", value(wayland));
+        QCOMPARE(platform::displayAvailable(), available);
+    }
+
+    // With no display to open, the program says so in one line and ends with status 1.
+    void programWithoutDisplayExitsWithStatusOne_data() {
+        QTest::addColumn<QString>("display");
+        QTest::newRow("no DISPLAY") << QString();
+        QTest::newRow("DISPLAY naming no server") << QString(":4711");
+    }
+    void programWithoutDisplayExitsWithStatusOne() {
+        QFETCH(QString, display);
+        const QString program = QCoreApplication::applicationDirPath() + "/../vhf-dsc-trainer";
+        if (!QFileInfo(program).isExecutable()) QSKIP("the program is not built next to the tests");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("QT_QPA_PLATFORM");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("DISPLAY");
+        if (!display.isEmpty()) env.insert("DISPLAY", display);
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(program, {});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 1);
+        const QList<QByteArray> lines = p.readAllStandardError().trimmed().split('\n');
+        QCOMPARE(lines.size(), 1);
+        QVERIFY(lines.first().contains("display"));
+        QVERIFY(p.readAllStandardOutput().isEmpty());
+    }
+};
+
+TRAINER_TEST_MAIN(PlatformTest)
+#include "tst_platform.moc"
