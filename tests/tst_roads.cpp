@@ -10,19 +10,6 @@
 
 namespace {
 
-int playsOf(const Harness& h, const QString& file, qint64 fromMs = 0) {
-    int n = 0;
-    for (const auto& p : h.sound.plays)
-        if (p.file == file && p.startMs >= fromMs) ++n;
-    return n;
-}
-
-int beepsBetween(const Harness& h, qint64 fromMs, qint64 toMs) {
-    int n = 0;
-    for (qint64 b : h.sound.beeps)
-        if (b >= fromMs && b < toMs) ++n;
-    return n;
-}
 
 // Holds a hold key for ms and makes sure its release has been handled, also when the hold outlasts
 // the five-second count.
@@ -101,7 +88,7 @@ private slots:
         QCOMPARE(panelChannelDuringAlarm, QString("22A"));
         // The reply alarm's ten seconds also end the closing wait.
         QCOMPARE(h.now(), ableAt + 10000);
-        QCOMPARE(beepsBetween(h, ableAt, h.now() + 1), 10);
+        QCOMPARE(h.beepsBetween(ableAt, h.now() + 1), 10);
         QCOMPARE(h.text("lblStatus"), QString("The Blue Crane Replied"));
         QCOMPARE(h.back("lblStatus"), ctl::kDisplay);
         QCOMPARE(h.text("lblBCChannel"), QString("22A"));
@@ -147,9 +134,9 @@ private slots:
         QCOMPARE(h.c().s.CallTypeDistress, QString());
 
         // No more repeats.
-        const int plays = playsOf(h, "Burglar.wav");
+        const int plays = h.playsOf("Burglar.wav");
         h.advance(125000);
-        QCOMPARE(playsOf(h, "Burglar.wav"), plays);
+        QCOMPARE(h.playsOf("Burglar.wav"), plays);
     }
 
     void blueCraneAlertInTheDistressLog() {

@@ -19,19 +19,6 @@ const QStringList kReasons{"No Reason Given", "Congestion",           "Busy",
                            "Operator Unavailable", "Equipment Disabled", "Channel Unable",
                            "Mode Unable"};
 
-int playsOf(const Harness& h, const QString& file, qint64 fromMs = 0) {
-    int n = 0;
-    for (const auto& p : h.sound.plays)
-        if (p.file == file && p.startMs >= fromMs) ++n;
-    return n;
-}
-
-int beepsBetween(const Harness& h, qint64 fromMs, qint64 toMs) {
-    int n = 0;
-    for (qint64 b : h.sound.beeps)
-        if (b >= fromMs && b < toMs) ++n;
-    return n;
-}
 
 void setPanelText(Harness& h, const QString& box, const QString& text) {
     ctl::setText(h.find<QLineEdit>(box), text);
@@ -96,7 +83,7 @@ private slots:
         QCOMPARE(stateDuringAlarm, QString("Routine"));
         QCOMPARE(h.c().s.CallTypeRoutine, QString("RoutineX"));
         QCOMPARE(h.now() - t0, qint64(10000));
-        QCOMPARE(beepsBetween(h, t0, h.now() + 1), 10);
+        QCOMPARE(h.beepsBetween(t0, h.now() + 1), 10);
         QCOMPARE(h.back("lblStatus"), ctl::kDisplay);
         QVERIFY(!h.visible("lstBC"));
         QVERIFY(h.items("lstBC").isEmpty());
@@ -139,7 +126,7 @@ private slots:
         QVERIFY(!h.visible("lstBC"));
         QVERIFY(!h.visible("lstBC2"));
         QCOMPARE(h.now() - t0, qint64(10000));
-        QCOMPARE(beepsBetween(h, t0, h.now() + 1), 10);
+        QCOMPARE(h.beepsBetween(t0, h.now() + 1), 10);
         // The answer is given: a further Enter does nothing more.
         const qint64 t1 = h.now();
         h.click("cmdBCEnter");
@@ -184,13 +171,13 @@ private slots:
             QString statusDuringAlarm;
             h.at(chimesEnd + 2500, [&] { statusDuringAlarm = h.text("lblStatus"); });
             h.click("cmdBCEnter");
-            QCOMPARE(playsOf(h, "Chimes.wav"), press * chimes);
+            QCOMPARE(h.playsOf("Chimes.wav"), press * chimes);
             QCOMPARE(statusDuringAlarm, status);
             QCOMPARE(h.text("lblStatus"), status);
             // The chimes first, then the ten-second alarm.
             QCOMPARE(h.now() - t0, qint64(chimes * 800 + 10000));
-            QCOMPARE(beepsBetween(h, t0, chimesEnd), 0);
-            QCOMPARE(beepsBetween(h, chimesEnd, h.now() + 1), 10);
+            QCOMPARE(h.beepsBetween(t0, chimesEnd), 0);
+            QCOMPARE(h.beepsBetween(chimesEnd, h.now() + 1), 10);
             QVERIFY(!h.visible("lstBC"));
         }
     }
@@ -287,7 +274,7 @@ private slots:
         QCOMPARE(h.text("lblBCChannel"), QString("16"));
         QCOMPARE(h.text("txtBC7"), QString("Messages"));
         QCOMPARE(h.items("lstDistress").size(), 23);
-        QCOMPARE(playsOf(h, "Burglar.wav"), 0);
+        QCOMPARE(h.playsOf("Burglar.wav"), 0);
         // Picking a nature hides the list and keeps the choice.
         h.chooseCombo("comboBC", "Fire");
         QVERIFY(!h.visible("comboBC"));
@@ -342,10 +329,10 @@ private slots:
         QCOMPARE(h.now(), release + kAlertMs);
 
         // Sending: channel 70, the fields emptied, a beep, four silent seconds, a beep and the alarm.
-        QCOMPARE(beepsBetween(h, release, release + 1), 1);
-        QCOMPARE(beepsBetween(h, release + 1, release + kPauseMs), 0);
-        QCOMPARE(beepsBetween(h, release + kPauseMs, release + kPauseMs + 1), 1);
-        QCOMPARE(playsOf(h, "Burglar.wav"), 2);
+        QCOMPARE(h.beepsBetween(release, release + 1), 1);
+        QCOMPARE(h.beepsBetween(release + 1, release + kPauseMs), 0);
+        QCOMPARE(h.beepsBetween(release + kPauseMs, release + kPauseMs + 1), 1);
+        QCOMPARE(h.playsOf("Burglar.wav"), 2);
         QCOMPARE(h.sound.plays.front().startMs, release + kPauseMs);
         QCOMPARE(bcChannelDuringAnnouncement, QString("70"));
         QCOMPARE(bc7DuringAnnouncement, QString("Sending Distress"));
@@ -364,7 +351,7 @@ private slots:
         QCOMPARE(samples[2].cg1, ctl::kRed);
         QCOMPARE(samples[3].cg1, ctl::kYellow);
         QCOMPARE(samples[3].received, ctl::kRed);
-        QCOMPARE(beepsBetween(h, announce + 1, announce + 5000), 4);
+        QCOMPARE(h.beepsBetween(announce + 1, announce + 5000), 4);
 
         // Waiting for the acknowledgement.
         QCOMPARE(h.text("txtCG1"), QString("MMSI #366232323"));
@@ -407,7 +394,7 @@ private slots:
 
         // The repeat that the alert switched on finds no own alert and sends nothing.
         h.advance(61000);
-        QCOMPARE(playsOf(h, "Burglar.wav"), 2);
+        QCOMPARE(h.playsOf("Burglar.wav"), 2);
         QCOMPARE(h.text("txtCG1"), QString("MMSI #366232323"));
 
         holdKey(h, "cmdBCDistress", 4500); // let go after ":04 Seconds": sent all the same
@@ -417,7 +404,7 @@ private slots:
         QCOMPARE(log.mid(31 + 1), first.mid(23 + 1));
         // The received list shows this alert alone.
         QCOMPARE(h.items("lstReceived").size(), 8);
-        QCOMPARE(playsOf(h, "Burglar.wav"), 4);
+        QCOMPARE(h.playsOf("Burglar.wav"), 4);
     }
 
     void acknowledgedByTheCoastGuard() {
@@ -462,17 +449,17 @@ private slots:
         holdKey(h, "cmdBCDistress", 5500);
         const qint64 ownRunStart = release + kAlertMs;
         // The Blue Crane's two alarm sounds, then the own alert's alarm.
-        QCOMPARE(playsOf(h, "Burglar.wav") - playsOf(h, "Burglar.wav", ownRunStart), 2);
-        QVERIFY(playsOf(h, "Burglar.wav", ownRunStart) >= 2);
+        QCOMPARE(h.playsOf("Burglar.wav") - h.playsOf("Burglar.wav", ownRunStart), 2);
+        QVERIFY(h.playsOf("Burglar.wav", ownRunStart) >= 2);
         // The own alert has written the Coast Guard display over The Blue Crane's.
         QCOMPARE(h.text("txtCG1"), QString("MMSI # 316123456"));
         QCOMPARE(h.text("CGVesselName"), QString("Vessel: Kelpo"));
         QCOMPARE(h.text("lblStatus"), QString("Waiting for Ack"));
         QCOMPARE(h.c().s.CallTypeDistress, QString("Distress"));
         // Only once: the own alert's next run is the repeat a minute later.
-        const int plays = playsOf(h, "Burglar.wav");
+        const int plays = h.playsOf("Burglar.wav");
         h.advance(30000);
-        QCOMPARE(playsOf(h, "Burglar.wav"), plays);
+        QCOMPARE(h.playsOf("Burglar.wav"), plays);
     }
 };
 

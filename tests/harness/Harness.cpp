@@ -15,6 +15,8 @@ Harness::Harness(QDateTime start, QSize screenSize) : clock(std::move(start)) {
     window()->show();
     window()->activateWindow();
     QApplication::setActiveWindow(window());
+    // Let the offscreen window be exposed once, so that a repaint really paints.
+    QCoreApplication::processEvents();
 }
 
 Harness::~Harness() = default;
@@ -123,4 +125,16 @@ QStringList Harness::items(const QString& list) const {
     auto* l = find<QListWidget>(list);
     for (int i = 0; i < l->count(); ++i) out << l->item(i)->text();
     return out;
+}
+
+int Harness::playsOf(const QString& file, qint64 fromMs) const {
+    int n = 0;
+    for (const auto& p : sound.plays) n += p.file == file && p.startMs >= fromMs;
+    return n;
+}
+
+int Harness::beepsBetween(qint64 fromMs, qint64 toMs) const {
+    int n = 0;
+    for (qint64 b : sound.beeps) n += b >= fromMs && b < toMs;
+    return n;
 }

@@ -69,6 +69,9 @@ public:
     QColor fore(const QString& name) const;
     QStringList items(const QString& list) const;
     int beepCount() const { return static_cast<int>(sound.beeps.size()); }
+    // Plays of a cue file started at or after fromMs; beeps in [fromMs, toMs).
+    int playsOf(const QString& file, qint64 fromMs = 0) const;
+    int beepsBetween(qint64 fromMs, qint64 toMs) const;
 
 private:
     std::unique_ptr<Trainer> trainer_;
