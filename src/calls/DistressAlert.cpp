@@ -57,15 +57,6 @@ void DistressAlert::ComboMessage_Click() { c.ui->ComboMessage->hide(); }
 
 void DistressAlert::TimerRepeat_Timer() { Distress(); }
 
-// Puts the knob on channel 16, leaving weather mode first the way the 16/9 key does (the weather
-// knob does not reach 16). Tells whether weather mode was left.
-static bool knobTo16(Context& c) {
-    const bool weather = c.s.ChWxMode == QLatin1String("WX");
-    if (weather) c.front->leaveWeatherMode();
-    c.channel->setKnob(16);
-    return weather;
-}
-
 void DistressAlert::Distress() {
     Ui::frmGMDSS& ui = *c.ui;
     if (c.s.CallTypeDistress != kDistress) return;
@@ -99,7 +90,7 @@ void DistressAlert::Distress() {
     c.TimerRepeat->setEnabled(true);
     const QString nature = ctl::comboText(ui.ComboMessage);
     if (nature != kNatureOfDistress) c.s.DistressNature = nature;
-    knobTo16(c);
+    c.front->toChannel16();
     c.s.CallVoiceChannel = static_cast<qint16>(c.channel->knob());
     ui.lblStatus->setText(kWaitingForAck);
     c.s.CallPosition = ui.lblLatLon->text();
@@ -137,6 +128,6 @@ void DistressAlert::Distress() {
 
     // Back on 16 for the voice traffic. Coming back from weather mode moved the knob, whose channel
     // display took the status line: the alert is still waiting for its acknowledgement.
-    if (knobTo16(c) && c.s.CallTypeDistress == kDistress) ui.lblStatus->setText(kWaitingForAck);
+    if (c.front->toChannel16() && c.s.CallTypeDistress == kDistress) ui.lblStatus->setText(kWaitingForAck);
     ui.lblChannel->setText(QStringLiteral("16"));
 }

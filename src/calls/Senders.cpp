@@ -60,8 +60,7 @@ void flashBothStations(Context& c) {
 
 // Urgency and Safety end on channel 16, leaving weather mode first where the radio is in it.
 void backToChannel16(Context& c) {
-    c.front->leaveWeatherMode();
-    c.channel->setKnob(16);
+    c.front->toChannel16();
     c.ui->lblChannel->setText(QStringLiteral("16"));
 }
 

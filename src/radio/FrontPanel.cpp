@@ -124,6 +124,13 @@ void FrontPanel::leaveWeatherMode() {
     showChannelModeColours();
 }
 
+bool FrontPanel::toChannel16() {
+    const bool weather = c.s.ChWxMode == QLatin1String("WX");
+    leaveWeatherMode();
+    c.channel->setKnob(16);
+    return weather;
+}
+
 void FrontPanel::showChannelModeColours() {
     Ui::frmGMDSS& ui = *c.ui;
     ctl::setForeColor(ui.lblChannel, ctl::kBlack);

@@ -15,6 +15,9 @@ public:
     // In weather mode, goes back to channel mode the way the 16/9 key does (channel mode, knob
     // maximum 88, black text, power shown), so that a caller can then put the knob on 16.
     void leaveWeatherMode();
+    // Puts the knob on channel 16, leaving weather mode first (the weather knob does not reach 16).
+    // Tells whether weather mode was left.
+    bool toChannel16();
 
 private:
     // Channel mode's look: black channel and use text, power shown.

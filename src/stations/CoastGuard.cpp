@@ -46,9 +46,7 @@ void CoastGuard::cmdAcknowledge_Click() {
     } else if (ui.lblStatus->text() == QLatin1String("Waiting for Ack")) {
         ctl::setText(ui.txtBC7, kDistressAck);
         ui.lblChannel->setText(QStringLiteral("16"));
-        // The weather knob does not reach 16: leave weather mode first, as the 16/9 key does.
-        if (c.s.ChWxMode == QLatin1String("WX")) c.front->leaveWeatherMode();
-        c.channel->setKnob(16);
+        c.front->toChannel16();
         // Written after the knob, whose channel display may have put the channel's use text there.
         ui.lblStatus->setText(kDistressAck);
         c.TimerRepeat->setEnabled(false);
