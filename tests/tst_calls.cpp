@@ -17,15 +17,6 @@ const QStringList kDesignedCG{"MMSI#", "Vessel's Name", "Nature of Call", "Voice
 const QStringList kDesignedBC{"MMSI#",    "Nature of Call", "Voice Channel to Use", "Position",
                               "Date Time", "Priority",       "Messages"};
 
-QString displayed(Harness& h) { return h.text("lblChannel") + (h.visible("lblA") ? "A" : ""); }
-
-// Turns the knob up by its arrow until the display shows the channel (e.g. "22A").
-void tuneTo(Harness& h, const QString& channel) {
-    for (int i = 0; i < 200 && displayed(h) != channel; ++i)
-        h.ui().ScrollChannel->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    QCOMPARE(displayed(h), channel);
-}
-
 QStringList coastGuardFields(Harness& h) {
     QStringList out;
     for (const char* n : {"txtCG1", "CGVesselName", "txtCG2", "txtCG3", "txtCG4", "txtCG5", "txtCG6"}) out << h.text(n);
@@ -161,7 +152,7 @@ private slots:
         QFETCH(bool, repeat);
 
         Harness h;
-        tuneTo(h, from);
+        QVERIFY(h.tuneTo(from));
         if (statusAfter == "*") statusAfter = h.text("lblStatus");
         compose(h, types, to);
         h.advance(0); // everything composed is on screen
@@ -288,7 +279,7 @@ private slots:
         h.c().s.DistressNature = "Fire";
         ctl::setText(h.ui().txtTime, "14:30");
         h.ui().lblLatLon->setText("L42°47.3'N  Lo070°21.0'W");
-        tuneTo(h, from);
+        QVERIFY(h.tuneTo(from));
         compose(h, types, to);
         h.click("cmdEnter");
         QCOMPARE(coastGuardFields(h), cg);
@@ -316,7 +307,7 @@ private slots:
         QFETCH(int, knob);
         QFETCH(QString, status);
         Harness h;
-        tuneTo(h, from);
+        QVERIFY(h.tuneTo(from));
         if (status == "*") status = h.text("lblStatus");
         compose(h, types, to);
         h.click("cmdEnter");
@@ -324,8 +315,8 @@ private slots:
         QCOMPARE(h.text("lblStatus"), status);
         QVERIFY(!h.visible("lblTX"));
         QVERIFY(h.visible("lblStatus"));
-        if (knob == 16) QCOMPARE(displayed(h), QString("16"));
-        else QCOMPARE(displayed(h), from);
+        if (knob == 16) QCOMPARE(h.designator(), QString("16"));
+        else QCOMPARE(h.designator(), from);
     }
 
     // Urgency and Safety reach channel 16 from weather mode by leaving weather mode first.
@@ -403,7 +394,7 @@ private slots:
         QFETCH(int, boxes);
         QFETCH(QString, text);
         Harness h;
-        tuneTo(h, "68");
+        QVERIFY(h.tuneTo("68"));
         const QString channelStatus = h.text("lblStatus");
         compose(h, {type}, to);
         h.messages.dismissAfterMs = dismissAfterMs;
@@ -419,7 +410,7 @@ private slots:
         QCOMPARE(vesselFields(h), kDesignedBC);
         QCOMPARE(h.back("txtCG1"), ctl::windowColor());
         QCOMPARE(h.text("lblStatus"), channelStatus);
-        QCOMPARE(displayed(h), QString("68"));
+        QCOMPARE(h.designator(), QString("68"));
         QVERIFY(h.c().TimerRepeat->isEnabled());
     }
 

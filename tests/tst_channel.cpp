@@ -143,28 +143,16 @@ QStringList expectedWalk(Plan plan, bool lowPower, bool down) {
     return lines;
 }
 
-QString designator(Harness& h) { return h.text("lblChannel") + (h.visible("lblA") ? QStringLiteral("A") : QString()); }
-
 // What the display shows, in the same form as the table lines.
 QString shown(Harness& h) {
-    return designator(h) + QLatin1String(": ") + h.text("lblStatus") + '|' + h.text("lblSimplex") + '|' +
+    return h.designator() + QLatin1String(": ") + h.text("lblStatus") + '|' + h.text("lblSimplex") + '|' +
            h.text("lblPower");
 }
 
 // One click on an arrow of the knob.
-void stepUp(Harness& h) { h.ui().ScrollChannel->triggerAction(QAbstractSlider::SliderSingleStepAdd); }
-void stepDown(Harness& h) { h.ui().ScrollChannel->triggerAction(QAbstractSlider::SliderSingleStepSub); }
-
-int knob(Harness& h) { return h.ui().ScrollChannel->value(); }
 
 void choosePlan(Harness& h, Plan plan) {
     for (int i = 0; i < static_cast<int>(plan); ++i) h.click("cmdMode");
-}
-
-// Reaches a designator by stepping up from channel 16 or below.
-void stepTo(Harness& h, const QString& wanted) {
-    for (int i = 0; i < 100 && designator(h) != wanted; ++i) stepUp(h);
-    QCOMPARE(designator(h), wanted);
 }
 
 } // namespace
@@ -193,7 +181,7 @@ private slots:
 void ChannelTest::startupShowsChannel16() {
     // The designed display shows 84; start-up moves the knob to 16 before the plan is set.
     Harness h;
-    QCOMPARE(knob(h), 16);
+    QCOMPARE(h.c().channel->knob(), 16);
     QCOMPARE(shown(h), QString("16: Calling and Emergency|Simplex|25W"));
     QVERIFY(!h.visible("lblA"));
     QCOMPARE(h.text("lblMode"), QString("USA"));
@@ -222,28 +210,28 @@ void ChannelTest::walkThePlan() {
     QCOMPARE(h.c().s.TxPower, QString(lowPower ? "1W" : "25W"));
 
     // Down to the lowest position first.
-    for (int i = 0; i < 100 && knob(h) > h.ui().ScrollChannel->minimum(); ++i) stepDown(h);
-    QCOMPARE(knob(h), 1);
+    for (int i = 0; i < 100 && h.c().channel->knob() > h.ui().ScrollChannel->minimum(); ++i) h.stepKnob(-1);
+    QCOMPARE(h.c().channel->knob(), 1);
 
     const QStringList up = expectedWalk(plan, lowPower, false);
     QStringList seen{shown(h)};
     while (seen.size() < up.size()) {
-        stepUp(h);
+        h.stepKnob(+1);
         seen << shown(h);
     }
     QCOMPARE(seen, up);
-    QCOMPARE(knob(h), 88);
+    QCOMPARE(h.c().channel->knob(), 88);
 
     const QStringList down = expectedWalk(plan, lowPower, true);
     seen = QStringList{shown(h)};
     while (seen.size() < down.size()) {
-        stepDown(h);
+        h.stepKnob(-1);
         seen << shown(h);
     }
     QCOMPARE(seen, down);
-    QCOMPARE(knob(h), 1);
+    QCOMPARE(h.c().channel->knob(), 1);
     // Nothing lies below the first channel.
-    stepDown(h);
+    h.stepKnob(-1);
     QCOMPARE(shown(h), down.last());
 }
 
@@ -286,73 +274,73 @@ void ChannelTest::skippedPositions() {
     choosePlan(h, plan);
     h.c().channel->setKnob(from);
     QCOMPARE(h.c().s.PrevScrollValue, qint16(from));
-    up ? stepUp(h) : stepDown(h);
-    QCOMPARE(designator(h), expected);
-    QCOMPARE(knob(h), expectedKnob);
+    up ? h.stepKnob(+1) : h.stepKnob(-1);
+    QCOMPARE(h.designator(), expected);
+    QCOMPARE(h.c().channel->knob(), expectedKnob);
     // The run that moved the knob on goes on afterwards and records the position it ends on.
     QCOMPARE(h.c().s.PrevScrollValue, qint16(expectedKnob));
 }
 
 void ChannelTest::channel20AUseTextDependsOnDirection() {
     Harness h;
-    stepTo(h, "20");
-    stepUp(h);
+    QVERIFY(h.tuneTo("20"));
+    h.stepKnob(+1);
     QCOMPARE(shown(h), QString("20A: Port Operations|Simplex|25W"));
     QCOMPARE(h.c().s.ChannelLabel, QString("20A"));
-    stepUp(h);
+    h.stepKnob(+1);
     QCOMPARE(shown(h), QString("21A: Coast Guard|Simplex|25W"));
-    stepDown(h);
+    h.stepKnob(-1);
     QCOMPARE(shown(h), QString("20A: |Simplex|25W"));
-    QCOMPARE(knob(h), 20);
-    stepDown(h);
+    QCOMPARE(h.c().channel->knob(), 20);
+    h.stepKnob(-1);
     QCOMPARE(shown(h), QString("20: Port Operations|Duplex|25W"));
-    stepDown(h);
+    h.stepKnob(-1);
     QCOMPARE(shown(h), QString("19A: Commercial|Simplex|25W"));
-    QCOMPARE(knob(h), 19);
+    QCOMPARE(h.c().channel->knob(), 19);
 }
 
 void ChannelTest::nestedRunIsOverwrittenByTheOuterRun() {
     // 20 -> 20A puts the knob back from 21 to 20: the nested run draws plain 20 ("DUPLEX", no A),
     // then the step that moved the knob writes 20A over it.
     Harness h;
-    stepTo(h, "20");
+    QVERIFY(h.tuneTo("20"));
     QList<int> positions;
     const auto recorder = QObject::connect(h.ui().ScrollChannel, &QScrollBar::valueChanged,
                                            h.ui().ScrollChannel, [&](int v) { positions << v; });
-    stepUp(h);
+    h.stepKnob(+1);
     QObject::disconnect(recorder);
     std::sort(positions.begin(), positions.end());
     QCOMPARE(positions, (QList<int>{20, 21}));
-    QCOMPARE(knob(h), 20);
+    QCOMPARE(h.c().channel->knob(), 20);
     QVERIFY(h.visible("lblA"));
     QCOMPARE(h.text("lblSimplex"), QString("Simplex"));
     QCOMPARE(h.c().s.PrevScrollValue, qint16(20));
 
     // The reverse step 20A -> 20 runs nested for position 20 too and ends on "Duplex".
-    stepUp(h);   // 21A
-    stepDown(h); // 20A (from 21A)
-    stepDown(h); // knob 19 -> back to 20
-    QCOMPARE(knob(h), 20);
+    h.stepKnob(+1);   // 21A
+    h.stepKnob(-1); // 20A (from 21A)
+    h.stepKnob(-1); // knob 19 -> back to 20
+    QCOMPARE(h.c().channel->knob(), 20);
     QCOMPARE(shown(h), QString("20: Port Operations|Duplex|25W"));
     QCOMPARE(h.c().s.ChannelLabel, QString("20"));
 }
 
 void ChannelTest::stepBeyond88AShows88Simplex() {
     Harness h;
-    stepTo(h, "88A");
-    QCOMPARE(knob(h), 88);
+    QVERIFY(h.tuneTo("88A"));
+    QCOMPARE(h.c().channel->knob(), 88);
     // Position 89 once more: the knob goes back to 88 (nested run) and the display reads 88 plain.
-    stepUp(h);
-    QCOMPARE(knob(h), 88);
+    h.stepKnob(+1);
+    QCOMPARE(h.c().channel->knob(), 88);
     QCOMPARE(shown(h), QString("88: Commercial|Simplex|25W"));
     QCOMPARE(h.c().s.PrevScrollValue, qint16(88));
-    stepUp(h);
+    h.stepKnob(+1);
     QCOMPARE(shown(h), QString("88: Commercial|Simplex|25W"));
     // In the other plans 88 is simply the top.
     h.click("cmdMode"); // CAN, knob on 16
-    stepTo(h, "88");
-    stepUp(h);
-    QCOMPARE(knob(h), 88);
+    QVERIFY(h.tuneTo("88"));
+    h.stepKnob(+1);
+    QCOMPARE(h.c().channel->knob(), 88);
     QCOMPARE(shown(h), QString("88: Telephone|Duplex|25W"));
 }
 
@@ -364,12 +352,12 @@ void ChannelTest::channel88AOnlyOnTheDesignedRange() {
     QCOMPARE(shown(h), QString("16: Calling and Emergency|Simplex|25W"));
     QStringList seen;
     for (int i = 0; i < 60; ++i) {
-        stepUp(h);
-        if (seen.isEmpty() || seen.last() != designator(h)) seen << designator(h);
+        h.stepKnob(+1);
+        if (seen.isEmpty() || seen.last() != h.designator()) seen << h.designator();
     }
     const QStringList top = seen.mid(seen.indexOf("83A"));
     QCOMPARE(top, QString("83A 84 84A 85 85A 86 86A 87 87A 88").split(' '));
-    QCOMPARE(knob(h), 88);
+    QCOMPARE(h.c().channel->knob(), 88);
     QCOMPARE(shown(h), QString("88: Commercial|Duplex|25W"));
 }
 
@@ -378,8 +366,8 @@ void ChannelTest::weatherPositionLeavesModeWord() {
     h.c().channel->setKnob(24);
     QCOMPARE(h.text("lblSimplex"), QString("DUPLEX"));
     h.click("cmdCHWX");
-    for (int i = 0; i < 4; ++i) stepUp(h);
-    QCOMPARE(knob(h), 5);
+    for (int i = 0; i < 4; ++i) h.stepKnob(+1);
+    QCOMPARE(h.c().channel->knob(), 5);
     QCOMPARE(h.text("lblChannel"), QString("05"));
     QCOMPARE(h.text("lblStatus"), QString("Weather"));
     QVERIFY(!h.visible("lblA"));
@@ -396,7 +384,7 @@ void ChannelTest::weatherKnobTopsOutAt10() {
     h.click("cmdCHWX");
     QStringList seen{h.text("lblChannel")};
     for (int i = 0; i < 12; ++i) {
-        stepUp(h);
+        h.stepKnob(+1);
         seen << h.text("lblChannel");
     }
     QCOMPARE(seen, QString("01 02 03 04 05 06 07 08 09 10 10 10 10").split(' '));
@@ -414,22 +402,22 @@ void ChannelTest::everyWeatherChannelIsReachableFromAnyMarineChannel() {
     QFETCH(QString, marine);
     Harness h;
     h.c().channel->setKnob(1);
-    stepTo(h, marine);
+    QVERIFY(h.tuneTo(marine));
     h.click("cmdCHWX");
-    QStringList up{designator(h)};
+    QStringList up{h.designator()};
     for (int i = 0; i < 9; ++i) {
-        stepUp(h);
-        up << designator(h);
+        h.stepKnob(+1);
+        up << h.designator();
     }
     QCOMPARE(up, QString("01 02 03 04 05 06 07 08 09 10").split(' '));
     QStringList down;
     for (int i = 0; i < 9; ++i) {
-        stepDown(h);
-        down << designator(h);
+        h.stepKnob(-1);
+        down << h.designator();
     }
     QCOMPARE(down, QString("09 08 07 06 05 04 03 02 01").split(' '));
     h.click("cmdCHWX");
-    QCOMPARE(designator(h), marine == "16" ? marine : marine.left(2) + "A");
+    QCOMPARE(h.designator(), marine == "16" ? marine : marine.left(2) + "A");
 }
 
 void ChannelTest::directRunRefreshesWithoutMovingTheKnob() {
@@ -439,7 +427,7 @@ void ChannelTest::directRunRefreshesWithoutMovingTheKnob() {
     // The plan in lblMode decides suffix, power, use text and mode word.
     h.ui().lblMode->setText("INT");
     h.c().channel->ScrollChannel_Change();
-    QCOMPARE(knob(h), 13);
+    QCOMPARE(h.c().channel->knob(), 13);
     QCOMPARE(shown(h), QString("13: Navigational|Simplex|25W"));
     h.ui().lblMode->setText("CAN");
     h.c().channel->ScrollChannel_Change();

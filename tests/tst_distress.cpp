@@ -10,16 +10,6 @@ namespace {
 
 constexpr int kBurglar = 700; // one play of the alarm sound; a pair is 1400 ms, three pairs 4200 ms
 
-// Holds the distress key for `ms`, lets it go, and returns the tick of the release. Everything the
-// release starts (the whole alert) has run when this returns.
-qint64 holdDistress(Harness& h, qint64 ms) {
-    const qint64 release = h.now() + ms;
-    h.at(release, [&h] { h.release("cmdDistress"); });
-    h.press("cmdDistress");
-    if (h.now() < release) h.advance(release - h.now());
-    return release;
-}
-
 // The own radio and both stations, as the trainee sees them.
 QStringList screen(Harness& h) {
     QStringList out;
@@ -47,7 +37,7 @@ private slots:
                 captions << h.text("cmdDistress");
                 beeps << h.beepCount();
             });
-        holdDistress(h, 5800);
+        h.hold("cmdDistress", 5800);
         QCOMPARE(captions, QStringList({":00", ":01 Seconds", ":02 Seconds", ":03 Seconds", ":04 Seconds", ":05"}));
         QCOMPARE(beeps, QList<int>({0, 1, 2, 3, 4, 5}));
         for (int i = 0; i < 5; ++i) QCOMPARE(h.sound.beeps[i], t0 + 1000 * (i + 1));
@@ -67,7 +57,7 @@ private slots:
         QFETCH(int, beeps);
         Harness h;
         const QStringList before = screen(h);
-        holdDistress(h, holdMs);
+        h.hold("cmdDistress", holdMs);
         QCOMPARE(h.text("cmdDistress"), QString("Distress (hold 5 seconds)"));
         QVERIFY(h.visible("ComboMessage"));
         QCOMPARE(QApplication::focusWidget(), h.find("ComboMessage"));
@@ -84,11 +74,11 @@ private slots:
         h.chooseCombo("ComboMessage", "Fire");
         QVERIFY(!h.visible("ComboMessage"));
         QCOMPARE(h.text("ComboMessage"), QString("Fire"));
-        holdDistress(h, 1000);
+        h.hold("cmdDistress", 1000);
         QVERIFY(h.visible("ComboMessage"));
         bool shownWhileHeld = true;
         h.at(h.now() + 500, [&] { shownWhileHeld = h.visible("ComboMessage"); });
-        holdDistress(h, 1000);
+        h.hold("cmdDistress", 1000);
         QVERIFY(!shownWhileHeld);
     }
 
@@ -116,7 +106,7 @@ private slots:
     void fullHoldSends() {
         QFETCH(int, holdMs);
         Harness h;
-        holdDistress(h, holdMs);
+        h.hold("cmdDistress", holdMs);
         QCOMPARE(h.c().s.CallTypeDistress, QString("Distress"));
         QCOMPARE(h.sound.count("Burglar.wav"), 6);
         QCOMPARE(h.text("txtCG6"), QString("Distress"));
@@ -143,7 +133,7 @@ private slots:
         ui.lblLatLon->setText("L42°17.6'N Lo070°47.4'W");
         h.c().s.TxPower = "1W";
         ui.lblPower->setText("1W");
-        holdDistress(h, 5500);
+        h.hold("cmdDistress", 5500);
         const QString line = "MMSI # " + ownMMSI;
         QCOMPARE(h.c().s.OwnMMSI, ownMMSI);
         QCOMPARE(screen(h).mid(0, 17),
@@ -227,7 +217,7 @@ private slots:
             clickRanAt = h.now();
             h.click("CGClear");
         });
-        holdDistress(h, 5500);
+        h.hold("cmdDistress", 5500);
         QVERIFY2(painted.contains("70|Sending Distress|1"), qPrintable(painted.join(", ")));
         QCOMPARE(painted.count("70|Sending Distress|1"), 1);
         QCOMPARE(h.sound.count("Burglar.wav"), plays);
@@ -253,7 +243,7 @@ private slots:
             ackSeen = h.text("lblStatus") + "|" + h.c().s.CallTypeDistress + "|" +
                       QString::number(h.c().TimerRepeat->isEnabled()) + "|" + h.text("txtBC7");
         });
-        holdDistress(h, 5500);
+        h.hold("cmdDistress", 5500);
         QCOMPARE(colours, QStringList({"#ff0000/#ffff00", "#ffff00/#ff0000", "#ff0000/#ffff00", "#ffff00/#ff0000"}));
         // The fields keep their last colours.
         QCOMPARE(h.back("txtBC1"), ctl::kYellow);
@@ -270,7 +260,7 @@ private slots:
     // Without an acknowledgement the whole alert comes again 60 s after the last one went out.
     void repeatsEverySixtySeconds() {
         Harness h;
-        const qint64 release = holdDistress(h, 5500);
+        const qint64 release = h.hold("cmdDistress", 5500);
         const qint64 waiting = release + 6 * kBurglar; // "Waiting for Ack", the repeat timer started
         h.chooseCombo("ComboMessage", "Sinking");
         h.click("CGClear"); // the Coast Guard's Clear does not end the repeats
@@ -294,7 +284,7 @@ private slots:
         Harness h;
         h.ui().lblMMSI->setText("MMSI# = ");
         const QStringList before = screen(h);
-        const qint64 release = holdDistress(h, 5500);
+        const qint64 release = h.hold("cmdDistress", 5500);
         QCOMPARE(h.messages.texts(), QStringList({"Cannot send a DSC message without a MMSI #"}));
         QCOMPARE(h.messages.shown[0].atMs, release);
         QCOMPARE(screen(h), before);
@@ -306,7 +296,7 @@ private slots:
     // A repeat that finds the MMSI line gone says so every 60 s and sends nothing.
     void repeatWithoutMMSIComplainsEachMinute() {
         Harness h;
-        const qint64 waiting = holdDistress(h, 5500) + 6 * kBurglar;
+        const qint64 waiting = h.hold("cmdDistress", 5500) + 6 * kBurglar;
         h.ui().lblMMSI->setText("MMSI#");
         h.advance(125000);
         QCOMPARE(h.messages.texts().size(), 2);
@@ -320,7 +310,7 @@ private slots:
         Harness h;
         h.click("cmdCHWX");
         QCOMPARE(h.c().s.ChWxMode, QString("WX"));
-        holdDistress(h, 5500);
+        h.hold("cmdDistress", 5500);
         QCOMPARE(h.c().s.ChWxMode, QString("CH"));
         QCOMPARE(h.ui().ScrollChannel->maximum(), 88);
         QCOMPARE(h.ui().ScrollChannel->value(), 16);

@@ -11,15 +11,6 @@ namespace {
 const QColor kDarkBlue(0, 0, 136);
 const QColor kBlack(0, 0, 0);
 
-QString designator(Harness& h) { return h.text("lblChannel") + (h.visible("lblA") ? QStringLiteral("A") : QString()); }
-int knob(Harness& h) { return h.ui().ScrollChannel->value(); }
-void stepUp(Harness& h) { h.ui().ScrollChannel->triggerAction(QAbstractSlider::SliderSingleStepAdd); }
-
-void stepTo(Harness& h, const QString& wanted) {
-    for (int i = 0; i < 100 && designator(h) != wanted; ++i) stepUp(h);
-    QCOMPARE(designator(h), wanted);
-}
-
 void verifyChannelMode(Harness& h) {
     QCOMPARE(h.c().s.ChWxMode, QString("CH"));
     QCOMPARE(h.ui().ScrollChannel->maximum(), 88);
@@ -89,23 +80,23 @@ void FrontPanelTest::hiLow() {
     }
     QCOMPARE(seen, powers);
     QCOMPARE(txPower, (QStringList{"1W", "25W"}));
-    QCOMPARE(knob(h), channel);
+    QCOMPARE(h.c().channel->knob(), channel);
 }
 
 void FrontPanelTest::key16Toggles16And9() {
     Harness h;
     h.click("cmd16");
-    QCOMPARE(knob(h), 9);
+    QCOMPARE(h.c().channel->knob(), 9);
     QCOMPARE(h.text("lblChannel"), QString("09"));
     QCOMPARE(h.text("lblStatus"), QString("Calling, Com'l & Non-Com'l"));
     h.click("cmd16");
-    QCOMPARE(knob(h), 16);
+    QCOMPARE(h.c().channel->knob(), 16);
     QCOMPARE(h.text("lblChannel"), QString("16"));
     QCOMPARE(h.text("lblStatus"), QString("Calling and Emergency"));
     // From any other channel it goes to 16.
     h.c().channel->setKnob(72);
     h.click("cmd16");
-    QCOMPARE(knob(h), 16);
+    QCOMPARE(h.c().channel->knob(), 16);
     QCOMPARE(h.text("lblChannel"), QString("16"));
 }
 
@@ -115,19 +106,19 @@ void FrontPanelTest::key16WhileDscChannelShown() {
     h.ui().lblChannel->setText("70");
     h.ui().lblStatus->setText("Sending Distress");
     h.click("cmd16");
-    QCOMPARE(knob(h), 16);
+    QCOMPARE(h.c().channel->knob(), 16);
     QCOMPARE(h.text("lblChannel"), QString("16"));
     QCOMPARE(h.text("lblStatus"), QString("Calling and Emergency"));
 }
 
 void FrontPanelTest::chwxRoundTripFrom20A() {
     Harness h;
-    stepTo(h, "20");
-    stepUp(h);
-    QCOMPARE(designator(h), QString("20A"));
+    QVERIFY(h.tuneTo("20"));
+    h.stepKnob(+1);
+    QCOMPARE(h.designator(), QString("20A"));
     h.click("cmdCHWX");
     QCOMPARE(h.c().s.ChWxMode, QString("WX"));
-    QCOMPARE(knob(h), 1);
+    QCOMPARE(h.c().channel->knob(), 1);
     QCOMPARE(h.ui().ScrollChannel->maximum(), 10);
     QCOMPARE(h.text("lblChannel"), QString("01"));
     QCOMPARE(h.text("lblStatus"), QString("Weather"));
@@ -140,9 +131,9 @@ void FrontPanelTest::chwxRoundTripFrom20A() {
 
     h.click("cmdCHWX");
     verifyChannelMode(h);
-    QCOMPARE(knob(h), 20);
+    QCOMPARE(h.c().channel->knob(), 20);
     // Back on the plain channel: the paired step is not repeated.
-    QCOMPARE(designator(h), QString("20"));
+    QCOMPARE(h.designator(), QString("20"));
     QCOMPARE(h.text("lblStatus"), QString("Port Operations"));
     QCOMPARE(h.text("lblPower"), QString("25W"));
 }
@@ -151,11 +142,11 @@ void FrontPanelTest::chwxInWeatherReturnsToSavedChannel() {
     Harness h;
     h.c().channel->setKnob(68);
     h.click("cmdCHWX");
-    for (int i = 0; i < 6; ++i) stepUp(h);
+    for (int i = 0; i < 6; ++i) h.stepKnob(+1);
     QCOMPARE(h.text("lblChannel"), QString("07"));
     h.click("cmdCHWX");
     verifyChannelMode(h);
-    QCOMPARE(knob(h), 68);
+    QCOMPARE(h.c().channel->knob(), 68);
     QCOMPARE(h.text("lblChannel"), QString("68"));
     QCOMPARE(h.text("lblStatus"), QString("Non-Commercial Fish"));
     QCOMPARE(h.text("lblSimplex"), QString("Simplex"));
@@ -165,10 +156,10 @@ void FrontPanelTest::key16InWeatherReturnsTo16() {
     Harness h;
     h.c().channel->setKnob(68);
     h.click("cmdCHWX");
-    for (int i = 0; i < 6; ++i) stepUp(h);
+    for (int i = 0; i < 6; ++i) h.stepKnob(+1);
     h.click("cmd16");
     verifyChannelMode(h);
-    QCOMPARE(knob(h), 16);
+    QCOMPARE(h.c().channel->knob(), 16);
     QCOMPARE(h.text("lblChannel"), QString("16"));
     QCOMPARE(h.text("lblStatus"), QString("Calling and Emergency"));
     QCOMPARE(h.c().s.PrevScrollValue, qint16(16));
@@ -177,12 +168,12 @@ void FrontPanelTest::key16InWeatherReturnsTo16() {
 void FrontPanelTest::modeCyclesPlansAndJumpsTo16() {
     Harness h;
     h.c().channel->setKnob(22);
-    QCOMPARE(designator(h), QString("22A"));
+    QCOMPARE(h.designator(), QString("22A"));
     h.click("cmdMode");
     QCOMPARE(h.text("lblMode"), QString("CAN"));
     QCOMPARE(h.c().s.ChannelPlan, QString("CAN"));
-    QCOMPARE(knob(h), 16);
-    QCOMPARE(designator(h), QString("16"));
+    QCOMPARE(h.c().channel->knob(), 16);
+    QCOMPARE(h.designator(), QString("16"));
     QCOMPARE(h.text("lblStatus"), QString("Calling and Emergency"));
     h.click("cmdMode");
     QCOMPARE(h.text("lblMode"), QString("INT"));
@@ -190,17 +181,17 @@ void FrontPanelTest::modeCyclesPlansAndJumpsTo16() {
     h.click("cmdMode");
     QCOMPARE(h.text("lblMode"), QString("USA"));
     QCOMPARE(h.c().s.ChannelPlan, QString("USA"));
-    QCOMPARE(designator(h), QString("16"));
+    QCOMPARE(h.designator(), QString("16"));
 }
 
 void FrontPanelTest::modeInertInWeather() {
     Harness h;
     h.click("cmdCHWX");
-    stepUp(h);
+    h.stepKnob(+1);
     h.click("cmdMode");
     QCOMPARE(h.text("lblMode"), QString("USA"));
     QCOMPARE(h.c().s.ChannelPlan, QString("USA"));
-    QCOMPARE(knob(h), 2);
+    QCOMPARE(h.c().channel->knob(), 2);
     QCOMPARE(h.text("lblChannel"), QString("02"));
     QCOMPARE(h.text("lblStatus"), QString("Weather"));
 }
@@ -213,8 +204,8 @@ void FrontPanelTest::leaveWeatherModeOnlyActsInWeather() {
 
     h.c().channel->setKnob(24);
     h.click("cmdCHWX");
-    stepUp(h);
-    stepUp(h);
+    h.stepKnob(+1);
+    h.stepKnob(+1);
     h.c().front->leaveWeatherMode();
     verifyChannelMode(h);
     // The caller puts the knob on 16 afterwards; the display follows.

@@ -16,11 +16,6 @@ const QStringList kMenuFace{"lstMenu", "lstReceived", "lstDistress", "lstDirecto
                             "txtMMSI", "txtTime", "txtLatLon", "txtUTC", "txtDirectory", "lblMenu",
                             "lblNewMMSI", "lblNewMenu", "lblUTCDifference", "ComboMessage", "lblTX"};
 
-void openMenuItem(Harness& h, const QString& item) {
-    h.click("cmdMenu");
-    h.chooseItem("lstMenu", item);
-}
-
 // The channel display with no trace of a menu.
 void verifyChannelDisplay(Harness& h) {
     for (const QString& name : kChannelDisplay) QVERIFY2(h.visible(name), qPrintable(name));
@@ -73,7 +68,7 @@ private slots:
         QFETCH(QStringList, shown);
         QFETCH(QString, focus);
         Harness h;
-        openMenuItem(h, item);
+        h.openMenuItem(item);
         QVERIFY(!h.visible("lstMenu"));
         QVERIFY(h.visible("lblMenu")); // the heading stays, empty unless the choice names it
         QCOMPARE(h.text("lblMenu"), heading);
@@ -111,7 +106,7 @@ private slots:
         QFETCH(QString, whileOpen);
         QFETCH(QString, restored);
         Harness h;
-        openMenuItem(h, item);
+        h.openMenuItem(item);
         auto* box = h.find<QLineEdit>(field);
         if (field == "txtMMSI") ctl::setText(box, QString());
         h.type(field, typed);
@@ -130,7 +125,7 @@ private slots:
 
     void exitThisMenu() {
         Harness h;
-        openMenuItem(h, "MMSI#");
+        h.openMenuItem("MMSI#");
         ctl::setText(h.ui().txtMMSI, QString());
         h.type("txtMMSI", "366000001");
         h.click("cmdMenu");
@@ -195,7 +190,7 @@ private slots:
         QFETCH(QStringList, hidden);
         QFETCH(bool, headingShown);
         Harness h;
-        openMenuItem(h, item);
+        h.openMenuItem(item);
         h.click("cmdEnter");
         QCOMPARE(h.visible("lblMenu"), headingShown);
         QCOMPARE(h.text("lblMenu"), heading);
@@ -285,7 +280,7 @@ private slots:
         Harness h;
         h.click("GPSOn");
         h.advance(1000);
-        openMenuItem(h, item);
+        h.openMenuItem(item);
         QCOMPARE(h.messages.texts(), QStringList{message});
         QVERIFY(!h.visible(field));
         QVERIFY(!h.visible("lstMenu"));
@@ -332,7 +327,7 @@ private slots:
     void restoreShowsTheTimeLine() {
         Harness h;
         // Manual time entry open: the time line shows the typed time.
-        openMenuItem(h, "Time");
+        h.openMenuItem("Time");
         h.type("txtTime", "0815");
         h.c().menu->RestoreChannelDisplay();
         QVERIFY(h.visible("lblTime"));

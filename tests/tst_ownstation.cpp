@@ -54,11 +54,6 @@ bool keepsMask(const QString& text, const QString& mask) {
     return true;
 }
 
-void openMenuItem(Harness& h, const QString& item) {
-    h.click("cmdMenu");
-    h.chooseItem("lstMenu", item);
-}
-
 } // namespace
 
 class OwnStationTest : public QObject {
@@ -203,7 +198,7 @@ private slots:
         QFETCH(QStringList, messages);
         QFETCH(QString, result);
         Harness h;
-        openMenuItem(h, "Position");
+        h.openMenuItem("Position");
         QVERIFY(h.visible("txtLatLon"));
         h.ui().cmdEnter->setFocus();
         ctl::setText(h.ui().txtLatLon, text);
@@ -219,7 +214,7 @@ private slots:
     // The position line follows the typing, and a refused digit resets the whole position.
     void positionTyped() {
         Harness h;
-        openMenuItem(h, "Position");
+        h.openMenuItem("Position");
         h.type("txtLatLon", "42");
         QCOMPARE(h.text("lblLatLon"), QString("L42°##.#'N  Lo###°##.#'W"));
         h.type("txtLatLon", "7");
@@ -254,7 +249,7 @@ private slots:
         QFETCH(QStringList, messages);
         QFETCH(QString, shown);
         Harness h;
-        openMenuItem(h, "Time");
+        h.openMenuItem("Time");
         QVERIFY(h.visible("txtTime"));
         QCOMPARE(QApplication::focusWidget(), h.find("txtTime"));
         h.type("txtTime", typed);
@@ -283,7 +278,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, accepted);
         Harness h;
-        openMenuItem(h, "MMSI#");
+        h.openMenuItem("MMSI#");
         QVERIFY(h.visible("txtMMSI"));
         QVERIFY(h.visible("lblNewMMSI"));
         ctl::setText(h.ui().txtMMSI, QString());
@@ -304,7 +299,7 @@ private slots:
     void mmsiThreeForms() {
         Harness h;
         QCOMPARE(h.text("lblMMSI"), QString("MMSI# = 316123456"));
-        openMenuItem(h, "MMSI#");
+        h.openMenuItem("MMSI#");
         ctl::setText(h.ui().txtMMSI, QString());
         h.type("txtMMSI", "366000001");
         h.click("cmdEnter");
@@ -312,14 +307,14 @@ private slots:
         QVERIFY(!h.visible("lblNewMMSI"));
         QCOMPARE(h.c().s.OwnMMSI, QString("316123456"));
         QVERIFY(h.messages.texts().isEmpty());
-        openMenuItem(h, "Exit this menu");
+        h.openMenuItem("Exit this menu");
         QCOMPARE(h.text("lblMMSI"), QString("MMSI# 366000001"));
     }
 
     // A refused MMSI is still copied to the line by Enter, as the field's text.
     void refusedMmsiThenEnter() {
         Harness h;
-        openMenuItem(h, "MMSI#");
+        h.openMenuItem("MMSI#");
         ctl::setText(h.ui().txtMMSI, QString());
         h.type("txtMMSI", "12345");
         h.click("cmdEnter");
@@ -360,7 +355,7 @@ private slots:
     // A manually entered time is shown as typed and does not run on.
     void manualTimeDoesNotRunOn() {
         Harness h;
-        openMenuItem(h, "Time");
+        h.openMenuItem("Time");
         h.type("txtTime", "0930");
         h.click("cmdEnter");
         QCOMPARE(h.text("lblTime"), QString("09:30"));
@@ -394,7 +389,7 @@ private slots:
 
     void callTimeTextManual() {
         Harness h;
-        openMenuItem(h, "Time");
+        h.openMenuItem("Time");
         h.type("txtTime", "0930");
         h.click("cmdEnter");
         h.c().own->GetTime();

@@ -8,36 +8,12 @@
 #include <QScrollBar>
 #include <memory>
 
-namespace {
-
-
-// Holds a hold key for ms and makes sure its release has been handled, also when the hold outlasts
-// the five-second count.
-qint64 holdKey(Harness& h, const QString& key, qint64 ms) {
-    const qint64 releaseAt = h.now() + ms;
-    h.hold(key, ms);
-    if (h.now() < releaseAt) h.advance(releaseAt - h.now());
-    return releaseAt;
-}
-
-// Steps the channel knob up, one arrow click at a time, until the display shows the designator.
-bool stepKnobTo(Harness& h, const QString& channel, bool aChannel) {
-    auto* knob = h.find<QScrollBar>("ScrollChannel");
-    for (int i = 0; i < 60; ++i) {
-        if (h.text("lblChannel") == channel && h.visible("lblA") == aChannel) return true;
-        knob->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    }
-    return false;
-}
-
-} // namespace
-
 class RoadsTest : public QObject {
     Q_OBJECT
 private slots:
     void routineCallAnsweredAbleToComply() {
         Harness h;
-        QVERIFY(stepKnobTo(h, "22", true));
+        QVERIFY(h.tuneTo("22A"));
         h.click("cmdCall");
         h.chooseItem("lstCall", "Routine");
         h.chooseItem("lstDirectory", "The Blue Crane            366232323");
@@ -99,7 +75,7 @@ private slots:
 
     void ownDistressAlertAcknowledged() {
         Harness h;
-        holdKey(h, "cmdDistress", 2000);
+        h.hold("cmdDistress", 2000);
         QVERIFY(h.visible("ComboMessage"));
         h.chooseCombo("ComboMessage", "Fire");
 
@@ -111,7 +87,7 @@ private slots:
             // Nothing on the panel to answer: its Enter key gives no reply.
             h.click("cmdBCEnter");
         });
-        holdKey(h, "cmdDistress", 5500);
+        h.hold("cmdDistress", 5500);
         QCOMPARE(panelDuringFlash.value(0), QString("MMSI # 316123456"));
         QCOMPARE(panelDuringFlash.value(1), QString("Fire"));
         QCOMPARE(panelDuringFlash.value(2), QString("Voice Channel 16"));
@@ -141,9 +117,9 @@ private slots:
 
     void blueCraneAlertInTheDistressLog() {
         Harness h;
-        holdKey(h, "cmdBCDistress", 2000);
+        h.hold("cmdBCDistress", 2000);
         h.chooseCombo("comboBC", "Sinking");
-        holdKey(h, "cmdBCDistress", 5500);
+        h.hold("cmdBCDistress", 5500);
         QCOMPARE(h.text("lblStatus"), QString("Waiting for Ack"));
         QCOMPARE(h.text("txtCG2"), QString("Sinking"));
         h.click("cmdAcknowledge");

@@ -19,18 +19,8 @@ const QStringList kReasons{"No Reason Given", "Congestion",           "Busy",
                            "Operator Unavailable", "Equipment Disabled", "Channel Unable",
                            "Mode Unable"};
 
-
 void setPanelText(Harness& h, const QString& box, const QString& text) {
     ctl::setText(h.find<QLineEdit>(box), text);
-}
-
-// Holds a hold key for ms and makes sure its release has been handled, also when the hold outlasts
-// the five-second count (the press handler then returns before the key is let go).
-qint64 holdKey(Harness& h, const QString& key, qint64 ms) {
-    const qint64 releaseAt = h.now() + ms;
-    h.hold(key, ms);
-    if (h.now() < releaseAt) h.advance(releaseAt - h.now());
-    return releaseAt;
 }
 
 // Timeline of The Blue Crane's alert from the release of its key: 4 s pause, two alarm sounds,
@@ -266,7 +256,7 @@ private slots:
 
     void shortPressOpensTheNatureList() {
         Harness h;
-        holdKey(h, "cmdBCDistress", 2000);
+        h.hold("cmdBCDistress", 2000);
         QCOMPARE(h.text("cmdBCDistress"), QString("Distress"));
         QVERIFY(h.visible("comboBC"));
         QCOMPARE(QApplication::focusWidget(), h.find("comboBC"));
@@ -293,7 +283,7 @@ private slots:
         Harness h;
         QStringList captions;
         for (int ms : {500, 1500, 2500, 3500, 4500, 5200}) h.after(ms, [&] { captions << h.text("cmdBCDistress"); });
-        holdKey(h, "cmdBCDistress", 5500);
+        h.hold("cmdBCDistress", 5500);
         QCOMPARE(captions, QStringList({":00", ":01 Seconds", ":02 Seconds", ":03 Seconds", ":04 Seconds", ":05"}));
         QCOMPARE(h.text("cmdBCDistress"), QString("Distress"));
     }
@@ -303,7 +293,7 @@ private slots:
         auto* power = h.find<QLabel>("lblPower");
         h.c().s.TxPower = "1W";
         power->setText("1W");
-        holdKey(h, "cmdBCDistress", 2000);
+        h.hold("cmdBCDistress", 2000);
         h.chooseCombo("comboBC", "Fire");
 
         struct Sample {
@@ -325,7 +315,7 @@ private slots:
         });
         for (int s = 1; s <= 4; ++s)
             h.at(announce + s * 1000 + 500, [&] { samples.push_back({h.back("txtCG1"), h.back("lstReceived")}); });
-        holdKey(h, "cmdBCDistress", 5500);
+        h.hold("cmdBCDistress", 5500);
         QCOMPARE(h.now(), release + kAlertMs);
 
         // Sending: channel 70, the fields emptied, a beep, four silent seconds, a beep and the alarm.
@@ -386,7 +376,7 @@ private slots:
 
     void alertWithoutANatureAndASecondAlert() {
         Harness h;
-        holdKey(h, "cmdBCDistress", 5500);
+        h.hold("cmdBCDistress", 5500);
         QCOMPARE(h.text("txtCG2"), QString("Undesignated Reason"));
         QCOMPARE(h.items("lstReceived").value(3), QString("Undesignated Reason"));
         QCOMPARE(h.items("lstDistress").value(23 + 4), QString("Undesignated Reason"));
@@ -397,7 +387,7 @@ private slots:
         QCOMPARE(h.playsOf("Burglar.wav"), 2);
         QCOMPARE(h.text("txtCG1"), QString("MMSI #366232323"));
 
-        holdKey(h, "cmdBCDistress", 4500); // let go after ":04 Seconds": sent all the same
+        h.hold("cmdBCDistress", 4500); // let go after ":04 Seconds": sent all the same
         const QStringList log = h.items("lstDistress");
         QCOMPARE(log.size(), 39);
         QCOMPARE(log.mid(0, 31), first);
@@ -422,7 +412,7 @@ private slots:
             channelAfterEarlyAck = h.text("lblBCChannel");
             statusAfterEarlyAck = h.text("lblStatus");
         });
-        holdKey(h, "cmdBCDistress", 5500);
+        h.hold("cmdBCDistress", 5500);
         QCOMPARE(bc7AfterEarlyAck, QString("Sending Distress"));
         QCOMPARE(channelAfterEarlyAck, QString("70"));
         QVERIFY(statusAfterEarlyAck != QLatin1String("Recv'd Distress Ack"));
@@ -446,7 +436,7 @@ private slots:
         Harness h;
         h.c().s.CallTypeDistress = "Distress";
         const qint64 release = h.now() + 5500;
-        holdKey(h, "cmdBCDistress", 5500);
+        h.hold("cmdBCDistress", 5500);
         const qint64 ownRunStart = release + kAlertMs;
         // The Blue Crane's two alarm sounds, then the own alert's alarm.
         QCOMPARE(h.playsOf("Burglar.wav") - h.playsOf("Burglar.wav", ownRunStart), 2);

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 
 Harness::Harness(QDateTime start, QSize screenSize) : clock(std::move(start)) {
@@ -52,7 +53,7 @@ void Harness::press(const QString& name) {
 
 void Harness::release(const QString& name) { QTest::mouseRelease(find(name), Qt::LeftButton); }
 
-void Harness::hold(const QString& name, qint64 ms) {
+qint64 Harness::hold(const QString& name, qint64 ms) {
     const qint64 releaseAt = now() + ms;
     bool released = false;
     at(releaseAt, [this, name, &released] {
@@ -62,6 +63,24 @@ void Harness::hold(const QString& name, qint64 ms) {
     press(name);
     // The count ends by itself after five seconds with the key still down: the release comes later.
     if (!released) clock.advanceTo(releaseAt);
+    return releaseAt;
+}
+
+void Harness::stepKnob(int direction) {
+    ui().ScrollChannel->triggerAction(direction > 0 ? QAbstractSlider::SliderSingleStepAdd
+                                                    : QAbstractSlider::SliderSingleStepSub);
+}
+
+bool Harness::tuneTo(const QString& wanted) {
+    for (int i = 0; i < 200 && designator() != wanted; ++i) stepKnob(+1);
+    return designator() == wanted;
+}
+
+QString Harness::designator() const { return text("lblChannel") + (visible("lblA") ? QStringLiteral("A") : QString()); }
+
+void Harness::openMenuItem(const QString& item) {
+    click("cmdMenu");
+    chooseItem("lstMenu", item);
 }
 
 void Harness::type(const QString& name, const QString& text) {

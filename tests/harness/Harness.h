@@ -45,8 +45,9 @@ public:
     // which for a hold key is after the release: schedule the release first, or use hold().
     void press(const QString& name);
     void release(const QString& name);
-    // Presses a hold key and lets it go after ms milliseconds.
-    void hold(const QString& name, qint64 ms);
+    // Presses a hold key and lets it go after ms milliseconds; returns when the release has been
+    // handled (everything it started included), with the tick of the release.
+    qint64 hold(const QString& name, qint64 ms);
     // Gives the control the focus and types the text / one key into it.
     void type(const QString& name, const QString& text);
     void key(const QString& name, Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier);
@@ -56,6 +57,15 @@ public:
     // Picks an item of a drop-down list.
     void chooseCombo(const QString& combo, int index);
     void chooseCombo(const QString& combo, const QString& itemText);
+
+    // The channel knob: one arrow click up (+1) or down (-1); stepping up until the display shows a
+    // designator such as "22A" (false when it never does).
+    void stepKnob(int direction);
+    bool tuneTo(const QString& designator);
+    // The channel on the display: lblChannel, with "A" when lblA is shown.
+    QString designator() const;
+    // Menu, then the item of the menu list.
+    void openMenuItem(const QString& item);
 
     qint64 now() const { return clock.tickMs(); }
     // Runs the action when virtual time reaches now + ms (inside whatever wait is running then).
