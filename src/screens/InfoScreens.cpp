@@ -22,6 +22,18 @@ void paintBackground(QWidget* w) {
     w->setAutoFillBackground(true);
 }
 
+// The window's Close button, which only hides the window, centred in a row of its own.
+QHBoxLayout* closeButtonRow(QWidget* window, const char* name) {
+    auto* close = new QPushButton(QStringLiteral("Close"), window);
+    close->setObjectName(QString::fromLatin1(name));
+    QObject::connect(close, &QPushButton::clicked, window, &QWidget::hide);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(close);
+    row->addStretch(1);
+    return row;
+}
+
 QLabel* textLabel(QWidget* parent, const char* name, const QString& text, int pointSize = 9,
                   bool bold = false) {
     auto* l = new QLabel(text, parent);
@@ -72,9 +84,6 @@ InfoTKM::InfoTKM(QWidget* parent) : QWidget(parent, topLevelFlags()) {
                        "of the licence that comes with it."),
         8);
 
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
-    close->setObjectName(QStringLiteral("Command1"));
-    connect(close, &QPushButton::clicked, this, &QWidget::hide);
 
     auto* head = new QHBoxLayout;
     head->addWidget(logo, 0, Qt::AlignTop);
@@ -84,10 +93,7 @@ InfoTKM::InfoTKM(QWidget* parent) : QWidget(parent, topLevelFlags()) {
     headText->addStretch(1);
     head->addLayout(headText, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(close);
-    buttons->addStretch(1);
+    auto* buttons = closeButtonRow(this, "Command1");
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 12);
@@ -127,14 +133,8 @@ Copyright::Copyright(QWidget* parent) : QWidget(parent, topLevelFlags()) {
                        "coast station and calls, was written by the authors of the companion "
                        "course material."));
 
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
-    close->setObjectName(QStringLiteral("cmdCloseCopywrite"));
-    connect(close, &QPushButton::clicked, this, &QWidget::hide);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(close);
-    buttons->addStretch(1);
+    auto* buttons = closeButtonRow(this, "cmdCloseCopywrite");
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 12);
