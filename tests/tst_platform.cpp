@@ -191,6 +191,61 @@ private slots:
         QCOMPARE(timer->interval(), platform::kWaitPeriodMs);
     }
 
+    // On a real clock the period's tick can come a little after the period has run out, behind
+    // other events or in the same millisecond as the wait's own wake-up. The count of a five-second
+    // wait still ends at four steps (the hold key must not show a fifth second).
+    void aLateTickGivesNoExtraStep_data() {
+        QTest::addColumn<int>("lateMs");
+        QTest::newRow("on time") << 0;
+        QTest::newRow("1 ms late") << 1;
+        QTest::newRow("40 ms late") << 40;
+        QTest::newRow("999 ms late") << 999;
+    }
+    void aLateTickGivesNoExtraStep() {
+        QFETCH(int, lateMs);
+        VirtualClock clock;
+        // Runs out `due` milliseconds after it was enabled; its tick is delivered lateMs later.
+        class LateTimer : public platform::Timer {
+        public:
+            LateTimer(VirtualClock& c, int late) : clock_(c), late_(late) {}
+            void setInterval(int ms) override {
+                interval_ = ms;
+                if (enabled_) restart();
+            }
+            int interval() const override { return interval_; }
+            void setEnabled(bool on) override {
+                enabled_ = on;
+                if (on) restart();
+            }
+            bool isEnabled() const override { return enabled_; }
+            int remainingMs() const override {
+                return enabled_ ? int(std::max<qint64>(0, due_ - clock_.tickMs())) : 0;
+            }
+
+        private:
+            void restart() {
+                due_ = clock_.tickMs() + interval_;
+                const int period = ++period_;
+                clock_.at(due_ + late_, [this, period] {
+                    if (enabled_ && period == period_ && onTick) onTick();
+                });
+            }
+            VirtualClock& clock_;
+            int late_;
+            int interval_ = 0;
+            bool enabled_ = false;
+            qint64 due_ = 0;
+            int period_ = 0;
+        } timer(clock, lateMs);
+        timer.onTick = [&] { timer.setEnabled(false); };
+        platform::WaitCounters counters;
+        std::vector<qint64> steps;
+        platform::timedWait(clock, timer, 5000, counters, [&] { steps.push_back(clock.tickMs()); });
+        QCOMPARE(steps, std::vector<qint64>({1000, 2000, 3000, 4000}));
+        QCOMPARE(counters.SecondsCounter, 5);
+        QCOMPARE(clock.tickMs(), qint64(5000 + lateMs));
+    }
+
     void reenablingTheTimerInsideAWaitExtendsIt() {
         VirtualClock clock;
         auto timer = clock.createTimer();

@@ -19,6 +19,9 @@ public:
     virtual int interval() const = 0;
     virtual void setEnabled(bool on) = 0;
     virtual bool isEnabled() const = 0;
+    // Milliseconds left of the running period: 0 when the timer is off, and also once the period
+    // has run out while its tick has not been delivered yet.
+    virtual int remainingMs() const = 0;
     std::function<void()> onTick;
 };
 

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 
 namespace platform {
 
@@ -27,6 +28,7 @@ public:
         else timer_.stop();
     }
     bool isEnabled() const override { return timer_.isActive(); }
+    int remainingMs() const override { return timer_.isActive() ? std::max(0, timer_.remainingTime()) : 0; }
 
 private:
     QTimer timer_;

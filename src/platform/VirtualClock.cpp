@@ -25,6 +25,9 @@ public:
         if (on) restart();
     }
     bool isEnabled() const override { return enabled_; }
+    int remainingMs() const override {
+        return active() ? static_cast<int>(std::max<qint64>(0, due_ - clock_->now_)) : 0;
+    }
 
     void restart() { due_ = clock_->now_ + std::max(interval_, 1); order_ = clock_->seq_++; }
     bool active() const { return enabled_ && interval_ > 0; }
