@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -384,6 +385,104 @@ private slots:
         QVERIFY(generated >= 500 && generated <= 1500);
         platform::PlaySoundCue(sound, "Phone.wav", 3);
         QCOMPARE(clock.tickMs(), 200 + 200 + 1200 + 4 * generated);
+    }
+
+    // Where cue files are looked for: the current directory, the installed folder beside the
+    // program, the configured prefix's folder, and the build tree's only for a program inside it.
+    void soundSearchDirsOrder_data() {
+        QTest::addColumn<QString>("appDir");
+        QTest::addColumn<QString>("cwd");
+        QTest::addColumn<QStringList>("expected");
+        const QString prefixDir = "/usr/local/share/vhf-dsc-trainer/sounds";
+        const QString buildSounds = "/home/ann/src/build/sounds";
+        QTest::newRow("installed program")
+            << "/usr/bin" << "/home/ann"
+            << QStringList{"/home/ann", "/usr/share/vhf-dsc-trainer/sounds", prefixDir};
+        QTest::newRow("installed to another prefix")
+            << "/opt/vhf/bin" << "/tmp/x"
+            << QStringList{"/tmp/x", "/opt/vhf/share/vhf-dsc-trainer/sounds", prefixDir};
+        QTest::newRow("program in the build folder")
+            << "/home/ann/src/build" << "/home/ann"
+            << QStringList{"/home/ann", "/home/ann/src/share/vhf-dsc-trainer/sounds", prefixDir, buildSounds};
+        QTest::newRow("test below the build folder")
+            << "/home/ann/src/build/tests" << "/home/ann/src/build/tests"
+            << QStringList{"/home/ann/src/build/tests", "/home/ann/src/build/share/vhf-dsc-trainer/sounds",
+                           prefixDir, buildSounds};
+        QTest::newRow("another build folder of the same name stem")
+            << "/home/ann/src/build-asan" << "/home/ann"
+            << QStringList{"/home/ann", "/home/ann/src/share/vhf-dsc-trainer/sounds", prefixDir};
+        QTest::newRow("the folder above the build folder")
+            << "/home/ann/src" << "/home/ann"
+            << QStringList{"/home/ann", "/home/ann/share/vhf-dsc-trainer/sounds", prefixDir};
+        QTest::newRow("installed into a stage inside the build folder")
+            << "/home/ann/src/build/stage/bin" << "/"
+            << QStringList{"/", "/home/ann/src/build/stage/share/vhf-dsc-trainer/sounds", prefixDir, buildSounds};
+        QTest::newRow("paths not in clean form")
+            << "/home/ann/src/build/./tests/" << "/home/ann//work/"
+            << QStringList{"/home/ann/work", "/home/ann/src/build/share/vhf-dsc-trainer/sounds", prefixDir,
+                           buildSounds};
+        QTest::newRow("no application object")
+            << QString() << "/home/ann" << QStringList{"/home/ann", prefixDir};
+        QTest::newRow("current directory is the installed folder")
+            << "/usr/bin" << "/usr/share/vhf-dsc-trainer/sounds"
+            << QStringList{"/usr/share/vhf-dsc-trainer/sounds", prefixDir};
+        QTest::newRow("installed to the configured prefix")
+            << "/usr/local/bin" << "/home/ann" << QStringList{"/home/ann", prefixDir};
+    }
+    void soundSearchDirsOrder() {
+        QFETCH(QString, appDir);
+        QFETCH(QString, cwd);
+        QFETCH(QStringList, expected);
+        QCOMPARE(platform::soundSearchDirs(appDir, cwd, "/usr/local/share/vhf-dsc-trainer/sounds",
+                                           "/home/ann/src/build", "/home/ann/src/build/sounds"),
+                 expected);
+    }
+
+    // The folders this program was built with: the tests, inside the build folder, find its cues;
+    // a program installed elsewhere never does.
+    void soundSearchDirsOfThisBuild() {
+        const QString buildSounds = QDir::cleanPath(VHF_BUILD_SOUNDS_DIR);
+        const QString prefixDir = QDir::cleanPath(VHF_SOUNDS_DIR);
+        const QStringList here = platform::soundSearchDirs(QCoreApplication::applicationDirPath(), "/tmp");
+        QCOMPARE(here.first(), QString("/tmp"));
+        QVERIFY2(QFileInfo(here.last()) == QFileInfo(buildSounds), qPrintable(here.join(", ")));
+        QVERIFY(QFileInfo::exists(here.last() + "/Shutdown.wav"));
+
+        QTemporaryDir elsewhere; // a program outside the build folder
+        QVERIFY(elsewhere.isValid());
+        const QString bin = elsewhere.filePath("bin");
+        QVERIFY(QDir().mkpath(bin));
+        const QStringList installed = platform::soundSearchDirs(bin, "/tmp");
+        QStringList expected{"/tmp", QFileInfo(elsewhere.path()).canonicalFilePath() + "/share/vhf-dsc-trainer/sounds"};
+        if (!expected.contains(prefixDir)) expected << prefixDir;
+        QCOMPARE(installed, expected);
+        QVERIFY(!installed.contains(buildSounds));
+    }
+
+    // QT_LOGGING_RULES="vhf.sound.debug=true" tells where every cue came from.
+    void soundLogShowsWhereCuesComeFrom() {
+        QCOMPARE(platform::lcSound().categoryName(), "vhf.sound");
+        // Quiet unless asked for.
+        if (!qEnvironmentVariable("QT_LOGGING_RULES").contains("vhf.sound"))
+            QVERIFY(!platform::lcSound().isDebugEnabled());
+        QVERIFY(platform::lcSound().isWarningEnabled());
+        QLoggingCategory::setFilterRules("vhf.sound.debug=true");
+        QVERIFY(platform::lcSound().isDebugEnabled());
+        struct Reset {
+            ~Reset() { QLoggingCategory::setFilterRules(QString()); }
+        } reset;
+        SilentServer noServer;
+        writeFile(noServer.file("Phone.wav"), wavOfMs(200));
+        VirtualClock clock;
+        platform::PulseSound sound(clock);
+        const QString here = QFileInfo(noServer.file("Phone.wav")).absoluteFilePath();
+        QTest::ignoreMessage(QtDebugMsg, qPrintable("cue Phone.wav from " + here));
+        QCOMPARE(playTime(sound, clock, "Phone.wav"), qint64(200));
+        const QString generated = QFileInfo(QDir(VHF_BUILD_SOUNDS_DIR), "Boing.wav").absoluteFilePath();
+        QTest::ignoreMessage(QtDebugMsg, qPrintable("cue Boing.wav from " + generated));
+        QVERIFY(playTime(sound, clock, "Boing.wav") > 0);
+        QTest::ignoreMessage(QtDebugMsg, "cue NoSuchCue.wav not found");
+        QCOMPARE(playTime(sound, clock, "NoSuchCue.wav"), qint64(0));
     }
 
     void damagedFilesPlaySilence_data() {

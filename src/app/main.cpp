@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     TrainerApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName("io.github.vhfdsctrainer.VhfDscTrainer");
     platform::RealClock clock;
     platform::PulseSound sound(clock);
     platform::QtMessageBox messages;

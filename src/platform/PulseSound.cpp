@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QLoggingCategory>
 
 #include <pulse/error.h>
 #include <pulse/simple.h>
@@ -20,6 +21,8 @@
 #include <vector>
 
 namespace platform {
+
+Q_LOGGING_CATEGORY(lcSound, "vhf.sound", QtWarningMsg)
 
 namespace {
 
@@ -124,10 +127,8 @@ struct PulseSound::Impl {
     Pcm beepPcm;
 
     QString locate(const QString& name) const {
-        QStringList dirs{QDir::currentPath(), QStringLiteral(VHF_BUILD_SOUNDS_DIR), QStringLiteral(VHF_SOUNDS_DIR)};
-        if (QCoreApplication::instance())
-            dirs << QCoreApplication::applicationDirPath() + QStringLiteral("/../share/vhf-dsc-trainer/sounds");
-        for (const QString& dir : dirs) {
+        const QString appDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+        for (const QString& dir : soundSearchDirs(appDir, QDir::currentPath())) {
             const QFileInfo fi(QDir(dir), name);
             if (fi.isFile()) return fi.absoluteFilePath();
         }
@@ -136,7 +137,11 @@ struct PulseSound::Impl {
 
     std::shared_ptr<const Pcm> load(const QString& name) {
         const QString path = locate(name);
-        if (path.isEmpty()) return {};
+        if (path.isEmpty()) {
+            qCDebug(lcSound).noquote() << "cue" << name << "not found";
+            return {};
+        }
+        qCDebug(lcSound).noquote() << "cue" << name << "from" << path;
         const QFileInfo fi(path);
         auto it = cache.find(path);
         if (it != cache.end() && it->modified == fi.lastModified() && it->size == fi.size()) return it->pcm;
@@ -157,6 +162,46 @@ struct PulseSound::Impl {
         }
     }
 };
+
+namespace {
+
+// dir lies at or below root (both absolute and cleaned).
+bool isAtOrBelow(const QString& dir, const QString& root) {
+    if (root.isEmpty() || dir.isEmpty()) return false;
+    if (root == QLatin1String("/")) return dir.startsWith(QLatin1Char('/'));
+    return dir == root || dir.startsWith(root + QLatin1Char('/'));
+}
+
+} // namespace
+
+QStringList soundSearchDirs(const QString& appDir, const QString& cwd, const QString& installedDir,
+                            const QString& buildDir, const QString& buildSoundsDir) {
+    QStringList dirs;
+    auto add = [&dirs](const QString& dir) {
+        if (dir.isEmpty()) return;
+        const QString clean = QDir::cleanPath(dir);
+        if (!dirs.contains(clean)) dirs << clean;
+    };
+    add(cwd);
+    const QString exeDir = appDir.isEmpty() ? QString() : QDir::cleanPath(appDir);
+    if (!exeDir.isEmpty()) add(exeDir + QStringLiteral("/../share/vhf-dsc-trainer/sounds"));
+    add(installedDir);
+    // The build tree's cues serve only programs that run from the build tree itself: an installed
+    // copy must never lean on a build folder that happens to be still around.
+    if (isAtOrBelow(exeDir, buildDir.isEmpty() ? QString() : QDir::cleanPath(buildDir))) add(buildSoundsDir);
+    return dirs;
+}
+
+QStringList soundSearchDirs(const QString& appDir, const QString& cwd) {
+    // The build folder as the executable sees it: its path with any symbolic links resolved.
+    static const QString buildDir = [] {
+        const QString canonical = QFileInfo(QStringLiteral(VHF_BUILD_DIR)).canonicalFilePath();
+        return canonical.isEmpty() ? QStringLiteral(VHF_BUILD_DIR) : canonical;
+    }();
+    const QString exeDir = appDir.isEmpty() ? QString() : QFileInfo(appDir).canonicalFilePath();
+    return soundSearchDirs(exeDir.isEmpty() ? appDir : exeDir, cwd, QStringLiteral(VHF_SOUNDS_DIR), buildDir,
+                           QStringLiteral(VHF_BUILD_SOUNDS_DIR));
+}
 
 PulseSound::PulseSound(Clock& clock) : d(std::make_unique<Impl>(clock)) {}
 

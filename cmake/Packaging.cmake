@@ -1,0 +1,58 @@
+# Desktop integration and the Debian package.
+#
+# `cmake --install <build> [--prefix P]` lays out, below the prefix:
+#   bin/vhf-dsc-trainer                                  (top CMakeLists.txt)
+#   share/vhf-dsc-trainer/sounds/*.wav                   (cmake/Sounds.cmake)
+#   share/applications/<id>.desktop                      (menu entry)
+#   share/icons/hicolor/scalable/apps/<id>.svg           (icon)
+#   share/metainfo/<id>.metainfo.xml                     (AppStream data for software centres)
+# Every destination is relative, so the same rules serve any prefix and the package's /usr.
+#
+# `cpack -G DEB` in the build folder makes vhf-dsc-trainer_<version>_<arch>.deb installing under
+# /usr. dpkg-shlibdeps works out the packages of the libraries the program links; the Qt plugins
+# it loads at run time are named by hand below.
+
+include(GNUInstallDirs)
+
+set(VHF_APP_ID io.github.vhfdsctrainer.VhfDscTrainer)
+set(VHF_DESKTOP_DIR ${CMAKE_CURRENT_LIST_DIR}/../resources/desktop)
+
+install(FILES ${VHF_DESKTOP_DIR}/${VHF_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${VHF_DESKTOP_DIR}/${VHF_APP_ID}.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${VHF_DESKTOP_DIR}/${VHF_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# ---- CPack: the Debian package ----
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vhf-dsc-trainer)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "VHF DSC Trainer developers")
+set(CPACK_PACKAGE_CONTACT "VHF DSC Trainer developers <maintainers@vhf-dsc-trainer.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "trainer for a marine VHF radio with Digital Selective Calling")
+# One line of the package's description each (Debian wants them short).
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "A desktop trainer modelling the marine VHF radio with Digital Selective\n"
+  "Calling (DSC) used in the Global Maritime Distress and Safety System\n"
+  "(GMDSS). Students work the channel knob, the 16/9 and power keys and the\n"
+  "DSC menus, and compose calls of every category, while two model stations,\n"
+  "a coast guard station and a second vessel, show and answer each call.\n"
+  "Nothing is transmitted.")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY ${CPACK_PACKAGE_NAME})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Qt6 Widgets/Gui/Core, libpulse-simple, libsndfile, libXrandr, libX11 and the C/C++ runtime.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded by Qt at run time, so no linker record shows it: the SVG image plugin (libqsvg) that
+# draws the pictures on the window. The X11 platform plugin (libqxcb) ships in Debian's
+# libqt6gui6 itself, which dpkg-shlibdeps names already.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+# The channel display's narrow face, Liberation Sans Narrow.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
+
+include(CPack)
