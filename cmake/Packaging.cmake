@@ -48,10 +48,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Qt6 Widgets/Gui/Core, libpulse-simple, libsndfile, libXrandr, libX11 and the C/C++ runtime.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded by Qt at run time, so no linker record shows it: the SVG image plugin (libqsvg) that
-# draws the pictures on the window. The X11 platform plugin (libqxcb) ships in Debian's
-# libqt6gui6 itself, which dpkg-shlibdeps names already.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+# The one plugin Qt loads at run time, which no linker record shows, is the X11 platform plugin
+# (libqxcb); it ships in Debian's libqt6gui6 itself, which dpkg-shlibdeps names already. The
+# pictures are built into the program, so no image plugin is needed.
 # The channel display's narrow face, Liberation Sans Narrow.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
 

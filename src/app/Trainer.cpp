@@ -1,5 +1,6 @@
 #include "app/Trainer.h"
 
+#include "app/Accessibility.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
 #include "dsc/CallComposer.h"
@@ -75,6 +76,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     }
     ctl::setComboText(c.ui->ComboMessage, QStringLiteral("Nature of Distress"));
     ctl::setComboText(c.ui->comboBC, QStringLiteral("Nature of Distress"));
+    describeControls(window_);
 
     c.Timer1 = c.clock.createTimer();
     c.Timer5Second = c.clock.createTimer();

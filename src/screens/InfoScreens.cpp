@@ -1,5 +1,7 @@
 #include "screens/InfoScreens.h"
 
+#include "app/Pictures.h"
+
 #include <QCloseEvent>
 #include <QColor>
 #include <QFont>
@@ -62,7 +64,7 @@ InfoTKM::InfoTKM(QWidget* parent) : QWidget(parent, topLevelFlags()) {
 
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("Image1"));
-    logo->setPixmap(QPixmap(QStringLiteral(":/pictures/logo.svg")));
+    logo->setPixmap(QPixmap::fromImage(pictures::image(QStringLiteral("logo"), 2)));
     logo->setScaledContents(true);
     logo->setFixedSize(96, 96);
 

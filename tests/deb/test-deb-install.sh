@@ -197,7 +197,7 @@ for lib in "${needed[@]}"; do
   say "needs $lib: from $pkg_of, in Depends"
 done
 # The plugins Qt loads at run time, which no NEEDED entry shows.
-for plugin in platforms/libqxcb.so imageformats/libqsvg.so; do
+for plugin in platforms/libqxcb.so; do
   path="$(dpkg -S "*/qt6/plugins/$plugin" 2>/dev/null | head -n1)" || true
   [ -n "$path" ] || fail "no installed package ships the Qt plugin $plugin"
   pkg_of="$(sed -E 's/: \/.*$//; s/:.*$//' <<<"$path")"

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -63,6 +64,46 @@ qint64 Harness::hold(const QString& name, qint64 ms) {
     press(name);
     // The count ends by itself after five seconds with the key still down: the release comes later.
     if (!released) clock.advanceTo(releaseAt);
+    return releaseAt;
+}
+
+namespace {
+
+void sendKey(QEvent::Type type, Qt::Key k, bool autoRepeat) {
+    QWidget* target = QApplication::focusWidget();
+    if (!target)
+        qFatal("a key went %s with no control holding the keyboard focus", type == QEvent::KeyPress ? "down" : "up");
+    QString text;
+    if (k == Qt::Key_Space) text = QStringLiteral(" ");
+    else if (k > Qt::Key_Space && k < 0x7f) text = QString(QChar(k)).toLower();
+    QKeyEvent e(type, k, Qt::NoModifier, text, autoRepeat);
+    QApplication::sendEvent(target, &e);
+}
+
+} // namespace
+
+void Harness::keyDown(Qt::Key k, bool autoRepeat) { sendKey(QEvent::KeyPress, k, autoRepeat); }
+void Harness::keyUp(Qt::Key k, bool autoRepeat) { sendKey(QEvent::KeyRelease, k, autoRepeat); }
+
+qint64 Harness::holdKey(const QString& name, Qt::Key k, qint64 ms, int repeatMs) {
+    find(name)->setFocus(Qt::TabFocusReason);
+    const qint64 releaseAt = now() + ms;
+    // Shared with the scheduled actions, which may outlive this call if a test stops early.
+    auto released = std::make_shared<bool>(false);
+    if (repeatMs > 0)
+        for (qint64 t = now() + kAutoRepeatDelayMs; t < releaseAt; t += repeatMs)
+            at(t, [this, k, released] {
+                if (*released) return;
+                keyUp(k, true);
+                keyDown(k, true);
+            });
+    at(releaseAt, [this, k, released] {
+        *released = true;
+        keyUp(k);
+    });
+    keyDown(k);
+    // As with hold(): the count may end by itself with the key still down; the release comes later.
+    if (!*released) clock.advanceTo(releaseAt);
     return releaseAt;
 }
 

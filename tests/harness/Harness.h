@@ -48,6 +48,17 @@ public:
     // Presses a hold key and lets it go after ms milliseconds; returns when the release has been
     // handled (everything it started included), with the tick of the release.
     qint64 hold(const QString& name, qint64 ms);
+    // The keyboard as the window system drives it: a key going down or up is delivered to the
+    // control that has the keyboard focus, through the application (so the window's key preview
+    // sees it). Auto-repeat events are the ones a key held down sends again and again.
+    void keyDown(Qt::Key k, bool autoRepeat = false);
+    void keyUp(Qt::Key k, bool autoRepeat = false);
+    // Tabs to the control (gives it the keyboard focus), holds key k down for ms milliseconds and
+    // lets it go; returns when the release has been handled, with the tick of the release, like
+    // hold(). With repeatMs > 0 the held key auto-repeats as a keyboard does: from
+    // kAutoRepeatDelayMs after the press on, every repeatMs an auto-repeat release and press.
+    static constexpr int kAutoRepeatDelayMs = 500;
+    qint64 holdKey(const QString& name, Qt::Key k, qint64 ms, int repeatMs = 0);
     // Gives the control the focus and types the text / one key into it.
     void type(const QString& name, const QString& text);
     void key(const QString& name, Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier);

@@ -1,0 +1,308 @@
+#include "app/Accessibility.h"
+
+#include "app/Pictures.h"
+
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QAbstractSlider>
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScrollBar>
+#include <QWidget>
+
+namespace {
+
+// A control of the window by objectName; the keypad's twelve keys share the name command1 and are
+// told apart by their "index" (1 to 12).
+struct ControlId {
+    const char* name;
+    int index = 0;
+};
+
+QWidget* findControl(QWidget* form, const ControlId& id) {
+    const QString name = QString::fromLatin1(id.name);
+    if (id.index == 0) return form->findChild<QWidget*>(name);
+    for (QWidget* w : form->findChildren<QWidget*>(name))
+        if (w->property("index").toInt() == id.index) return w;
+    return nullptr;
+}
+
+struct Description {
+    const char* control;
+    const char* name;
+    const char* description; // nullptr: the name says it all
+};
+
+// What a screen reader says for each control. The keypad keys are named after their caption below.
+const Description kDescriptions[] = {
+    // The own radio: display.
+    {"lblChannel", "Channel display", "The channel the radio is tuned to"},
+    {"lblA", "A channel mark", "Shown after the channel number on an A channel"},
+    {"lblMode", "Channel plan display", "USA, CAN or INT"},
+    {"lblPower", "Transmit power display", "25W or 1W"},
+    {"lblSimplex", "Simplex or duplex display", nullptr},
+    {"lblTX", "Transmit lamp", "Lit while the radio transmits"},
+    {"lblStatus", "Status line", "What the channel is used for, or what the radio is doing"},
+    {"lblMMSI", "MMSI display", "The own station's MMSI"},
+    {"lblLatLon", "Position display", nullptr},
+    {"lblTime", "Time display", nullptr},
+    {"lblMenu", "Menu heading", nullptr},
+    {"lblNewMMSI", "MMSI entry prompt", nullptr},
+    {"lblNewMenu", "Time difference prompt, local to UTC", nullptr},
+    {"lblUTCDifference", "Time difference prompt, UTC to local", nullptr},
+    {"lblVersion", "Program version", nullptr},
+    // The own radio: the DSC display's lists and entry fields.
+    {"lstMenu", "DSC menu", "Choose an item and press Enter"},
+    {"lstCall", "Call type list", "Choose the kind of DSC call and press Enter"},
+    {"lstDirectory", "Directory", "Stations with their MMSI; choose the station to call"},
+    {"lstGroup", "Group list", nullptr},
+    {"lstReceived", "Received calls", nullptr},
+    {"lstDistress", "Distress calls received", nullptr},
+    {"ComboMessage", "Nature of Distress list", "The nature of distress sent with the alert"},
+    {"txtMMSI", "Own MMSI entry", "Nine digits"},
+    {"txtLatLon", "Position entry", "Latitude and longitude"},
+    {"txtTime", "Time entry", "Hours and minutes"},
+    {"txtUTC", "Time difference entry", "Hours from local time to UTC"},
+    {"txtDirectory", "MMSI or directory entry", "The MMSI of the station to call, or a new directory line"},
+    // The own radio: keys and knob.
+    {"cmdCall", "Call key", "Opens the list of DSC calls"},
+    {"cmdDistress", "Distress key, hold 5 seconds",
+     "Hold it down for five seconds, with the mouse or the Space bar, to send a distress alert; "
+     "a short press opens the Nature of Distress list"},
+    {"cmdMode", "U/I/C key", "Changes the channel plan: USA, International or Canada"},
+    {"cmdHiLow", "Hi/Lo key", "Switches the transmit power between 25 watts and 1 watt"},
+    {"ScrollChannel", "Channel knob", "The Right arrow key turns it one channel up, the Left arrow key one down"},
+    {"cmd16", "16/9 key", "Jumps between channel 16 and channel 9"},
+    {"cmdCHWX", "CH/WX key", "Switches between the marine channels and the weather channels"},
+    {"cmdEnter", "Enter key", "Confirms the choice on the display"},
+    {"cmdMenu", "Menu key", "Opens the DSC menu"},
+    {"cmdClear", "Clear key", "Cancels the choice on the display"},
+    {"cmdOnOff", "On/Off key", "Switches the radio off and ends the program"},
+    {"Frame1", "GPS", nullptr},
+    {"GPSOn", "GPS on", nullptr},
+    {"GPSOff", "GPS off", nullptr},
+    {"imgGPS", "GPS receiver picture", nullptr},
+    {"Image3", "About the trainer", "Click the logo to read about the trainer"},
+    // The Coast Guard station display.
+    {"Frame2", "Coast Guard display", "What Boston Coast Guard received"},
+    {"Label1", "Coast Guard heading", nullptr},
+    {"Label2", "Coast Guard station name", nullptr},
+    {"Label5", "Coast Guard MMSI", nullptr},
+    {"Image5", "Lighthouse picture", nullptr},
+    {"CGVesselName", "Coast Guard display, vessel's name", nullptr},
+    {"txtCG6", "Coast Guard display, priority of call", nullptr},
+    {"txtCG1", "Coast Guard display, MMSI", nullptr},
+    {"txtCG2", "Coast Guard display, nature of call", nullptr},
+    {"txtCG5", "Coast Guard display, date and time", nullptr},
+    {"txtCG3", "Coast Guard display, voice channel", nullptr},
+    {"txtCG4", "Coast Guard display, position", nullptr},
+    {"CGClear", "Coast Guard display, Clear", "Clears the Coast Guard display"},
+    {"cmdAcknowledge", "Coast Guard Acknowledge", "The Coast Guard acknowledges the distress alert"},
+    // The second vessel's panel.
+    {"Frame3", "Second vessel's panel, The Blue Crane", "What The Blue Crane received, and its answers"},
+    {"Label3", "Second vessel's name", nullptr},
+    {"Label4", "Second vessel's MMSI", nullptr},
+    {"Image4", "Motor vessel picture", nullptr},
+    {"Image2", "Sailing vessel picture", nullptr},
+    {"lblBCChannel", "Second vessel's channel display", nullptr},
+    {"txtBC1", "Second vessel, MMSI", nullptr},
+    {"txtBC6", "Second vessel, priority", nullptr},
+    {"txtBC2", "Second vessel, nature of call", nullptr},
+    {"txtBC3", "Second vessel, voice channel to use", nullptr},
+    {"txtBC4", "Second vessel, position", nullptr},
+    {"txtBC5", "Second vessel, date and time", nullptr},
+    {"txtBC7", "Second vessel, messages", nullptr},
+    {"lstBC", "Second vessel's reply list", "Able or unable to comply"},
+    {"lstBC2", "Second vessel's reason list", "Why the second vessel is unable to comply"},
+    {"comboBC", "Second vessel's Nature of Distress list", "The nature of distress sent with its alert"},
+    {"cmdBCEnter", "Second vessel's Enter key", nullptr},
+    {"cmdBCClear", "Second vessel's Clear key", nullptr},
+    {"cmdBCDistress", "Second vessel's Distress key, hold 5 seconds",
+     "Hold it down for five seconds, with the mouse or the Space bar, to send the second vessel's "
+     "distress alert; a short press opens its Nature of Distress list"},
+    // The screen size.
+    {"cmdChangeScreenSize", "Change Screen Size", "Shows the screen sizes to choose from"},
+    {"FrameScreenSize", "Screen size panel", nullptr},
+    {"lblScreenSize", "Screen size at start", nullptr},
+    {"OptScreenSize1", "Screen size 800 by 600", nullptr},
+    {"optScreenSize2", "Screen size 1024 by 768", nullptr},
+    {"optScreenSize3", "Original screen size", nullptr},
+};
+
+// The Tab order. First the radio's face, its parts in the order they stand from top to bottom and,
+// side by side, from left to right: the keypad (row by row); the DSC display's lists and entry
+// fields (by their top edge, then left edge; those stacked on the same spot in the order the window
+// declares them, only one is shown at a time); Call and Distress; the row of U/I/C, Hi/Lo, the
+// knob, 16/9 and CH/WX; the row of Enter, Menu, Clear and On/Off. Then the Coast Guard display,
+// then the second vessel's panel, each row by row, then the rest of the window from top to bottom:
+// the screen size and the GPS switch. Hidden controls keep their place and are skipped while hidden.
+const ControlId kTabOrder[] = {
+    // Keypad.
+    {"command1", 1}, {"command1", 2}, {"command1", 3}, {"command1", 4}, {"command1", 5}, {"command1", 6},
+    {"command1", 7}, {"command1", 8}, {"command1", 9}, {"command1", 10}, {"command1", 11}, {"command1", 12},
+    // DSC display.
+    {"txtDirectory"}, {"lstDirectory"}, {"lstCall"}, {"lstGroup"}, {"lstReceived"}, {"lstDistress"},
+    {"ComboMessage"}, {"lstMenu"}, {"txtMMSI"}, {"txtTime"}, {"txtUTC"}, {"txtLatLon"},
+    // Call and Distress, then the two rows of keys.
+    {"cmdCall"}, {"cmdDistress"},
+    {"cmdMode"}, {"cmdHiLow"}, {"ScrollChannel"}, {"cmd16"}, {"cmdCHWX"},
+    {"cmdEnter"}, {"cmdMenu"}, {"cmdClear"}, {"cmdOnOff"},
+    // Coast Guard display.
+    {"CGVesselName"}, {"txtCG6"}, {"txtCG1"}, {"txtCG2"}, {"txtCG5"}, {"txtCG3"}, {"txtCG4"},
+    {"CGClear"}, {"cmdAcknowledge"},
+    // Second vessel's panel.
+    {"txtBC1"}, {"txtBC6"}, {"txtBC2"}, {"txtBC3"}, {"txtBC4"}, {"txtBC5"}, {"txtBC7"},
+    {"lstBC"}, {"lstBC2"}, {"comboBC"}, {"cmdBCEnter"}, {"cmdBCClear"}, {"cmdBCDistress"},
+    // The rest of the window.
+    {"cmdChangeScreenSize"}, {"OptScreenSize1"}, {"optScreenSize2"}, {"optScreenSize3"},
+    {"GPSOn"}, {"GPSOff"},
+};
+
+// A display label (the channel, the status line, a station's field...) is spoken by its name, and
+// what it shows is its value and its text, so that "Channel display" is followed by "16".
+constexpr char kDisplayProperty[] = "accessibleDisplay";
+
+class DisplayAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit DisplayAccessible(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return shown();
+        return QAccessibleWidget::text(t);
+    }
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+
+    // The text, read only, without the blanks some prompts are padded with.
+    QString text(int startOffset, int endOffset) const override {
+        return shown().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return static_cast<int>(shown().size()); }
+    void selection(int, int* startOffset, int* endOffset) const override { *startOffset = *endOffset = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return QRect(); }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* startOffset, int* endOffset) const override {
+        *startOffset = *endOffset = offset;
+        return QString();
+    }
+
+    static QString shownBy(const QLabel* label) { return label->text().trimmed(); }
+
+private:
+    QString shown() const { return shownBy(static_cast<QLabel*>(object())); }
+};
+
+QAccessibleInterface* displayFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("QLabel") && object && object->property(kDisplayProperty).toBool())
+        return new DisplayAccessible(static_cast<QLabel*>(object));
+    return nullptr;
+}
+
+void makeDisplay(QLabel* label) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(displayFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+    label->setProperty(kDisplayProperty, true);
+    // An interface made for the label before (while a screen reader listened to the window's
+    // construction) is the plain one: replace it.
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(label);
+    if (iface && !dynamic_cast<DisplayAccessible*>(iface)) {
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
+        QAccessible::queryAccessibleInterface(label);
+    }
+}
+
+// The knob turns with the arrow keys the way its arrows point: Right (or Up) one step up, Left (or
+// Down) one step down, like a click on the right or left arrow. A scroll bar left to itself steps
+// the other way round with the keys.
+class KnobKeys : public QObject {
+public:
+    explicit KnobKeys(QAbstractSlider* knob) : QObject(knob), knob_(knob) { knob->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (watched != knob_ || e->type() != QEvent::KeyPress) return false;
+        const auto* k = static_cast<QKeyEvent*>(e);
+        if (k->modifiers() & ~Qt::KeypadModifier) return false;
+        switch (k->key()) {
+        case Qt::Key_Right:
+        case Qt::Key_Up: knob_->triggerAction(QAbstractSlider::SliderSingleStepAdd); return true;
+        case Qt::Key_Left:
+        case Qt::Key_Down: knob_->triggerAction(QAbstractSlider::SliderSingleStepSub); return true;
+        default: return false;
+        }
+    }
+
+private:
+    QAbstractSlider* knob_;
+};
+
+void name(QWidget* w, const QString& name, const QString& description = QString()) {
+    w->setAccessibleName(name);
+    if (!description.isEmpty()) w->setAccessibleDescription(description);
+}
+
+// The scroll bars inside lists and drop-down lists are reached by screen readers too.
+void nameScrollBars(QAbstractScrollArea* area, const QString& owner) {
+    name(area->verticalScrollBar(), owner + QStringLiteral(", vertical scroll bar"));
+    name(area->horizontalScrollBar(), owner + QStringLiteral(", horizontal scroll bar"));
+}
+
+} // namespace
+
+void describeControls(QWidget* form) {
+    // The pictures first: a label that shows a picture is no display.
+    pictures::keepSharp(form);
+    for (const Description& d : kDescriptions) {
+        QWidget* w = findControl(form, {d.control});
+        if (!w) {
+            qWarning("describeControls: no control named %s", d.control);
+            continue;
+        }
+        if (auto* label = qobject_cast<QLabel*>(w); label && label->pixmap().isNull()) makeDisplay(label);
+        name(w, QString::fromUtf8(d.name), d.description ? QString::fromUtf8(d.description) : QString());
+    }
+    // The keypad keys, by their caption: "Key 1" ... "Key 9", "Key CE", "Key 10", "Key EN".
+    for (int i = 1; i <= 12; ++i)
+        if (auto* key = qobject_cast<QAbstractButton*>(findControl(form, {"command1", i})))
+            name(key, QStringLiteral("Key ") + key->text(), QStringLiteral("Keypad key"));
+
+    // The choices of each drop-down list are a list of their own, with its scroll bars.
+    for (QComboBox* combo : form->findChildren<QComboBox*>()) {
+        auto* view = combo->view();
+        name(view, combo->accessibleName() + QStringLiteral(", choices"));
+        nameScrollBars(view, combo->accessibleName());
+    }
+    for (QAbstractScrollArea* area : form->findChildren<QAbstractScrollArea*>()) {
+        if (area->verticalScrollBar()->accessibleName().isEmpty()) nameScrollBars(area, area->accessibleName());
+    }
+
+    // The knob turns with the arrow keys, so it takes the focus like every other key of the radio.
+    if (auto* knob = qobject_cast<QAbstractSlider*>(findControl(form, {"ScrollChannel"}))) {
+        knob->setFocusPolicy(Qt::StrongFocus);
+        new KnobKeys(knob);
+    }
+
+    QWidget* previous = nullptr;
+    for (const ControlId& id : kTabOrder) {
+        QWidget* w = findControl(form, id);
+        if (!w) {
+            qWarning("describeControls: no control named %s to put in the Tab order", id.name);
+            continue;
+        }
+        if (previous) QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}

@@ -1,0 +1,11 @@
+#pragma once
+// The window for keyboard and screen-reader users: every control the trainee can reach gets a
+// spoken name (and a description where the name alone does not say how to use it), and Tab walks
+// the radio's face in the order its controls are laid out, then the Coast Guard display, the second
+// vessel's panel and the remaining controls of the window.
+class QWidget;
+
+// Names, descriptions and the Tab order of the designed window `form` (frmGMDSS), once its keypad
+// keys have been renamed command1 with their "index". Also keeps the window's pictures sharp at any
+// screen scale (see Pictures.h). Call once, before the window is shown.
+void describeControls(QWidget* form);
