@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     TrainerApplication app(argc, argv);
+    platform::closeDisplayProbe();
     QGuiApplication::setDesktopFileName("io.github.vhfdsctrainer.VhfDscTrainer");
     platform::RealClock clock;
     platform::PulseSound sound(clock);

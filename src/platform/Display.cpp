@@ -23,12 +23,16 @@ bool needsNoDisplay(std::string_view name) {
     return false;
 }
 
+// The connection that showed the X server answers. It stays open until the program's own
+// connection is made: an X server can take tens of milliseconds to accept a new client right after
+// one has left (Xvfb waits about 25 ms), which would delay the window by that much.
+Display* gProbe = nullptr;
+
 bool x11ServerAnswers() {
+    closeDisplayProbe();
     if (!envSet("DISPLAY")) return false;
-    Display* dpy = XOpenDisplay(nullptr);
-    if (!dpy) return false;
-    XCloseDisplay(dpy);
-    return true;
+    gProbe = XOpenDisplay(nullptr);
+    return gProbe != nullptr;
 }
 
 // The platform names that QT_QPA_PLATFORM asks for, in order ("xcb;wayland", "vnc:size=800x600").
@@ -48,6 +52,11 @@ std::vector<std::string> requestedPlatforms() {
 }
 
 } // namespace
+
+void closeDisplayProbe() {
+    if (gProbe) XCloseDisplay(gProbe);
+    gProbe = nullptr;
+}
 
 bool displayAvailable() {
     const auto platforms = requestedPlatforms();

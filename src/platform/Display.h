@@ -3,5 +3,8 @@
 namespace platform {
 // Whether the program has a display to open its window on (X11, Wayland, or a platform chosen
 // with QT_QPA_PLATFORM that needs none, such as offscreen).
+// An X server is asked with a connection of its own, which stays open until closeDisplayProbe().
 bool displayAvailable();
+// Closes the connection displayAvailable() opened; call once the application has its own.
+void closeDisplayProbe();
 } // namespace platform
