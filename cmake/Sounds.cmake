@@ -25,10 +25,11 @@ function(vhf_sound file)
   set(VHF_SOUND_FILES ${VHF_SOUND_FILES} ${out} PARENT_SCOPE)
 endfunction()
 
-# Alarm: a two-tone siren, 740 Hz and 1010 Hz alternating every 0.175 s, 0.7 s in all.
+# Alarm: a two-tone siren, 740 Hz and 1010 Hz alternating every 0.15 s, 0.75 s in all, so that
+# the distress alert's two pairs of it fill its three seconds exactly.
 vhf_sound(Burglar.wav EFFECTS
-  synth 0.7 square 740 gain -10
-  bend 0.175,550,0.001 0.174,-550,0.001 0.174,550,0.001
+  synth 0.75 square 740 gain -10
+  bend 0.15,550,0.001 0.149,-550,0.001 0.149,550,0.001 0.149,-550,0.001
   lowpass 3500 gain -n -3)
 
 # Boing: a falling sine with a wobble, dying away, 0.6 s.
