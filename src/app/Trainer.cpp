@@ -8,6 +8,7 @@
 #include "dsc/Menu.h"
 #include "dsc/OwnStation.h"
 #include "platform/Controls.h"
+#include "platform/FirstFrame.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
 #include "radio/ScreenSizePanel.h"
@@ -39,7 +40,9 @@ bool TrainerApplication::notify(QObject* receiver, QEvent* e) {
         // notify() runs once per key event; the event's travel up to the parents happens inside it.
         if (type == QEvent::KeyPress) gPreviewWindow->Form_KeyDown(static_cast<QKeyEvent*>(e)->key());
     }
-    return QApplication::notify(receiver, e);
+    const bool handled = QApplication::notify(receiver, e);
+    platform::noteFirstFrame(receiver, e);
+    return handled;
 }
 
 MainWindow::MainWindow(Context& ctx) : c(ctx) {}
