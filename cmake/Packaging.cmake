@@ -46,11 +46,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Qt6 Widgets/Gui/Core, libpulse-simple, libsndfile, libXrandr, libX11 and the C/C++ runtime.
+# Qt6 Widgets/Gui/Core, libXrandr, libX11 and the C/C++ runtime.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The one plugin Qt loads at run time, which no linker record shows, is the X11 platform plugin
-# (libqxcb); it ships in Debian's libqt6gui6 itself, which dpkg-shlibdeps names already. The
-# pictures are built into the program, so no image plugin is needed.
+# Loaded at run time, so no linker record shows them: libsndfile and libpulse-simple (in libpulse0),
+# which the program opens with its first cue. Qt's X11 platform plugin (libqxcb) ships in Debian's
+# libqt6gui6 itself, which dpkg-shlibdeps names already. The pictures are built into the program,
+# so no image plugin is needed.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsndfile1 (>= 1.0.20), libpulse0")
 # The channel display's narrow face, Liberation Sans Narrow.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
 

@@ -11,6 +11,8 @@
 #include <pulse/simple.h>
 #include <sndfile.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
@@ -45,6 +47,46 @@ struct Pcm {
     }
 };
 
+// libsndfile and the PulseAudio simple API are loaded with the first cue or beep, not with the
+// program: the window shows sooner (they bring a dozen libraries with them). Both are
+// dependencies of the package all the same. Without libsndfile every cue is silent and takes no
+// time, as a missing file; without the simple API a cue takes its length, as with no sound server.
+struct AudioLibraries {
+    decltype(&::sf_open) sf_open = nullptr;
+    decltype(&::sf_readf_short) sf_readf_short = nullptr;
+    decltype(&::sf_error) sf_error = nullptr;
+    decltype(&::sf_close) sf_close = nullptr;
+    decltype(&::pa_simple_new) pa_simple_new = nullptr;
+    decltype(&::pa_simple_write) pa_simple_write = nullptr;
+    decltype(&::pa_simple_drain) pa_simple_drain = nullptr;
+    decltype(&::pa_simple_free) pa_simple_free = nullptr;
+    bool sndfile = false;
+    bool pulse = false;
+};
+
+template <typename F>
+bool resolve(void* library, const char* name, F& function) {
+    function = library ? reinterpret_cast<F>(dlsym(library, name)) : nullptr;
+    return function != nullptr;
+}
+
+const AudioLibraries& audio() {
+    static const AudioLibraries libs = [] {
+        AudioLibraries l;
+        void* sndfile = dlopen("libsndfile.so.1", RTLD_NOW | RTLD_LOCAL);
+        l.sndfile = resolve(sndfile, "sf_open", l.sf_open) & resolve(sndfile, "sf_readf_short", l.sf_readf_short) &
+                    resolve(sndfile, "sf_error", l.sf_error) & resolve(sndfile, "sf_close", l.sf_close);
+        void* pulse = dlopen("libpulse-simple.so.0", RTLD_NOW | RTLD_LOCAL);
+        l.pulse = resolve(pulse, "pa_simple_new", l.pa_simple_new) &
+                  resolve(pulse, "pa_simple_write", l.pa_simple_write) &
+                  resolve(pulse, "pa_simple_drain", l.pa_simple_drain) & resolve(pulse, "pa_simple_free", l.pa_simple_free);
+        if (!l.sndfile) qCWarning(lcSound, "cannot load libsndfile.so.1: cues are silent");
+        if (!l.pulse) qCWarning(lcSound, "cannot load libpulse-simple.so.0: no sound is played");
+        return l;
+    }();
+    return libs;
+}
+
 struct CacheEntry {
     QDateTime modified;
     qint64 size = -1;
@@ -59,39 +101,43 @@ bool isWav(int format) {
 // Decodes the whole file; an unreadable, non-WAV or absurd file gives an empty Pcm.
 Pcm decode(const QString& path) {
     Pcm pcm;
+    const AudioLibraries& lib = audio();
+    if (!lib.sndfile) return pcm;
     SF_INFO info{};
-    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    SNDFILE* f = lib.sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
     if (!f) return pcm;
     const bool sane = isWav(info.format) && info.channels >= 1 && info.channels <= kMaxChannels &&
                       info.samplerate >= kMinRate && info.samplerate <= kMaxRate && info.frames > 0 &&
                       info.frames <= kMaxSeconds * info.samplerate;
     if (sane) {
         std::vector<int16_t> samples(static_cast<size_t>(info.frames) * info.channels);
-        const sf_count_t got = sf_readf_short(f, samples.data(), info.frames);
+        const sf_count_t got = lib.sf_readf_short(f, samples.data(), info.frames);
         // A file that ends before the frames its header promises is damaged: play none of it.
-        if (got == info.frames && sf_error(f) == SF_ERR_NO_ERROR) {
+        if (got == info.frames && lib.sf_error(f) == SF_ERR_NO_ERROR) {
             pcm.rate = info.samplerate;
             pcm.channels = info.channels;
             pcm.samples = std::move(samples);
         }
     }
-    sf_close(f);
+    lib.sf_close(f);
     return pcm;
 }
 
 // Plays the samples blocking; false when no sound server could be reached.
 bool playBlocking(const Pcm& pcm, const char* what) {
+    const AudioLibraries& lib = audio();
+    if (!lib.pulse) return false;
     pa_sample_spec spec{};
     spec.format = PA_SAMPLE_S16NE;
     spec.rate = static_cast<uint32_t>(pcm.rate);
     spec.channels = static_cast<uint8_t>(pcm.channels);
     int error = 0;
-    pa_simple* s = pa_simple_new(nullptr, "vhf-dsc-trainer", PA_STREAM_PLAYBACK, nullptr, what, &spec, nullptr,
+    pa_simple* s = lib.pa_simple_new(nullptr, "vhf-dsc-trainer", PA_STREAM_PLAYBACK, nullptr, what, &spec, nullptr,
                                  nullptr, &error);
     if (!s) return false;
-    if (pa_simple_write(s, pcm.samples.data(), pcm.samples.size() * sizeof(int16_t), &error) == 0)
-        pa_simple_drain(s, &error);
-    pa_simple_free(s);
+    if (lib.pa_simple_write(s, pcm.samples.data(), pcm.samples.size() * sizeof(int16_t), &error) == 0)
+        lib.pa_simple_drain(s, &error);
+    lib.pa_simple_free(s);
     return true;
 }
 

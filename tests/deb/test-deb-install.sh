@@ -196,6 +196,14 @@ for lib in "${needed[@]}"; do
   grep -qx "$pkg_of" <<<"$dep_names" || fail "$lib comes from $pkg_of, which is not in Depends: $depends"
   say "needs $lib: from $pkg_of, in Depends"
 done
+# The sound libraries the program opens with its first cue, which no NEEDED entry shows.
+for lib in libsndfile.so.1 libpulse-simple.so.0; do
+  path="$("$(command -v ldconfig || echo /sbin/ldconfig)" -p | awk -v l="$lib" '$1 == l {print $NF; exit}')"
+  [ -n "$path" ] || fail "the loader knows no $lib"
+  pkg_of="$(owner "$path")" || fail "$lib ($path) belongs to no package"
+  grep -qx "$pkg_of" <<<"$dep_names" || fail "$lib comes from $pkg_of, which is not in Depends: $depends"
+  say "opens $lib with its first cue: from $pkg_of, in Depends"
+done
 # The plugins Qt loads at run time, which no NEEDED entry shows.
 for plugin in platforms/libqxcb.so; do
   path="$(dpkg -S "*/qt6/plugins/$plugin" 2>/dev/null | head -n1)" || true
@@ -212,31 +220,16 @@ grep -qx "$pkg_of" <<<"$rec_names" || fail "Liberation Sans Narrow comes from $p
 say "uses Liberation Sans Narrow: from $pkg_of, recommended"
 
 # ---- the installed program on a virtual X screen ----
-# A display number no other server holds, from 100 up; a server that loses the race for it ends
-# at once and the next number is tried.
-free_display() {
-  local n
-  for n in $(seq "$1" 199); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then echo "$n"; return 0; fi
-  done
-  return 1
-}
+# The server picks a free display number itself and writes it once it is ready, so that no other
+# server started meanwhile can take the number between our choice and its start.
 display=""
-next=100
-for _ in 1 2 3 4 5; do
-  n="$(free_display "$next")" || break
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 1 100); do # up to 10 s
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then display="$n"; break; fi
-    sleep 0.1
-  done
-  [ -n "$display" ] && break
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=""
-  next=$((n + 1))
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 1 100); do # up to 10 s
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  n="$(head -n1 "$work/display" 2>/dev/null || true)"
+  if [ -n "$n" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then display="$n"; break; fi
+  sleep 0.1
 done
 [ -n "$display" ] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
 export DISPLAY=":$display"
