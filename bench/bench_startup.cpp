@@ -7,7 +7,8 @@
 //
 // Usage: bench_startup RUNS TRAINER REFERENCE
 // Prints one line per start, then "ROW |...|" table rows: median time to the first frame and
-// median resident memory of each, with their ratio and difference.
+// median resident memory of each, the median of the pairwise time ratios, and the difference in
+// memory.
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -153,10 +154,15 @@ int main(int argc, char** argv) {
         rTime.push_back(r->firstFrameMs);
         rMem.push_back(r->residentMb);
     }
+    // Each start of the trainer against the reference's start right after it: the ratio pair by
+    // pair holds when the machine's speed drifts during the run.
+    std::vector<double> ratios;
+    for (size_t i = 0; i < tTime.size(); ++i) ratios.push_back(tTime[i] / rTime[i]);
     const double tt = median(tTime), rt = median(rTime), tm = median(tMem), rm = median(rMem);
-    const double timeRatio = tt / rt, memMore = tm - rm;
-    std::printf("ROW |Start-up to first frame (median of %d)|%.1f ms|%.1f ms|%.2f x|at most 1.3 x|%s|\n", runs, tt,
-                rt, timeRatio, timeRatio <= 1.3 ? "yes" : "no");
+    const double timeRatio = median(ratios), memMore = tm - rm;
+    std::printf("ROW |Start-up to first frame (medians of %d; ratio: median of the pairs)|%.1f ms|%.1f ms|%.2f x|at "
+                "most 1.3 x|%s|\n",
+                runs, tt, rt, timeRatio, timeRatio <= 1.3 ? "yes" : "no");
     std::printf("ROW |Resident memory after start-up (median)|%.1f MiB|%.1f MiB|+%.1f MiB|at most +15 MB|%s|\n", tm,
                 rm, memMore, memMore * 1.048576 <= 15.0 ? "yes" : "no");
     return 0;
