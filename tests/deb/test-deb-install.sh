@@ -9,6 +9,8 @@
 # Usage: test-deb-install.sh <build folder> <version> <program built there>
 # Needs root or password-less sudo: without either it exits 77 (CTest shows it as skipped).
 set -euo pipefail
+# A command that fails outside a test ends the script: say which, so the failure is never silent.
+trap 'echo "deb_install: FAIL: line $LINENO: $BASH_COMMAND (status $?)" >&2' ERR
 
 readonly skip=77
 [ $# -eq 3 ] || { echo "usage: $0 <build folder> <version> <program>" >&2; exit 2; }
@@ -198,7 +200,8 @@ for lib in "${needed[@]}"; do
 done
 # The sound libraries the program opens with its first cue, which no NEEDED entry shows.
 for lib in libsndfile.so.1 libpulse-simple.so.0; do
-  path="$("$(command -v ldconfig || echo /sbin/ldconfig)" -p | awk -v l="$lib" '$1 == l {print $NF; exit}')"
+  # awk reads to the end: leaving early would end ldconfig with SIGPIPE, a failure under pipefail.
+  path="$("$(command -v ldconfig || echo /sbin/ldconfig)" -p | awk -v l="$lib" '$1 == l && !found {print $NF; found = 1}')"
   [ -n "$path" ] || fail "the loader knows no $lib"
   pkg_of="$(owner "$path")" || fail "$lib ($path) belongs to no package"
   grep -qx "$pkg_of" <<<"$dep_names" || fail "$lib comes from $pkg_of, which is not in Depends: $depends"
