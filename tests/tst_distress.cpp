@@ -114,6 +114,29 @@ private slots:
         QVERIFY(!h.visible("ComboMessage"));
     }
 
+    // A hold that reached ":05" while an Urgency call was being sent still sends the alert when
+    // the key is let go in the call's closing wait, which has restarted the shared second count.
+    void fullHoldInsideACallSends() {
+        Harness h;
+        h.click("cmdCall");
+        h.chooseItem("lstCall", "Urgency");
+        const qint64 t0 = h.now();
+        // The call's wait starts once its two alarm plays are over; the hold runs inside it and
+        // ends it; a 3 s pause follows, then the Enter key's closing wait.
+        h.at(t0 + 2 * kBurglar + 500, [&] { h.press("cmdDistress"); });
+        QString held;
+        h.at(t0 + 2 * kBurglar + 500 + 5000 + 3000 + 1000, [&] {
+            held = h.text("cmdDistress");
+            h.release("cmdDistress");
+        });
+        h.click("cmdEnter");
+        QCOMPARE(held, QString(":05"));
+        QCOMPARE(h.sound.count("Burglar.wav"), 2 + 6);
+        QCOMPARE(h.text("txtCG6"), QString("Distress"));
+        QCOMPARE(h.c().s.CallTypeDistress, QString("Distress"));
+        QVERIFY(!h.visible("ComboMessage"));
+    }
+
     // Every field of both stations after an alert.
     void stationsShowTheAlert_data() {
         QTest::addColumn<QString>("nature");   // chosen before the alert, or empty for none

@@ -42,7 +42,7 @@ void DistressAlert::cmdDistress_MouseUp() {
     ctl::setBackColor(ui.cmdDistress, ctl::kRed);
     ui.cmdDistress->setText(QStringLiteral("Distress (hold 5 seconds)"));
     c.Timer5Second->setEnabled(false);
-    if (c.s.SecondsCounter < 5) {
+    if (HoldKey::of(ui.cmdDistress)->heldSeconds() < HoldKey::kFullHoldSeconds) {
         ui.ComboMessage->show();
         ui.ComboMessage->setFocus();
         return;

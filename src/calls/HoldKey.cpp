@@ -68,13 +68,16 @@ HoldKey* HoldKey::of(const QPushButton* key) {
 void HoldKey::press() {
     released_ = false;
     const quint64 thisPress = ++presses_;
+    heldSeconds_ = 1;
     if (beforeCount_) beforeCount_();
     key_->setText(QStringLiteral(":00"));
     c.timedWait(
         platform::kWaitPeriodMs,
-        [this] {
+        [this, thisPress] {
             key_->setText(QStringLiteral(":0") + QString::number(c.s.SecondsCounter) + QStringLiteral(" Seconds"));
             c.beep();
+            // The wait adds this second to the shared counter once the step has run.
+            if (thisPress == presses_) heldSeconds_ = c.s.SecondsCounter + 1;
         },
         [this] { return released_; });
     // The five seconds ran out with this very press still held.

@@ -3,7 +3,9 @@
 // A key must be held five seconds: the caption counts ":00", ":01 Seconds" ... ":04 Seconds" with a
 // beep each second and ends on ":05" with one more beep. The count is a timed wait on the shared
 // Timer5Second, so the release of the key is handled nested inside it, by the owner's release
-// handler, which decides from SecondsCounter what the press meant.
+// handler, which decides from the hold's own count of seconds what the press meant. That count is
+// the key's own: a call whose wait is running when the key is let go restarts the shared
+// SecondsCounter, and a hold that reached five seconds must still send the alert.
 #include <QObject>
 #include <functional>
 
@@ -26,6 +28,10 @@ public:
     // Marks the key as let go, which ends a running count at once.
     void release();
     bool released() const { return released_; }
+    // Whole seconds the latest hold counted, as the shared counter stood when its count ended:
+    // 1 at the press, 5 from the fourth one-second step on (a full hold).
+    int heldSeconds() const { return heldSeconds_; }
+    static constexpr int kFullHoldSeconds = 5;
 
 private:
     HoldKey(Context& c, QPushButton* key, std::function<void()> beforeCount);
@@ -34,6 +40,7 @@ private:
     QPushButton* key_;
     std::function<void()> beforeCount_;
     bool released_ = true;
+    int heldSeconds_ = 0;
     quint64 presses_ = 0; // tells a press from a newer one given inside its wait
 };
 

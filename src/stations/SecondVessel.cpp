@@ -196,7 +196,7 @@ void SecondVessel::cmdBCDistress_MouseUp() {
     ui->cmdBCDistress->setText(QStringLiteral("Distress"));
     ui->comboBC->hide();
     c.Timer5Second->setEnabled(false);
-    if (c.s.SecondsCounter < 5) {
+    if (HoldKey::of(ui->cmdBCDistress)->heldSeconds() < HoldKey::kFullHoldSeconds) {
         ui->comboBC->show();
         ui->comboBC->setFocus();
         return;
