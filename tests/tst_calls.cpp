@@ -466,14 +466,14 @@ private slots:
         QCOMPARE(atFirstStep, kMmsiLine);
     }
 
-    // The MMSI line is built from the own MMSI as typed, and nothing is checked.
-    void mmsiLineFollowsTheTypedMmsi() {
+    // The MMSI line is built from the own MMSI the check accepted, not from what the field holds.
+    void mmsiLineCarriesTheAcceptedMmsi() {
         Harness h;
         ctl::setText(h.ui().txtMMSI, "");
         compose(h, {"Safety"});
         h.click("cmdEnter");
-        QCOMPARE(h.text("txtCG1"), QString("MMSI # "));
-        QCOMPARE(h.text("txtBC1"), QString("MMSI # "));
+        QCOMPARE(h.text("txtCG1"), kMmsiLine);
+        QCOMPARE(h.text("txtBC1"), kMmsiLine);
     }
 
     // The call time with the GPS on: local time moved on by the differential.

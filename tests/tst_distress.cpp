@@ -151,7 +151,12 @@ private slots:
         Harness h;
         Ui::frmGMDSS& ui = h.ui();
         if (!nature.isEmpty()) h.chooseCombo("ComboMessage", nature);
-        ctl::setText(ui.txtMMSI, ownMMSI);
+        if (ownMMSI != "316123456") {
+            h.openMenuItem("MMSI#");
+            ctl::setText(ui.txtMMSI, QString());
+            h.type("txtMMSI", ownMMSI);
+            h.click("cmdEnter");
+        }
         ctl::setText(ui.txtTime, "10:35");
         ui.lblLatLon->setText("L42°17.6'N Lo070°47.4'W");
         h.c().s.TxPower = "1W";

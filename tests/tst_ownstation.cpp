@@ -286,8 +286,8 @@ private slots:
         h.ui().cmdMenu->setFocus(Qt::MouseFocusReason); // leaving the field runs its check
         QCOMPARE(h.messages.texts(),
                  accepted ? QStringList{} : QStringList{"Your MMSI # must be 9 digits long"});
-        // The line shows the accepted MMSI; a refusal leaves the (emptied) own MMSI.
-        QCOMPARE(h.text("lblMMSI"), accepted ? typed : QString());
+        // The line shows the accepted MMSI; a refusal keeps the one accepted before.
+        QCOMPARE(h.text("lblMMSI"), accepted ? typed : QString("316123456"));
         QVERIFY(!h.visible("txtMMSI"));
         QVERIFY(h.c().s.OwnMMSI.isEmpty());
         // Clear then puts back the text the field had when it was opened.
@@ -311,15 +311,22 @@ private slots:
         QCOMPARE(h.text("lblMMSI"), QString("MMSI# 366000001"));
     }
 
-    // A refused MMSI is still copied to the line by Enter, as the field's text.
-    void refusedMmsiThenEnter() {
+    // A refused MMSI stays in the field for correction but never becomes the own MMSI: neither
+    // Enter nor "Exit this menu" shows it, and the alert goes out with the last accepted one.
+    void refusedMmsiIsNeverSent() {
         Harness h;
         h.openMenuItem("MMSI#");
         ctl::setText(h.ui().txtMMSI, QString());
-        h.type("txtMMSI", "12345");
+        h.type("txtMMSI", "31612");
         h.click("cmdEnter");
         QCOMPARE(h.messages.texts(), QStringList{"Your MMSI # must be 9 digits long"});
-        QCOMPARE(h.text("lblMMSI"), QString("12345"));
+        QCOMPARE(h.text("lblMMSI"), QString("316123456"));
+        QCOMPARE(h.text("txtMMSI"), QString("31612"));
+        h.openMenuItem("Exit this menu");
+        QCOMPARE(h.text("lblMMSI"), QString("MMSI# 316123456"));
+        h.hold("cmdDistress", 5500);
+        QCOMPARE(h.text("txtCG1"), QString("MMSI # 316123456"));
+        QCOMPARE(h.text("txtBC1"), QString("MMSI # 316123456"));
     }
 
     void gpsSwitchAndClock() {

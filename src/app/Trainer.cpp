@@ -136,6 +136,7 @@ void Trainer::Form_Load() {
     gPreviewWindow = window_; // 1. key preview
     c.s.TxPower = QStringLiteral("25W");
     c.s.OwnMMSI = QStringLiteral("316123456");
+    c.s.AcceptedMMSI = c.s.OwnMMSI;
     ctl::setText(ui.txtMMSI, QStringLiteral("316123456"));
     // 4. The knob's move from its designed 84 runs the channel display while the plan, the mode
     // and the previous position are still unset.

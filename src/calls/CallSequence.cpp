@@ -7,7 +7,7 @@
 
 namespace calls {
 
-QString mmsiLine(Context& c) { return QStringLiteral("MMSI # ") + c.ui->txtMMSI->text(); }
+QString mmsiLine(Context& c) { return QStringLiteral("MMSI # ") + c.s.AcceptedMMSI; }
 
 QString displayedChannel(Context& c) {
     QString channel = c.ui->lblChannel->text();

@@ -37,7 +37,7 @@ struct CallMember {
 // Plays the whole sequence for the member; returns when it has ended.
 void run(Context& c, const CallMember& m);
 
-// "MMSI # " followed by the own MMSI as typed.
+// "MMSI # " followed by the own MMSI (the last one the MMSI check accepted).
 QString mmsiLine(Context& c);
 inline const QString kOwnVesselLine = QStringLiteral("Vessel: Kelpo");
 // The channel on the display, with "A" when the A suffix is shown (e.g. "22A").

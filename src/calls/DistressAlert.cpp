@@ -1,6 +1,7 @@
 #include "calls/DistressAlert.h"
 
 #include "app/Context.h"
+#include "calls/CallSequence.h"
 #include "calls/CallTime.h"
 #include "calls/HoldKey.h"
 #include "platform/Controls.h"
@@ -26,7 +27,7 @@ void DistressAlert::wire() {
         c, ui.cmdDistress,
         [this] {
             c.ui->ComboMessage->hide();
-            c.s.OwnMMSI = c.ui->txtMMSI->text();
+            c.s.OwnMMSI = c.s.AcceptedMMSI;
         },
         [this] { cmdDistress_MouseDown(); }, [this] { cmdDistress_MouseUp(); });
     QObject::connect(ui.ComboMessage, &QComboBox::activated, ui.ComboMessage, [this](int) { ComboMessage_Click(); });
@@ -95,7 +96,7 @@ void DistressAlert::Distress() {
     ui.lblStatus->setText(kWaitingForAck);
     c.s.CallPosition = ui.lblLatLon->text();
 
-    const QString mmsiLine = QStringLiteral("MMSI # ") + ui.txtMMSI->text();
+    const QString mmsiLine = calls::mmsiLine(c);
     const QString vessel = QStringLiteral("Vessel: Kelpo");
     ctl::setText(ui.txtCG1, mmsiLine);
     ctl::setText(ui.txtCG2, c.s.DistressNature);
@@ -119,7 +120,7 @@ void DistressAlert::Distress() {
     // opposite colours, a beep at every step.
     c.timedWait(platform::kWaitPeriodMs, [this] {
         Ui::frmGMDSS& u = *c.ui;
-        ctl::setText(u.txtBC1, QStringLiteral("MMSI # ") + u.txtMMSI->text());
+        ctl::setText(u.txtBC1, calls::mmsiLine(c));
         const bool bcRed = ctl::backColor(u.txtBC1) == ctl::kRed;
         ctl::setBackColor(u.txtBC1, bcRed ? ctl::kYellow : ctl::kRed);
         ctl::setBackColor(u.txtCG1, bcRed ? ctl::kRed : ctl::kYellow);

@@ -229,7 +229,7 @@ QString Senders::GroupCall() {
     m.deliver = [this, toSecondVessel] {
         if (!toSecondVessel) return;
         auto& ui = *c.ui;
-        ctl::setText(ui.txtBC1, ui.txtMMSI->text()); // the bare MMSI, no "MMSI # "
+        ctl::setText(ui.txtBC1, c.s.AcceptedMMSI); // the bare MMSI, no "MMSI # "
         ctl::setText(ui.txtBC2, QString());
         ctl::setText(ui.txtBC6, QStringLiteral("Group Call"));
         ctl::setText(ui.txtBC7, kOwnVesselLine);

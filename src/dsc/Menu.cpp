@@ -118,7 +118,7 @@ void Menu::lstMenu_Click() {
         ui.txtUTC->setFocus();
         break;
     default: // Exit this menu
-        ui.lblMMSI->setText(QStringLiteral("MMSI# ") + ui.txtMMSI->text());
+        ui.lblMMSI->setText(QStringLiteral("MMSI# ") + s.AcceptedMMSI);
         ui.txtMMSI->hide();
         ui.lblTX->hide();
         ui.lblPower->show();
@@ -143,7 +143,7 @@ void Menu::cmdEnter_Click() {
     ui.lstMenu->hide();                                  // 1
     s.OwnMMSI = QStringLiteral("316123456");             // 2
     if (s.MenuEntry == QLatin1String("MMSI")) {          // 3
-        ui.lblMMSI->setText(ui.txtMMSI->text());
+        ui.lblMMSI->setText(s.AcceptedMMSI);
         ui.lblNewMMSI->hide();
     }
     if (s.TimeEntryOpen == QLatin1String("True")) {      // 4

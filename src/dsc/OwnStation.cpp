@@ -85,11 +85,14 @@ void OwnStation::txtMMSI_LostFocus() {
     mmsiCheckRunning_ = true;
     Ui::frmGMDSS& ui = *c.ui;
     const QString t = ui.txtMMSI->text();
-    if (isNineDigits(t))
+    if (isNineDigits(t)) {
         c.s.OwnMMSI = t;
-    else
+        c.s.AcceptedMMSI = t;
+    } else {
         c.message(QStringLiteral("Your MMSI # must be 9 digits long"));
-    ui.lblMMSI->setText(c.s.OwnMMSI);
+    }
+    // A refused text stays in the field for correction; the line keeps the MMSI the radio sends.
+    ui.lblMMSI->setText(c.s.AcceptedMMSI);
     c.menu->RestoreChannelDisplay();
     mmsiCheckRunning_ = false;
 }

@@ -16,7 +16,8 @@ struct RadioState : platform::WaitCounters {
     RadioState();
     ~RadioState();
 
-    QString OwnMMSI;             // own MMSI, nine digits
+    QString OwnMMSI;             // carries an accepted MMSI to the MMSI line; often empty
+    QString AcceptedMMSI;        // the own MMSI every call sends: the last one the check accepted
     QString TxPower;             // "25W" or "1W"
     QString ChannelPlan;         // "USA", "CAN" or "INT"
     QString ChWxMode;            // "CH" or "WX"
