@@ -3,6 +3,7 @@
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
 #include "platform/Controls.h"
+#include "radio/ChannelSelector.h"
 
 #include <QScrollBar>
 
@@ -341,6 +342,34 @@ private slots:
         // Back in channel mode, the knob walks the marine channels again.
         h.ui().ScrollChannel->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(h.text("lblChannel"), QString("17"));
+    }
+
+    // A call chosen and then sent in weather mode uses the marine channel the radio left, and the
+    // radio ends it on a marine channel.
+    void callFromWeatherModeUsesTheMarineChannel_data() {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("voice");
+        QTest::addColumn<QString>("endChannel");
+        QTest::newRow("Urgency") << "Urgency" << "" << "txtCG3" << "Voice Channel 22" << "16";
+        QTest::newRow("Routine") << "Routine" << "dir:" + kBlueCraneLine << "txtBC3" << "Voice Channel 22A" << "22";
+    }
+    void callFromWeatherModeUsesTheMarineChannel() {
+        QFETCH(QString, type);
+        QFETCH(QString, how);
+        QFETCH(QString, field);
+        QFETCH(QString, voice);
+        QFETCH(QString, endChannel);
+        Harness h;
+        h.c().channel->setKnob(22);
+        compose(h, {type}, how);
+        h.click("cmdCHWX");
+        h.click("cmdEnter");
+        QCOMPARE(h.text(field), voice);
+        QCOMPARE(h.c().s.ChWxMode, QString("CH"));
+        QCOMPARE(h.text("lblChannel"), endChannel);
+        QCOMPARE(h.fore("lblChannel"), ctl::kBlack);
     }
 
     // Input given during the pause is handled only after it: a Clear on the Coast Guard display

@@ -3,6 +3,7 @@
 #include "app/Context.h"
 #include "platform/Controls.h"
 #include "platform/Wait.h"
+#include "radio/FrontPanel.h"
 #include "ui_frmGMDSS.h"
 
 namespace calls {
@@ -17,6 +18,10 @@ QString displayedChannel(Context& c) {
 
 void run(Context& c, const CallMember& m) {
     auto& ui = *c.ui;
+
+    // A call is made on a marine channel: from weather mode the radio first goes back to the
+    // channel it left, which the call then proposes and ends on.
+    c.front->backToMarineChannel();
 
     // 1. Start display: DSC channel 70, the transmit lamp and the call's status.
     if (m.captureWorkingChannel) c.s.CallWorkingChannel = displayedChannel(c);
@@ -47,6 +52,7 @@ void run(Context& c, const CallMember& m) {
 
     // 5. The pause: no input is handled.
     c.clock.pause(m.pauseMs);
+    c.front->backToMarineChannel(); // weather mode may have been chosen during the wait
 
     // 6. - 8. Sent.
     c.beep();

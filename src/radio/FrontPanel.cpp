@@ -93,13 +93,18 @@ void FrontPanel::cmdCHWX_Click() {
         ui.lblPower->hide();
         ui.lblTX->hide();
     } else {
-        c.s.ChWxMode = QStringLiteral("CH");
-        c.channel->setKnobMaximum(88);
-        c.channel->setKnob(c.s.PrevScrollValue);
-        showChannelModeColours();
-        ui.lblChannel->setText(QString::number(c.channel->knob()));
-        c.channel->ScrollChannel_Change();
+        backToMarineChannel();
     }
+}
+
+void FrontPanel::backToMarineChannel() {
+    if (c.s.ChWxMode != QLatin1String("WX")) return;
+    c.s.ChWxMode = QStringLiteral("CH");
+    c.channel->setKnobMaximum(88);
+    c.channel->setKnob(c.s.PrevScrollValue);
+    showChannelModeColours();
+    c.ui->lblChannel->setText(QString::number(c.channel->knob()));
+    c.channel->ScrollChannel_Change();
 }
 
 void FrontPanel::cmdMode_Click() {

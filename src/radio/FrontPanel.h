@@ -18,6 +18,9 @@ public:
     // Puts the knob on channel 16, leaving weather mode first (the weather knob does not reach 16).
     // Tells whether weather mode was left.
     bool toChannel16();
+    // In weather mode, goes back to the marine channel the radio was on before, as the CH/WX key
+    // does; elsewhere does nothing.
+    void backToMarineChannel();
 
 private:
     // Channel mode's look: black channel and use text, power shown.
