@@ -187,6 +187,38 @@ private slots:
         QCOMPARE(h.c().s.CallTypeGroup, QString("Group"));
     }
 
+    // An addressee that is not nine digits reaches nobody: the call is refused with a message and
+    // nothing is sent, also where an empty addressee would still go out.
+    void malformedAddresseeIsRefused_data() {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("addressee"); // typed, or a directory line ending otherwise
+        QTest::newRow("Routine, typed short") << "Routine" << "typed:12345678";
+        QTest::newRow("Routine, a line without an MMSI") << "Routine" << "line:Aaron's Tug   channel 72";
+        QTest::newRow("Position Request, typed short") << "Request Position" << "typed:1234";
+        QTest::newRow("Polling, a line without an MMSI") << "Polling" << "line:Aaron's Tug   channel 72";
+    }
+    void malformedAddresseeIsRefused() {
+        QFETCH(QString, type);
+        QFETCH(QString, addressee);
+        Harness h;
+        if (addressee.startsWith("line:")) {
+            h.click("cmdMenu");
+            h.chooseItem("lstMenu", "Directory");
+            h.type("txtDirectory", addressee.mid(5));
+            h.click("cmdEnter");
+        }
+        h.click("cmdCall");
+        h.chooseItem("lstCall", type);
+        if (addressee.startsWith("line:")) h.chooseItem("lstDirectory", addressee.mid(5));
+        else h.type("txtDirectory", addressee.mid(6));
+        h.click("cmdEnter");
+        QCOMPARE(h.messages.texts(), QStringList{"The called MMSI # must be 9 digits long"});
+        QCOMPARE(h.sound.count("Phone.wav"), 0);
+        QVERIFY(!h.text("lblStatus").contains("Transmitted") && !h.text("lblStatus").contains("Waiting"));
+        QCOMPARE(h.text("lblChannel"), QString("16"));
+        QVERIFY(!h.visible("lstDirectory"));
+    }
+
     // One Enter press sends Urgency, Safety and Routine, waits its closing period, then All Ships.
     void pendingCallsGoInTheirOrder() {
         Harness h;

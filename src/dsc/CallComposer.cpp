@@ -3,6 +3,7 @@
 #include "app/Context.h"
 #include "calls/Senders.h"
 #include "dsc/Menu.h"
+#include "dsc/OwnStation.h"
 #include "platform/Controls.h"
 #include "ui_frmGMDSS.h"
 
@@ -98,6 +99,7 @@ bool CallComposer::routineStep(QString& addressee) {
         c.menu->RestoreChannelDisplay();
         return false;
     }
+    if (refuseMalformedAddressee()) return false;
     addressee = c.s.CalledMMSI;
     c.senders->Routine();
     c.ui->lblStatus->show();
@@ -109,14 +111,23 @@ void CallComposer::groupStep(QString& addressee) {
     addressee = c.senders->GroupCall();
 }
 
+bool CallComposer::refuseMalformedAddressee() {
+    if (isNineDigits(c.s.CalledMMSI)) return false;
+    c.message(QStringLiteral("The called MMSI # must be 9 digits long"));
+    c.menu->RestoreChannelDisplay();
+    return true;
+}
+
 void CallComposer::lateSteps() {
+    // A request with no addressee at all still goes out (to nobody); a wrong one is refused.
+    auto refused = [this] { return !resolveAddressee().isEmpty() && refuseMalformedAddressee(); };
     if (c.s.CallTypeRequest == QLatin1String("Request")) {
-        resolveAddressee();
+        if (refused()) return;
         c.senders->PositionRequest();
         c.ui->lblStatus->show();
     }
     if (c.s.CallTypePolling == QLatin1String("Polling")) {
-        resolveAddressee();
+        if (refused()) return;
         c.senders->Polling();
         c.ui->lblStatus->show();
     }

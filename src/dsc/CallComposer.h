@@ -23,5 +23,9 @@ public:
     void lateSteps();
 
 private:
+    // An addressee other than nine digits reaches no station: the call is refused with a message
+    // box and the channel display put back. Tells whether it was refused.
+    bool refuseMalformedAddressee();
+
     Context& c;
 };

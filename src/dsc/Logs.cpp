@@ -1,7 +1,6 @@
 #include "dsc/Logs.h"
 
 #include "app/Context.h"
-#include "platform/Controls.h"
 #include "ui_frmGMDSS.h"
 
 #include <algorithm>
@@ -46,10 +45,8 @@ void Logs::lstReceived_Click() {
 void Logs::lstDirectory_Click() {
     Ui::frmGMDSS& ui = *c.ui;
     // Only after "Received Calls" was the last menu choice does a directory line lead to the field.
-    if (selectedIndex(ui.lstMenu) == 0) {
-        ctl::setMaxLength(ui.txtDirectory, 0);
-        ui.txtDirectory->setFocus();
-    }
+    // The field keeps its length limit: nine digits for an addressee, none for a new line.
+    if (selectedIndex(ui.lstMenu) == 0) ui.txtDirectory->setFocus();
 }
 
 void Logs::addDirectoryLine(const QString& line) {

@@ -44,14 +44,6 @@ int leadingValue(const QString& text) {
     return value;
 }
 
-// An own MMSI is nine characters, each a digit 0-9.
-bool isNineDigits(const QString& text) {
-    if (text.size() != 9) return false;
-    for (QChar ch : text)
-        if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) return false;
-    return true;
-}
-
 // The clock line: the time in the system's long time format, without the time zone that Qt's
 // long format adds.
 QString clockText(const QTime& t) {
@@ -67,6 +59,13 @@ QString clockText(const QTime& t) {
 }
 
 } // namespace
+
+bool isNineDigits(const QString& text) {
+    if (text.size() != 9) return false;
+    for (QChar ch : text)
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) return false;
+    return true;
+}
 
 void OwnStation::wire() {
     Ui::frmGMDSS& ui = *c.ui;
