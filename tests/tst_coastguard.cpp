@@ -66,7 +66,8 @@ private slots:
     }
 
     // Which acknowledgement applies: the second vessel's alert first, then the own alert waiting,
-    // then a routine call; any of them ends the own alert.
+    // then a routine call; any of them ends the own alert. An own alert still running is
+    // acknowledged as such, whatever the knob has since written on the status line.
     void acknowledgeCases_data() {
         QTest::addColumn<QString>("cg1");
         QTest::addColumn<QString>("cg6");
@@ -78,17 +79,20 @@ private slots:
         QTest::addColumn<bool>("repeatAfter");
         QTest::addColumn<int>("beeps");
         QTest::addColumn<bool>("statusShown");
+        QTest::addColumn<bool>("ownAlert");
         const QString ack = "Recv'd Distress Ack";
         QTest::newRow("1: second vessel's alert") << "MMSI #366232323" << "Routine" << "Waiting for Ack" << ack
-                                                  << ack << "16" << "22" << false << 0 << true;
+                                                  << ack << "16" << "22" << false << 0 << true << true;
         QTest::newRow("1 not yet: during its announcement")
-            << "MMSI # 366232323" << "Distress" << "Weather" << "Weather" << "Messages" << "70" << "22" << true << 0 << false;
+            << "MMSI # 366232323" << "Distress" << "Weather" << "Weather" << "Messages" << "70" << "22" << true << 0 << false << false;
         QTest::newRow("2: own alert waiting") << "MMSI # 316123456" << "Routine" << "Waiting for Ack" << ack << ack
-                                              << "70" << "16" << false << 0 << false;
+                                              << "70" << "16" << false << 0 << false << true;
+        QTest::newRow("2: own alert, the knob stepped since") << "MMSI#" << "Priority of Call" << "Calling" << ack
+                                                               << ack << "70" << "16" << false << 0 << false << true;
         QTest::newRow("3: routine call") << "MMSI # 316123456" << "Routine" << "Calling" << "Boston Coast Guard Ack"
-                                         << "Messages" << "70" << "22" << true << 10 << false;
+                                         << "Messages" << "70" << "22" << true << 10 << false << false;
         QTest::newRow("none") << "MMSI#" << "Priority of Call" << "Calling" << "Calling" << "Messages" << "70"
-                              << "22" << true << 0 << false;
+                              << "22" << true << 0 << false << false;
     }
     void acknowledgeCases() {
         QFETCH(QString, cg1);
@@ -101,6 +105,7 @@ private slots:
         QFETCH(bool, repeatAfter);
         QFETCH(int, beeps);
         QFETCH(bool, statusShown);
+        QFETCH(bool, ownAlert);
         Harness h;
         Ui::frmGMDSS& ui = h.ui();
         h.c().channel->setKnob(22);
@@ -110,7 +115,7 @@ private slots:
         ui.lblStatus->hide(); // as the second vessel's alert leaves it; case 1 shows it again
         ui.lblBCChannel->setText("70");
         h.c().TimerRepeat->setEnabled(true);
-        h.c().s.CallTypeDistress = "Distress";
+        if (ownAlert) h.c().s.CallTypeDistress = "Distress";
         h.c().s.CallTypeRoutine = "Routine";
         const qint64 t0 = h.now();
         h.click("cmdAcknowledge");

@@ -43,7 +43,10 @@ void CoastGuard::cmdAcknowledge_Click() {
         ctl::setText(ui.txtBC7, kDistressAck);
         ui.lblBCChannel->setText(QStringLiteral("16"));
         c.TimerRepeat->setEnabled(false);
-    } else if (ui.lblStatus->text() == QLatin1String("Waiting for Ack")) {
+    } else if (ui.lblStatus->text() == QLatin1String("Waiting for Ack") ||
+               c.s.CallTypeDistress == QLatin1String("Distress")) {
+        // The own alert is waiting, also when a step of the knob has since rewritten the status
+        // line: the acknowledgement that ends it always says so.
         ctl::setText(ui.txtBC7, kDistressAck);
         ui.lblChannel->setText(QStringLiteral("16"));
         c.front->toChannel16();
