@@ -170,7 +170,7 @@ void SecondVessel::BCDistress() {
     const QDateTime alertTime = c.clock.now();
     const QString generalTime = QLocale::system().toString(alertTime, QLocale::ShortFormat);
     ctl::setText(ui->txtBC5, generalTime);
-    ctl::setText(ui->txtCG5, alertTime.toString(QStringLiteral("MM-dd-yyyy ")) + ui->txtTime->text());
+    ctl::setText(ui->txtCG5, generalTime); // the time the alert carries, as the panel and the log show it
 
     ui->lstReceived->clear();
     ui->lstReceived->show();
