@@ -2,7 +2,8 @@
 // middle of running waits, sequences, alarms and pauses, with the window's invariants checked after
 // each action. A failing seed is shrunk to the shortest action list that still fails, and printed.
 //
-// MONKEY_SEEDS (default 10) and MONKEY_ACTIONS (actions per seed, default 2000) make longer runs by hand.
+// MONKEY_SEEDS (default 10), MONKEY_ACTIONS (actions per seed, default 2400) and MONKEY_FIRST_SEED
+// (default 20261207) make longer runs, over other seeds, by hand.
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
 #include "platform/Controls.h"
@@ -336,11 +337,12 @@ private slots:
     void randomSessionsKeepTheWindowSound() {
         const int seeds = envInt("MONKEY_SEEDS", 10);
         const int count = envInt("MONKEY_ACTIONS", 2400);
+        const quint32 firstSeed = static_cast<quint32>(envInt("MONKEY_FIRST_SEED", 20261207));
         int actions = 0;
         int depth = 0;
         QStringList seedList;
         for (int i = 0; i < seeds; ++i) {
-            const quint32 seed = 20261207u + static_cast<quint32>(i) * 7919u;
+            const quint32 seed = firstSeed + static_cast<quint32>(i) * 7919u;
             seedList << QString::number(seed);
             std::vector<Step> steps;
             Session session;
