@@ -329,13 +329,13 @@ private slots:
         // Manual time entry open: the time line shows the typed time.
         h.openMenuItem("Time");
         h.type("txtTime", "0815");
-        h.c().menu->RestoreChannelDisplay();
+        h.c().channel->RestoreChannelDisplay();
         QVERIFY(h.visible("lblTime"));
         QCOMPARE(h.text("lblTime"), QString("08:15"));
         QVERIFY(!h.visible("txtTime"));
         // Neither GPS nor an open entry: hidden.
         h.c().s.TimeEntryOpen = "False";
-        h.c().menu->RestoreChannelDisplay();
+        h.c().channel->RestoreChannelDisplay();
         QVERIFY(!h.visible("lblTime"));
         QCOMPARE(h.c().s.ChWxMode, QString("CH"));
         QCOMPARE(h.fore("lblChannel"), ctl::kBlack);

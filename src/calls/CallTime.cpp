@@ -1,6 +1,7 @@
 #include "calls/CallTime.h"
 
 #include "app/Context.h"
+#include "platform/Controls.h"
 #include "ui_frmGMDSS.h"
 
 #include <QLocale>
@@ -21,3 +22,5 @@ QString callTimeText(Context& c) {
     }
     return c.clock.now().date().toString(QStringLiteral("MM-dd-yyyy")) + QLatin1Char(' ') + ui.txtTime->text();
 }
+
+void GetTime(Context& c) { ctl::setText(c.ui->txtBC5, callTimeText(c)); }

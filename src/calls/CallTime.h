@@ -6,3 +6,5 @@ struct Context;
 // with the GPS on, local date and time plus the differential of txtUTC in the general date-and-time
 // format; otherwise today's date as mm-dd-yyyy, a space and the manual time of txtTime.
 QString callTimeText(Context& c);
+// Writes the call time text into the second vessel's "Date Time" field (txtBC5).
+void GetTime(Context& c);

@@ -3,8 +3,6 @@
 #include "app/Context.h"
 #include "calls/CallSequence.h"
 #include "calls/CallTime.h"
-#include "dsc/Menu.h"
-#include "dsc/OwnStation.h"
 #include "platform/Controls.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
@@ -136,7 +134,7 @@ void Senders::AllShips() {
         ctl::setText(ui.txtBC5, callTimeText(c));
     };
     m.finish = [this] {
-        c.menu->RestoreChannelDisplay();
+        c.channel->RestoreChannelDisplay();
         c.ui->lblStatus->setText(QStringLiteral("All Ships call"));
         ctl::setText(c.ui->txtBC3, voiceChannel(c.s.CallWorkingChannel));
         redrawChannel(c);
@@ -234,7 +232,7 @@ QString Senders::GroupCall() {
         ctl::setText(ui.txtBC6, QStringLiteral("Group Call"));
         ctl::setText(ui.txtBC7, kOwnVesselLine);
         ctl::setText(ui.txtBC3, voiceChannel(c.s.CallWorkingChannel));
-        c.own->GetTime();
+        GetTime(c);
         ctl::setText(ui.txtBC4, ui.lblLatLon->text());
     };
     calls::run(c, m);

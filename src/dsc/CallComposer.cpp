@@ -2,7 +2,7 @@
 
 #include "app/Context.h"
 #include "calls/Senders.h"
-#include "dsc/Menu.h"
+#include "radio/ChannelSelector.h"
 #include "dsc/OwnStation.h"
 #include "platform/Controls.h"
 #include "ui_frmGMDSS.h"
@@ -24,7 +24,7 @@ void CallComposer::wire() {
 }
 
 void CallComposer::cmdCall_Click() {
-    c.menu->RestoreChannelDisplay();
+    c.channel->RestoreChannelDisplay();
     c.ui->lblStatus->hide();
     c.ui->lstCall->show();
     c.ui->lstCall->setFocus();
@@ -63,7 +63,7 @@ void CallComposer::lstCall_Click() {
         s.CallTypePolling = QStringLiteral("Polling");
         break;
     case 7: s.CallTypeAllShips = QStringLiteral("AllShips"); break;
-    default: c.menu->RestoreChannelDisplay(); break; // "Select, (Enter or Clear)"
+    default: c.channel->RestoreChannelDisplay(); break; // "Select, (Enter or Clear)"
     }
 }
 
@@ -96,7 +96,7 @@ bool CallComposer::routineStep(QString& addressee) {
     if (c.s.CallTypeRoutine != QLatin1String("Routine")) return true;
     if (resolveAddressee().isEmpty()) {
         c.message(QStringLiteral("A MMSI# or a Directory entry must be chosen!"));
-        c.menu->RestoreChannelDisplay();
+        c.channel->RestoreChannelDisplay();
         return false;
     }
     if (refuseMalformedAddressee()) return false;
@@ -114,7 +114,7 @@ void CallComposer::groupStep(QString& addressee) {
 bool CallComposer::refuseMalformedAddressee() {
     if (isNineDigits(c.s.CalledMMSI)) return false;
     c.message(QStringLiteral("The called MMSI # must be 9 digits long"));
-    c.menu->RestoreChannelDisplay();
+    c.channel->RestoreChannelDisplay();
     return true;
 }
 

@@ -2,7 +2,7 @@
 #include <QString>
 struct Context;
 
-// The DSC menu: Menu, Enter and Clear keys, the menu list and the way back to the channel display.
+// The DSC menu: Menu, Enter and Clear keys and the menu list.
 class Menu {
 public:
     explicit Menu(Context& ctx) : c(ctx) {}
@@ -12,8 +12,6 @@ public:
     void lstMenu_Click();
     void cmdEnter_Click();
     void cmdClear_Click();
-    // Puts the channel display back and forgets pending call choices (not a group choice).
-    void RestoreChannelDisplay();
     // The Enter key's closing wait and closing status; `addressee` is the press's addressee MMSI.
     void closingWait(const QString& addressee);
 

@@ -3,7 +3,7 @@
 #include "app/Context.h"
 #include "calls/CallTime.h"
 #include "dsc/MaskedEntry.h"
-#include "dsc/Menu.h"
+#include "radio/ChannelSelector.h"
 #include "platform/Controls.h"
 #include "ui_frmGMDSS.h"
 
@@ -92,7 +92,7 @@ void OwnStation::txtMMSI_LostFocus() {
     }
     // A refused text stays in the field for correction; the line keeps the MMSI the radio sends.
     ui.lblMMSI->setText(c.s.AcceptedMMSI);
-    c.menu->RestoreChannelDisplay();
+    c.channel->RestoreChannelDisplay();
     mmsiCheckRunning_ = false;
 }
 
@@ -169,4 +169,4 @@ void OwnStation::Timer1_Timer() {
     if (c.ui->lblTime->text() != now) c.ui->lblTime->setText(now);
 }
 
-void OwnStation::GetTime() { ctl::setText(c.ui->txtBC5, callTimeText(c)); }
+void OwnStation::GetTime() { ::GetTime(c); }

@@ -1,6 +1,7 @@
 #include "radio/ChannelSelector.h"
 
 #include "app/Context.h"
+#include "platform/Controls.h"
 #include "radio/ChannelPlan.h"
 #include "ui_frmGMDSS.h"
 
@@ -90,4 +91,59 @@ void ChannelSelector::ScrollChannel_Change() {
         applyUseTexts(useTextsCan());
         applyDuplex(planLists(mode));
     }
+}
+
+void ChannelSelector::RestoreChannelDisplay() {
+    Ui::frmGMDSS& ui = *c.ui;
+    RadioState& s = c.s;
+    ui.lblTX->hide();                         // 1
+    ui.lblPower->show();
+    ui.lblMode->show();
+    ui.lblChannel->show();
+    ui.lblSimplex->show();
+    ui.ComboMessage->hide();
+    ui.lstReceived->clear();                  // 2
+    ui.lstReceived->hide();
+    ui.lstDistress->hide();
+    if (ui.GPSOn->isChecked()) {              // 3
+        ui.lblTime->setText(c.clock.now().time().toString(QStringLiteral("HH:mm:ss")));
+        ui.lblTime->show();
+    } else if (s.TimeEntryOpen == QLatin1String("True")) {
+        ui.lblTime->setText(ui.txtTime->text());
+        ui.lblTime->show();
+    } else {
+        ui.lblTime->hide();
+    }
+    ui.lblStatus->show();                     // 4
+    ui.lblA->show();
+    ui.lblChannel->show();
+    ui.txtMMSI->hide();
+    ui.lblMenu->hide();
+    ui.txtTime->hide();
+    ui.lblLatLon->show();
+    ui.txtLatLon->hide();
+    ui.txtUTC->hide();
+    ui.lblUTCDifference->hide();
+    ui.txtDirectory->hide();
+    s.ChWxMode = QStringLiteral("CH");        // 5
+    setKnobMaximum(88);
+    setKnob(s.PrevScrollValue);
+    ctl::setForeColor(ui.lblChannel, ctl::kBlack); // 6
+    ctl::setForeColor(ui.lblStatus, ctl::kBlack);
+    ui.lblPower->show();
+    ui.lblChannel->setText(QString::number(knob()));
+    ScrollChannel_Change();
+    ui.lstDirectory->hide();                  // 7
+    ui.lstCall->hide();
+    ui.lstGroup->hide();
+    ui.lstMenu->hide();
+    ScrollChannel_Change();
+    s.OwnMMSI.clear();                        // 8
+    s.CallTypeDistress.clear();
+    s.CallTypeUrgency.clear();
+    s.CallTypeSafety.clear();
+    s.CallTypeRoutine.clear();
+    s.CallTypeRequest.clear();
+    s.CallTypePolling.clear();
+    s.CallTypeAllShips.clear();
 }

@@ -14,6 +14,10 @@ public:
     void setKnob(int position);
     void setKnobMaximum(int maximum);
     int knob() const;
+    // Puts the channel display back (channel mode, the channel shown before, the position and time
+    // lines) and forgets pending call choices (not a group choice). Hides the menu, call and
+    // addressee lists and every entry field on the way.
+    void RestoreChannelDisplay();
 
 private:
     Context& c;
