@@ -1,12 +1,88 @@
-// How the window looks: the transmit lamp on the screen while a sound plays.
+// How the window looks: the coloured keys and drop-down lists in their own colours, and the
+// transmit lamp on the screen while a sound plays.
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
+#include "platform/Controls.h"
 
 #include <QBackingStore>
+#include <QComboBox>
+#include <QHash>
+#include <QImage>
+#include <QPushButton>
+
+namespace {
+
+// The control painted at the given screen scale.
+QImage paintedAt(QWidget* w, qreal scale) {
+    QImage image((QSizeF(w->size()) * scale).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::black);
+    w->render(&image);
+    return image;
+}
+
+// The colour most pixels of the area (in device pixels) have.
+QColor mostOf(const QImage& image, const QRect& area) {
+    QHash<QRgb, int> count;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) ++count[image.pixel(x, y)];
+    QRgb most = 0;
+    for (auto it = count.cbegin(); it != count.cend(); ++it)
+        if (it.value() > count.value(most)) most = it.key();
+    return QColor(most);
+}
+
+} // namespace
 
 class LookTest : public QObject {
     Q_OBJECT
 private slots:
+    void keysShowTheirColour_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QColor>("colour");
+        QTest::addColumn<bool>("turnedRed"); // the colour given later from code
+        QTest::newRow("Distress") << "cmdDistress" << QColor(255, 0, 0) << false;
+        QTest::newRow("second vessel's Distress") << "cmdBCDistress" << QColor(255, 0, 0) << false;
+        QTest::newRow("Acknowledge") << "cmdAcknowledge" << QColor(0, 192, 0) << false;
+        QTest::newRow("On/Off") << "cmdOnOff" << QColor(255, 255, 0) << false;
+        QTest::newRow("On/Off turned red") << "cmdOnOff" << QColor(255, 0, 0) << true;
+        QTest::newRow("Call") << "cmdCall" << QColor(255, 255, 128) << false;
+        QTest::newRow("Coast Guard Clear") << "CGClear" << QColor(255, 255, 128) << false;
+        QTest::newRow("Change Screen Size") << "cmdChangeScreenSize" << QColor(255, 192, 255) << false;
+    }
+    // The face is the colour itself, flat, at every scale; light edge left, dark edge right,
+    // the other way round while the key is held down.
+    void keysShowTheirColour() {
+        QFETCH(QString, key);
+        QFETCH(QColor, colour);
+        QFETCH(bool, turnedRed);
+        Harness h;
+        auto* b = h.find<QPushButton>(key);
+        if (turnedRed) ctl::setBackColor(b, ctl::kRed);
+        for (qreal scale : {1.0, 1.5, 2.0}) {
+            for (bool down : {false, true}) {
+                b->setDown(down);
+                const QImage face = paintedAt(b, scale);
+                const int inset = qCeil(3 * scale), midY = face.height() / 2;
+                QCOMPARE(mostOf(face, face.rect().adjusted(inset, inset, -inset, -inset)), colour);
+                const int left = qGray(face.pixel(0, midY)), right = qGray(face.pixel(face.width() - 1, midY));
+                QVERIFY2(down ? left < right : left > right, qPrintable(QString("%1 %2 at %3").arg(left).arg(right).arg(scale)));
+            }
+        }
+        b->setDown(false);
+    }
+
+    // The nature-of-distress lists show the display's pale yellow.
+    void dropDownsShowTheDisplayColour() {
+        Harness h;
+        for (const char* name : {"ComboMessage", "comboBC"}) {
+            auto* box = h.find<QComboBox>(name);
+            box->show();
+            const QImage field = paintedAt(box, 1);
+            QCOMPARE(mostOf(field, QRect(3, 3, field.width() / 2, field.height() - 6)), QColor(255, 255, 128));
+        }
+    }
+
     // When the alarm starts, the window on the screen shows the transmit lamp whole.
     void transmitLampIsOnTheScreenWhileTheCuePlays() {
         Harness h;

@@ -1,6 +1,7 @@
 #include "app/Accessibility.h"
 
 #include "app/Pictures.h"
+#include "platform/Look.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
@@ -265,6 +266,8 @@ void nameScrollBars(QAbstractScrollArea* area, const QString& owner) {
 void describeControls(QWidget* form) {
     // The pictures first: a label that shows a picture is no display.
     pictures::keepSharp(form);
+    // The coloured keys and drop-down lists in their own colours.
+    ctl::useDesignedFaces(form);
     for (const Description& d : kDescriptions) {
         QWidget* w = findControl(form, {d.control});
         if (!w) {
