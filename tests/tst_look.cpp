@@ -1,5 +1,5 @@
-// How the window looks: the coloured keys and drop-down lists in their own colours, and the
-// transmit lamp on the screen while a sound plays.
+// How the window looks: the coloured keys and drop-down lists in their own colours, the
+// directory's lines whole, and the transmit lamp on the screen while a sound plays.
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
 #include "platform/Controls.h"
@@ -8,7 +8,9 @@
 #include <QComboBox>
 #include <QHash>
 #include <QImage>
+#include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 
 namespace {
 
@@ -81,6 +83,19 @@ private slots:
             const QImage field = paintedAt(box, 1);
             QCOMPARE(mostOf(field, QRect(3, 3, field.width() / 2, field.height() - 6)), QColor(255, 255, 128));
         }
+    }
+
+    // Every line of the directory fits beside the scroll bar: nothing cut off, nothing to scroll.
+    void directoryLinesAreWhole() {
+        Harness h;
+        QListWidget* dir = h.ui().lstDirectory;
+        dir->show();
+        QCoreApplication::processEvents(); // the list lays out its lines
+        QCOMPARE(dir->count(), 9);
+        QVERIFY(dir->verticalScrollBar()->isVisible());
+        QVERIFY2(dir->sizeHintForColumn(0) <= dir->viewport()->width(),
+                 qPrintable(QString("%1 > %2").arg(dir->sizeHintForColumn(0)).arg(dir->viewport()->width())));
+        QVERIFY(!dir->horizontalScrollBar()->isVisible());
     }
 
     // When the alarm starts, the window on the screen shows the transmit lamp whole.

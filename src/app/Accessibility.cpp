@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QScrollBar>
 #include <QWidget>
 
@@ -266,8 +267,9 @@ void nameScrollBars(QAbstractScrollArea* area, const QString& owner) {
 void describeControls(QWidget* form) {
     // The pictures first: a label that shows a picture is no display.
     pictures::keepSharp(form);
-    // The coloured keys and drop-down lists in their own colours.
+    // The coloured keys and drop-down lists in their own colours, every line of a list whole.
     ctl::useDesignedFaces(form);
+    for (QListWidget* list : form->findChildren<QListWidget*>()) ctl::fitLinesToWidth(list);
     for (const Description& d : kDescriptions) {
         QWidget* w = findControl(form, {d.control});
         if (!w) {

@@ -1,10 +1,12 @@
 #include "platform/Look.h"
 
 #include <QComboBox>
+#include <QListWidget>
 #include <QPainter>
 #include <QPolygonF>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyleOption>
 
 namespace ctl {
@@ -152,6 +154,41 @@ void useDesignedFaces(QWidget* window) {
     style->setParent(window);
     for (QPushButton* key : window->findChildren<QPushButton*>()) key->setStyle(style);
     for (QComboBox* box : window->findChildren<QComboBox*>()) box->setStyle(style);
+}
+
+namespace {
+
+// Closer than this the letters of the lists' small type would touch.
+constexpr qreal kTightestSpacing = -0.6;
+
+void fitNow(QListWidget* list) {
+    QFont font = list->font();
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 0);
+    const QFontMetricsF metrics(font);
+    QStyle* style = list->style();
+    // The room for a line: inside the frame, beside the scroll bar, less the margins of an item.
+    const int margins = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    const qreal room = list->width() - 2 * list->frameWidth() -
+                       style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list->verticalScrollBar()) - margins;
+    // The letters move closer together by what the longest line is over, shared among its letters.
+    qreal spacing = 0;
+    for (int i = 0; i < list->count(); ++i) {
+        const QString line = list->item(i)->text();
+        const qreal over = metrics.horizontalAdvance(line) + 2 - room; // two pixels to spare for rounding
+        if (over > 0) spacing = qMin(spacing, -over / line.size());
+    }
+    spacing = qMax(spacing, kTightestSpacing);
+    if (!qFuzzyCompare(1 + spacing, 1 + list->font().letterSpacing())) {
+        font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+        list->setFont(font);
+    }
+}
+
+} // namespace
+
+void fitLinesToWidth(QListWidget* list) {
+    fitNow(list);
+    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list, [list] { fitNow(list); });
 }
 
 } // namespace ctl
