@@ -1,5 +1,6 @@
-// How the window looks: the coloured keys and drop-down lists in their own colours, the
-// directory's lines whole, and the transmit lamp on the screen while a sound plays.
+// How the window looks and answers the keyboard: the coloured keys and drop-down lists in their
+// own colours, the directory's lines whole, Return and Space choosing a list's line, and the
+// transmit lamp on the screen while a sound plays.
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
 #include "platform/Controls.h"
@@ -96,6 +97,45 @@ private slots:
         QVERIFY2(dir->sizeHintForColumn(0) <= dir->viewport()->width(),
                  qPrintable(QString("%1 > %2").arg(dir->sizeHintForColumn(0)).arg(dir->viewport()->width())));
         QVERIFY(!dir->horizontalScrollBar()->isVisible());
+    }
+
+    void keysChooseTheHighlightedLine_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("Enter") << int(Qt::Key_Enter);
+        QTest::newRow("Space") << int(Qt::Key_Space);
+    }
+    // Call, one line down to Urgency, and the key: Urgency is chosen as by a click, once, and the
+    // window's key preview saw the keys.
+    void keysChooseTheHighlightedLine() {
+        QFETCH(int, key);
+        Harness h;
+        QListWidget* calls = h.ui().lstCall;
+        int clicks = 0;
+        connect(calls, &QListWidget::itemClicked, calls, [&](QListWidgetItem* item) {
+            ++clicks;
+            QCOMPARE(item->text(), QString("Urgency"));
+        });
+        h.click("cmdCall");
+        h.keyDown(Qt::Key_Down);
+        QCOMPARE(clicks, 0);
+        h.keyDown(Qt::Key(key));
+        QCOMPARE(clicks, 1);
+        QVERIFY(calls->item(1)->isSelected());
+        QCOMPARE(h.c().s.CallTypeUrgency, QString("Urgency"));
+        QVERIFY(h.c().s.KeyWatcher);
+
+        // The nature of distress: Space opens the choices, Down, Space chooses.
+        auto* nature = h.ui().ComboMessage;
+        nature->show();
+        nature->setFocus();
+        h.keyDown(Qt::Key_Space);
+        QVERIFY(nature->view()->isVisible());
+        QTest::keyClick(nature->view(), Qt::Key_Down);
+        const QString highlighted = nature->view()->currentIndex().data().toString();
+        QTest::keyClick(nature->view(), Qt::Key_Space);
+        QCOMPARE(ctl::comboText(nature), highlighted);
+        QVERIFY(!h.visible("ComboMessage")); // its click handler ran
     }
 
     // When the alarm starts, the window on the screen shows the transmit lamp whole.
