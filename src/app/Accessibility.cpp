@@ -1,15 +1,19 @@
 #include "app/Accessibility.h"
 
 #include "app/Pictures.h"
+#include "platform/Look.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAbstractSlider>
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QScrollBar>
 #include <QWidget>
 
@@ -249,6 +253,56 @@ private:
     QAbstractSlider* knob_;
 };
 
+// Return, Enter and Space choose the highlighted line of a list exactly as a click on it does: the
+// line is selected and the list's click handler runs. On the open choices of a drop-down list Space
+// chooses like Return; on a closed drop-down list Return chooses the item it shows (Space opens its
+// choices, as a click does). The window's key preview has seen the key before it comes here.
+class ChoiceKeys : public QObject {
+public:
+    using QObject::QObject;
+
+    void watch(QListWidget* list) { list->installEventFilter(this); }
+    void watch(QComboBox* box) {
+        box->installEventFilter(this);
+        box->view()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress) return false;
+        const auto* k = static_cast<QKeyEvent*>(e);
+        const bool space = k->key() == Qt::Key_Space;
+        if (!space && k->key() != Qt::Key_Return && k->key() != Qt::Key_Enter) return false;
+        if (k->modifiers() & ~Qt::KeypadModifier) return false;
+        if (auto* list = qobject_cast<QListWidget*>(watched)) {
+            QListWidgetItem* item = list->currentItem();
+            if (!item) return false;
+            if (!k->isAutoRepeat()) { // a click does not repeat
+                list->setCurrentItem(item);
+                emit list->itemClicked(item);
+            }
+            return true;
+        }
+        if (auto* box = qobject_cast<QComboBox*>(watched)) {
+            if (space || box->currentIndex() < 0) return false;
+            if (!k->isAutoRepeat()) {
+                emit box->activated(box->currentIndex());
+                emit box->textActivated(box->currentText());
+            }
+            return true;
+        }
+        // The open choices of a drop-down list: Return chooses by itself; Space is made a Return.
+        if (auto* choices = qobject_cast<QAbstractItemView*>(watched); choices && space) {
+            if (!choices->currentIndex().isValid()) return false;
+            if (!k->isAutoRepeat()) {
+                QKeyEvent choose(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+                QCoreApplication::sendEvent(choices, &choose);
+            }
+            return true;
+        }
+        return false;
+    }
+};
+
 void name(QWidget* w, const QString& name, const QString& description = QString()) {
     w->setAccessibleName(name);
     if (!description.isEmpty()) w->setAccessibleDescription(description);
@@ -265,6 +319,14 @@ void nameScrollBars(QAbstractScrollArea* area, const QString& owner) {
 void describeControls(QWidget* form) {
     // The pictures first: a label that shows a picture is no display.
     pictures::keepSharp(form);
+    // The coloured keys and drop-down lists in their own colours, every line of a list whole.
+    ctl::useDesignedFaces(form);
+    auto* choiceKeys = new ChoiceKeys(form);
+    for (QListWidget* list : form->findChildren<QListWidget*>()) {
+        ctl::fitLinesToWidth(list);
+        choiceKeys->watch(list);
+    }
+    for (QComboBox* box : form->findChildren<QComboBox*>()) choiceKeys->watch(box);
     for (const Description& d : kDescriptions) {
         QWidget* w = findControl(form, {d.control});
         if (!w) {

@@ -6,6 +6,8 @@
 class QWidget;
 
 // Names, descriptions and the Tab order of the designed window `form` (frmGMDSS), once its keypad
-// keys have been renamed command1 with their "index". Also keeps the window's pictures sharp at any
-// screen scale (see Pictures.h). Call once, before the window is shown.
+// keys have been renamed command1 with their "index". Return, Enter and Space choose the highlighted
+// line of a list or drop-down list as a click does. Also keeps the window's pictures sharp at any
+// screen scale (see Pictures.h) and gives the window its look (see platform/Look.h). Call once,
+// before the window is shown.
 void describeControls(QWidget* form);

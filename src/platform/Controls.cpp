@@ -82,7 +82,18 @@ void toggleRedYellow(QWidget* w) { setBackColor(w, backColor(w) == kRed ? kYello
 
 void onClick(QWidget* w, std::function<void()> handler) { w->installEventFilter(new ClickFilter(w, std::move(handler))); }
 
-void repaintNow(QWidget* w) { w->window()->repaint(); }
+void repaintNow(QWidget* w) {
+    QWidget* window = w->window();
+    // A control just shown (the transmit lamp) asks for its paint only through a posted event, and
+    // a repaint of the window leaves out what lies over a part of the window that has not changed
+    // (the lamp over the display's frame): take the posted requests now and have every shown
+    // control painted, so that the whole window is on the screen before a blocking step.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
+    for (QWidget* child : window->findChildren<QWidget*>())
+        if (child->isVisible() && !child->isWindow()) child->update();
+    window->repaint();
+}
 
 } // namespace ctl
 

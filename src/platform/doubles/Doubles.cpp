@@ -15,6 +15,7 @@ int FakeSound::count(const QString& fileName) const {
 
 void FakeSound::playFile(const QString& fileName) {
     plays.push_back({fileName, clock_.tickMs()});
+    if (onPlay) onPlay(fileName);
     clock_.pause(lengthOf(fileName));
 }
 

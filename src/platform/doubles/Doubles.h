@@ -30,6 +30,8 @@ public:
     QMap<QString, int> lengthsMs{{"Burglar.wav", 700}, {"Boing.wav", 600},  {"Phone.wav", 500},
                                  {"Chimes.wav", 800},  {"Shutdown.wav", 900}};
     QStringList missing;
+    // Runs as each play starts, before virtual time moves on (what the window shows meanwhile).
+    std::function<void(const QString&)> onPlay;
     std::vector<Play> plays;
     std::vector<qint64> beeps;
 

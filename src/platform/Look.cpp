@@ -1,0 +1,194 @@
+#include "platform/Look.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QPainter>
+#include <QPolygonF>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyleOption>
+
+namespace ctl {
+
+namespace {
+
+// The edge colours of a 3-D key or field.
+const QColor kEdgeLight{255, 255, 255};
+const QColor kEdgeShadow{128, 128, 128};
+const QColor kEdgeDark{64, 64, 64};
+
+// A control that has a colour of its own for the role: given by the window's design, or later
+// from code (setBackColor).
+bool coloured(const QWidget* w, QPalette::ColorRole role) {
+    return w && w->palette().isBrushSet(QPalette::Active, role);
+}
+
+bool colouredKey(const QWidget* w) { return qobject_cast<const QPushButton*>(w) && coloured(w, QPalette::Button); }
+
+bool colouredList(const QWidget* w) {
+    const auto* box = qobject_cast<const QComboBox*>(w);
+    return box && !box->isEditable() && coloured(w, QPalette::Base);
+}
+
+// One logical pixel wide on every side, whatever the screen's scale.
+void edge(QPainter* p, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
+    p->fillRect(QRect(r.left(), r.top(), r.width(), 1), topLeft);
+    p->fillRect(QRect(r.left(), r.top(), 1, r.height()), topLeft);
+    p->fillRect(QRect(r.left(), r.bottom(), r.width(), 1), bottomRight);
+    p->fillRect(QRect(r.right(), r.top(), 1, r.height()), bottomRight);
+}
+
+// A key's face: the colour flat, light above and left, dark below and right; held down, the
+// other way round.
+void drawKey(QPainter* p, const QRect& r, const QColor& face, bool sunken) {
+    p->fillRect(r, face);
+    const QRect inner = r.adjusted(1, 1, -1, -1);
+    if (sunken) {
+        edge(p, r, kEdgeDark, kEdgeLight);
+        edge(p, inner, kEdgeShadow, face);
+    } else {
+        edge(p, r, kEdgeLight, kEdgeDark);
+        edge(p, inner, face, kEdgeShadow);
+    }
+}
+
+// The drop-down list's arrow key: as wide as a scroll bar arrow, inside the sunken edge.
+QRect arrowKeyRect(const QRect& r) {
+    const QRect inner = r.adjusted(2, 2, -2, -2);
+    const int width = qMin(16, inner.width() / 2);
+    return QRect(inner.right() - width + 1, inner.top(), width, inner.height());
+}
+
+QRect fieldRect(const QRect& r) {
+    const QRect inner = r.adjusted(2, 2, -2, -2);
+    return inner.adjusted(2, 0, -arrowKeyRect(r).width() - 1, 0);
+}
+
+void drawDropDown(const QStyleOptionComboBox* box, QPainter* p) {
+    const QRect r = box->rect;
+    const QColor key = box->palette.color(QPalette::Button);
+    p->fillRect(r, box->palette.color(QPalette::Base));
+    edge(p, r, kEdgeShadow, kEdgeLight);
+    edge(p, r.adjusted(1, 1, -1, -1), kEdgeDark, key);
+
+    const QRect arrow = arrowKeyRect(r);
+    const bool down = (box->state & QStyle::State_Sunken) && (box->activeSubControls & QStyle::SC_ComboBoxArrow);
+    drawKey(p, arrow, key, down);
+    const QPointF c = QRectF(arrow).center() + (down ? QPointF(1, 1) : QPointF(0, 0));
+    const qreal s = qMax<qreal>(2.0, arrow.width() / 4.0);
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing);
+    p->setPen(Qt::NoPen);
+    p->setBrush(box->palette.color(box->state & QStyle::State_Enabled ? QPalette::Active : QPalette::Disabled,
+                                   QPalette::ButtonText));
+    p->drawPolygon(QPolygonF{{c.x() - s, c.y() - s / 2}, {c.x() + s, c.y() - s / 2}, {c.x(), c.y() + s / 2}});
+    p->restore();
+
+    if (box->state & QStyle::State_HasFocus) {
+        p->save();
+        p->setPen(QPen(box->palette.color(QPalette::Text), 0, Qt::DotLine));
+        p->drawRect(fieldRect(r).adjusted(-1, 1, 0, -2));
+        p->restore();
+    }
+}
+
+// The system's style for everything else.
+class DesignedFaces : public QProxyStyle {
+public:
+    explicit DesignedFaces(const QString& systemStyle) : QProxyStyle(systemStyle) {}
+
+    void drawPrimitive(PrimitiveElement pe, const QStyleOption* opt, QPainter* p, const QWidget* w) const override {
+        if (pe == PE_PanelButtonCommand && colouredKey(w)) return drawKey(p, opt->rect, w->palette().color(QPalette::Button), sunken(opt));
+        QProxyStyle::drawPrimitive(pe, opt, p, w);
+    }
+
+    void drawControl(ControlElement ce, const QStyleOption* opt, QPainter* p, const QWidget* w) const override {
+        if (ce == CE_PushButtonBevel && colouredKey(w))
+            return drawKey(p, opt->rect, w->palette().color(QPalette::Button), sunken(opt));
+        if (ce == CE_ComboBoxLabel && colouredList(w)) {
+            // The designed text ("Nature of Distress") and the chosen item alike, in the text colour.
+            if (const auto* box = qstyleoption_cast<const QStyleOptionComboBox*>(opt)) {
+                QStyleOptionComboBox shown = *box;
+                shown.palette.setBrush(QPalette::ButtonText, box->palette.brush(QPalette::Text));
+                return QProxyStyle::drawControl(ce, &shown, p, w);
+            }
+        }
+        QProxyStyle::drawControl(ce, opt, p, w);
+    }
+
+    void drawComplexControl(ComplexControl cc, const QStyleOptionComplex* opt, QPainter* p,
+                            const QWidget* w) const override {
+        if (cc == CC_ComboBox && colouredList(w))
+            if (const auto* box = qstyleoption_cast<const QStyleOptionComboBox*>(opt)) return drawDropDown(box, p);
+        QProxyStyle::drawComplexControl(cc, opt, p, w);
+    }
+
+    QRect subControlRect(ComplexControl cc, const QStyleOptionComplex* opt, SubControl sc,
+                         const QWidget* w) const override {
+        if (cc == CC_ComboBox && colouredList(w)) {
+            switch (sc) {
+            case SC_ComboBoxFrame: return opt->rect;
+            case SC_ComboBoxArrow: return arrowKeyRect(opt->rect);
+            case SC_ComboBoxEditField: return fieldRect(opt->rect);
+            default: break;
+            }
+        }
+        return QProxyStyle::subControlRect(cc, opt, sc, w);
+    }
+
+    int pixelMetric(PixelMetric pm, const QStyleOption* opt, const QWidget* w) const override {
+        // The caption of a held key moves with its face.
+        if ((pm == PM_ButtonShiftHorizontal || pm == PM_ButtonShiftVertical) && colouredKey(w)) return 1;
+        return QProxyStyle::pixelMetric(pm, opt, w);
+    }
+
+private:
+    static bool sunken(const QStyleOption* opt) { return opt->state & (State_Sunken | State_On); }
+};
+
+} // namespace
+
+void useDesignedFaces(QWidget* window) {
+    auto* style = new DesignedFaces(window->style()->name());
+    style->setParent(window);
+    for (QPushButton* key : window->findChildren<QPushButton*>()) key->setStyle(style);
+    for (QComboBox* box : window->findChildren<QComboBox*>()) box->setStyle(style);
+}
+
+namespace {
+
+// Closer than this the letters of the lists' small type would touch.
+constexpr qreal kTightestSpacing = -0.6;
+
+void fitNow(QListWidget* list) {
+    QFont font = list->font();
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 0);
+    const QFontMetricsF metrics(font);
+    QStyle* style = list->style();
+    // The room for a line: inside the frame, beside the scroll bar, less the margins of an item.
+    const int margins = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    const qreal room = list->width() - 2 * list->frameWidth() -
+                       style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list->verticalScrollBar()) - margins;
+    // The letters move closer together by what the longest line is over, shared among its letters.
+    qreal spacing = 0;
+    for (int i = 0; i < list->count(); ++i) {
+        const QString line = list->item(i)->text();
+        const qreal over = metrics.horizontalAdvance(line) + 2 - room; // two pixels to spare for rounding
+        if (over > 0) spacing = qMin(spacing, -over / line.size());
+    }
+    spacing = qMax(spacing, kTightestSpacing);
+    if (!qFuzzyCompare(1 + spacing, 1 + list->font().letterSpacing())) {
+        font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+        list->setFont(font);
+    }
+}
+
+} // namespace
+
+void fitLinesToWidth(QListWidget* list) {
+    fitNow(list);
+    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list, [list] { fitNow(list); });
+}
+
+} // namespace ctl
