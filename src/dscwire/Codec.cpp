@@ -39,27 +39,33 @@ struct SoftStream {
     int stride = 1;     // positions per bit
 };
 
-// The next place at or after `from` where the phasing starts, or -1.
+// The next place at or after `from` where the phasing starts, or -1. A place qualifies when the
+// hard decisions agree with the phasing in at least 85% of its bits; of the places within a bit
+// of the first one, the one where the soft decisions agree best is the middle of the bits.
 qint64 findPhasing(const SoftStream& s, qint64 from) {
     const auto& pat = syncPattern();
     const qint64 span = qint64(kSyncBits - 1) * s.stride;
     const int step = std::max(1, s.stride / 10);
-    auto score = [&](qint64 pos, int bits) {
-        float sum = 0;
-        for (int k = 0; k < bits; ++k) sum += pat[k] * s.at(pos + qint64(k) * s.stride);
+    auto agree = [&](qint64 pos, int bits) {
+        int sum = 0;
+        for (int k = 0; k < bits; ++k) sum += (s.at(pos + qint64(k) * s.stride) > 0) == (pat[k] > 0) ? 1 : -1;
         return sum;
     };
+    auto soft = [&](qint64 pos) {
+        float sum = 0;
+        for (int k = 0; k < kSyncBits; ++k) sum += pat[k] * s.at(pos + qint64(k) * s.stride);
+        return sum;
+    };
+    constexpr int kNeeded = kSyncBits * 7 / 10;  // at most 18 of 120 bits wrong
     for (qint64 pos = from; pos + span < s.length; pos += step) {
-        if (score(pos, 20) < 0.5f * 20) continue;  // the first 125 111 must already look right
-        if (score(pos, kSyncBits) < 0.6f * kSyncBits) continue;
-        // Close to the phasing: take the best place nearby.
+        if (agree(pos, 20) < 10 || agree(pos, kSyncBits) < kNeeded) continue;
         qint64 best = pos;
         float bestScore = -1e9f;
-        for (qint64 p = pos; p <= pos + 2 * step && p + span < s.length; ++p) {
-            const float sc = score(p, kSyncBits);
-            if (sc > bestScore) { bestScore = sc; best = p; }
+        for (qint64 p = pos; p <= pos + s.stride && p + span < s.length; ++p) {
+            if (agree(p, kSyncBits) < kNeeded) continue;
+            if (const float sc = soft(p); sc > bestScore) { bestScore = sc; best = p; }
         }
-        if (bestScore >= 0.7f * kSyncBits) return best;
+        return best;
     }
     return -1;
 }
@@ -67,7 +73,8 @@ qint64 findPhasing(const SoftStream& s, qint64 from) {
 // The character in slot `slot` after the phasing start, or -1 (check bits) or -2 (past the end).
 int characterAt(const SoftStream& s, qint64 start, int slot) {
     const qint64 first = start + qint64(slot) * 10 * s.stride;
-    if (first + 9 * qint64(s.stride) >= s.length) return -2;
+    // A window may reach a little past the end of a recording that stops with the call.
+    if (first + 9 * qint64(s.stride) - s.stride / 4 >= s.length) return -2;
     char b[10];
     for (int k = 0; k < 10; ++k) b[k] = s.at(first + qint64(k) * s.stride) > 0 ? '1' : '0';
     return characterFromBits(b);
@@ -253,13 +260,12 @@ Decoded decodeBits(const Bits& bits) {
 }
 
 Decoded decodeAudio(const Samples& audio) {
-    const QList<float> d = toneDecisions(audio);
-    return decodeStream({[&d](qint64 i) { return d[i]; }, d.size(), kSamplesPerBit}, false).first();
+    return decodeAll(audio, false).first();
 }
 
-QList<Decoded> decodeAll(const Samples& audio) {
+QList<Decoded> decodeAll(const Samples& audio, bool all) {
     const QList<float> d = toneDecisions(audio);
-    return decodeStream({[&d](qint64 i) { return d[i]; }, d.size(), kSamplesPerBit}, true);
+    return decodeStream({[&d](qint64 i) { return d[std::min(i, d.size() - 1)]; }, d.size(), kSamplesPerBit}, all);
 }
 
 } // namespace dscwire

@@ -52,8 +52,8 @@ struct Decoded {
 Decoded decodeBits(const Bits& bits);
 // The first call in a recording.
 Decoded decodeAudio(const Samples& audio);
-// Every call in a recording, in order; damaged ones carry their error. When nothing at all is
-// found the one entry says so.
-QList<Decoded> decodeAll(const Samples& audio);
+// Every call in a recording (or only the first), in order; damaged ones carry their error. When
+// nothing at all is found the one entry says so.
+QList<Decoded> decodeAll(const Samples& audio, bool all = true);
 
 } // namespace dscwire

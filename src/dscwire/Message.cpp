@@ -495,9 +495,9 @@ QString kindWords(const Message& m) {
 }
 QString eosWords(int eos) {
     switch (eos) {
-    case code::kAckRequired: return QStringLiteral("acknowledgement required");
-    case code::kAcknowledgement: return QStringLiteral("this is an acknowledgement");
-    default: return QStringLiteral("no acknowledgement");
+    case code::kAckRequired: return QStringLiteral("ends 117 (acknowledgement requested)");
+    case code::kAcknowledgement: return QStringLiteral("ends 122 (acknowledgement)");
+    default: return QStringLiteral("ends 127");
     }
 }
 } // namespace
