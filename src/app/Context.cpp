@@ -1,5 +1,6 @@
 #include "app/Context.h"
 
+#include "air/Air.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
 #include "dsc/CallComposer.h"

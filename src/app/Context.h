@@ -29,6 +29,9 @@ class Senders;
 class CoastGuard;
 class SecondVessel;
 class InfoWindows;
+namespace air {
+class Air;
+}
 
 struct Services {
     platform::Clock& clock;
@@ -71,6 +74,8 @@ struct Context {
     std::unique_ptr<CoastGuard> coastGuard;
     std::unique_ptr<SecondVessel> secondVessel;
     std::unique_ptr<InfoWindows> info;
+    // Channel 70: every call's DSC message goes here as it is delivered.
+    std::unique_ptr<air::Air> air;
 
     // How many timed waits are running inside each other right now. Every wait lets events run,
     // and a handler run there may start another wait; a class pressing keys for hours could stack

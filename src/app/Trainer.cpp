@@ -1,5 +1,6 @@
 #include "app/Trainer.h"
 
+#include "air/Air.h"
 #include "app/Accessibility.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
@@ -101,6 +102,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.coastGuard = std::make_unique<CoastGuard>(c);
     c.secondVessel = std::make_unique<SecondVessel>(c);
     c.info = std::make_unique<InfoWindows>(c);
+    c.air = std::make_unique<air::Air>(c.clock, [&c] { return c.s.AcceptedMMSI; });
     c.Timer1->onTick = [&c] { c.own->Timer1_Timer(); };
     c.TimerRepeat->onTick = [&c] { c.distress->TimerRepeat_Timer(); };
 

@@ -4,6 +4,7 @@
 #include "calls/CallSequence.h"
 #include "calls/CallTime.h"
 #include "calls/HoldKey.h"
+#include "calls/OnAir.h"
 #include "platform/Controls.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
@@ -115,6 +116,8 @@ void DistressAlert::Distress() {
     const QString when = callTimeText(c);
     ctl::setText(ui.txtCG5, when);
     ctl::setText(ui.txtBC5, when);
+    calls::transmit(c, dscwire::Message::distressAlert(c.s.AcceptedMMSI, calls::natureOnAir(c.s.DistressNature),
+                                                       calls::positionOnAir(c.s.CallPosition), callTimeUtc(c)));
 
     // Flash the received alert on both stations for five seconds, the two MMSI fields in
     // opposite colours, a beep at every step.

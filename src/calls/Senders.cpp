@@ -3,6 +3,7 @@
 #include "app/Context.h"
 #include "calls/CallSequence.h"
 #include "calls/CallTime.h"
+#include "calls/OnAir.h"
 #include "platform/Controls.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
@@ -11,6 +12,8 @@
 using calls::CallMember;
 using calls::kOwnVesselLine;
 using calls::mmsiLine;
+using dscwire::Message;
+namespace code = dscwire::code;
 
 namespace {
 
@@ -90,6 +93,7 @@ void Senders::Urgency() {
                          time, QStringLiteral("Urgency")});
         toSecondVessel(c, {c.s.DistressNature, voiceChannel(QStringLiteral("16")), c.s.CallPosition, time,
                            QStringLiteral("Urgency")});
+        calls::transmit(c, Message::allShips(code::kUrgency, c.s.AcceptedMMSI, c.s.CallVoiceChannel));
     };
     m.finish = [this] {
         c.ui->lblStatus->setText(QStringLiteral("Waiting for Urgency Ack"));
@@ -109,6 +113,7 @@ void Senders::Safety() {
                          callTimeText(c), QStringLiteral("Safety")};
         toCoastGuard(c, r);
         toSecondVessel(c, r);
+        calls::transmit(c, Message::allShips(code::kSafety, c.s.AcceptedMMSI, 16));
     };
     // No final status of its own: "Sending Safety Call" stays until the channel is redrawn.
     m.finish = [this] {
@@ -132,6 +137,8 @@ void Senders::AllShips() {
         ctl::setText(ui.txtBC6, QString());
         ctl::setText(ui.txtBC7, kOwnVesselLine);
         ctl::setText(ui.txtBC5, callTimeText(c));
+        calls::transmit(c, Message::allShips(code::kRoutine, c.s.AcceptedMMSI,
+                                             calls::channelOnAir(c.s.CallWorkingChannel)));
     };
     m.finish = [this] {
         c.channel->RestoreChannelDisplay();
@@ -163,6 +170,8 @@ void Senders::Routine() {
             toCoastGuard(c, {QString(), voice, c.s.CallPosition, time, QStringLiteral("Routine")});
         if (c.s.CalledMMSI == kBlueCrane)
             toSecondVessel(c, {QStringLiteral("Routine"), voice, c.s.CallPosition, time, QString()});
+        calls::transmit(c, Message::individual(c.s.CalledMMSI, code::kRoutine, c.s.AcceptedMMSI,
+                                               calls::channelOnAir(c.s.CallWorkingChannel)));
     };
     // The status is written after the redraw, so it stays.
     m.finish = [this] {
@@ -189,6 +198,11 @@ void Senders::sendRequest(const QString& startStatus, const QString& refusal, co
         const QString time = callTimeText(c);
         if (c.s.CalledMMSI == kBlueCrane)
             toSecondVessel(c, {nature, voiceChannel(c.s.CallWorkingChannel), QString(), time, QString()});
+        // With no addressee at all nothing goes on the air.
+        if (c.s.CalledMMSI.isEmpty()) return;
+        calls::transmit(c, nature == QLatin1String("Polling Request")
+                               ? Message::polling(c.s.CalledMMSI, c.s.AcceptedMMSI)
+                               : Message::positionRequest(c.s.CalledMMSI, c.s.AcceptedMMSI));
     };
     m.finish = [this, finalStatus] {
         c.ui->lblStatus->setText(finalStatus);
@@ -213,10 +227,12 @@ QString Senders::GroupCall() {
     CallMember m;
     m.captureWorkingChannel = true;
     // Only the "#3" header line itself addresses the second vessel.
-    const bool toSecondVessel = [&] {
-        QListWidgetItem* current = ui.lstGroup->currentItem();
-        return current && current->isSelected() && ui.lstGroup->row(current) == 7;
-    }();
+    QListWidgetItem* current = ui.lstGroup->currentItem();
+    const int row = current && current->isSelected() ? ui.lstGroup->row(current) : -1;
+    const bool toSecondVessel = row == 7;
+    QStringList lines;
+    for (int i = 0; i < ui.lstGroup->count(); ++i) lines << ui.lstGroup->item(i)->text();
+    const QString group = calls::groupMmsi(row, lines);
     m.alsoHide = {ui.lstGroup, ui.lstCall, ui.lblUTCDifference};
     m.startStatus = QStringLiteral("TX Group Call");
     m.forcedRepaint = false;
@@ -224,7 +240,10 @@ QString Senders::GroupCall() {
     m.cue = QStringLiteral("Phone.wav");
     m.cueTimes = 10;
     m.closingWaitOnly = true;
-    m.deliver = [this, toSecondVessel] {
+    m.deliver = [this, toSecondVessel, group] {
+        if (!group.isEmpty())
+            calls::transmit(c, Message::groupCall(group, code::kRoutine, c.s.AcceptedMMSI,
+                                                  calls::channelOnAir(c.s.CallWorkingChannel)));
         if (!toSecondVessel) return;
         auto& ui = *c.ui;
         ctl::setText(ui.txtBC1, c.s.AcceptedMMSI); // the bare MMSI, no "MMSI # "

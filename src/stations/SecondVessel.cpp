@@ -2,7 +2,9 @@
 
 #include "app/Context.h"
 #include "calls/DistressAlert.h"
+#include "calls/CallTime.h"
 #include "calls/HoldKey.h"
+#include "calls/OnAir.h"
 #include "platform/Controls.h"
 #include "stations/CoastGuard.h"
 #include "ui_frmGMDSS.h"
@@ -23,6 +25,16 @@ const QStringList kReasons{QStringLiteral("No Reason Given"),      QStringLitera
                            QStringLiteral("Station Barred"),       QStringLiteral("No Operator"),
                            QStringLiteral("Operator Unavailable"), QStringLiteral("Equipment Disabled"),
                            QStringLiteral("Channel Unable"),       QStringLiteral("Mode Unable")};
+
+// The newest call to The Blue Crane with this first command, answered on the air by `reply`.
+void answerCallTo(Context& c, int command1, const std::function<dscwire::Message(const dscwire::Message&)>& reply) {
+    calls::answer(
+        c, QString(),
+        [command1](const dscwire::Message& m) {
+            return m.address == kBCMMSI && m.command1 == command1 && m.eos == dscwire::code::kAckRequired;
+        },
+        reply);
+}
 
 } // namespace
 
@@ -56,6 +68,11 @@ void SecondVessel::cmdBCEnter_Click() {
     if (c.s.CallTypeRoutine == QLatin1String("RoutineY")) {
         const QList<QListWidgetItem*> chosen = ui->lstBC2->selectedItems();
         ui->lblStatus->setText(chosen.isEmpty() ? QString() : chosen.first()->text());
+        // The reasons stand in the order of their codes, from 100 "no reason given" on.
+        const int reason = chosen.isEmpty() ? dscwire::code::kNoInformation : 100 + ui->lstBC2->row(chosen.first());
+        answerCallTo(c, dscwire::code::kTelephony, [this, reason](const dscwire::Message& call) {
+            return dscwire::Message::unableToComply(call, kBCMMSI, reason);
+        });
         c.s.CallTypeRoutine.clear();
         ui->lstBC->hide();
         ui->lstBC2->hide();
@@ -65,12 +82,19 @@ void SecondVessel::cmdBCEnter_Click() {
     if (ui->txtBC2->text() == QLatin1String("Position Request")) {
         c.playSoundCue(QStringLiteral("Chimes.wav"), 10);
         ui->lblStatus->setText(kBCPosition);
+        answerCallTo(c, dscwire::code::kShipPosition, [this](const dscwire::Message& request) {
+            return dscwire::Message::positionReply(request, kBCMMSI, calls::positionOnAir(kBCPosition),
+                                                   gpsTimeUtc(c));
+        });
         c.coastGuard->ReplyAlarm();
     }
 
     if (ui->txtBC2->text() == QLatin1String("Polling Request")) {
         c.playSoundCue(QStringLiteral("Chimes.wav"), 5);
         ui->lblStatus->setText(QStringLiteral("The Blue Crane replied"));
+        answerCallTo(c, dscwire::code::kPolling, [](const dscwire::Message& poll) {
+            return dscwire::Message::pollingReply(poll, kBCMMSI);
+        });
         c.coastGuard->ReplyAlarm();
     }
 }
@@ -85,6 +109,9 @@ void SecondVessel::lstBC_Click() {
         ui->lstBC->hide();
         ui->lblStatus->setText(QStringLiteral("The Blue Crane Replying"));
         ui->lblBCChannel->setText(c.s.CallWorkingChannel);
+        answerCallTo(c, dscwire::code::kTelephony, [](const dscwire::Message& call) {
+            return dscwire::Message::ableToComply(call, kBCMMSI);
+        });
         c.coastGuard->ReplyAlarm();
         c.s.CallTypeRoutine = QStringLiteral("RoutineX");
     } else {
@@ -132,6 +159,10 @@ void SecondVessel::BCDistress() {
     c.playSoundCue(QStringLiteral("Burglar.wav"), 2);
 
     // The own radio hears the alert.
+    const QString chosenNature = ctl::comboText(ui->comboBC);
+    calls::transmit(c, dscwire::Message::distressAlert(kBCMMSI, calls::natureOnAir(chosenNature),
+                                                       calls::positionOnAir(kBCPosition),
+                                                       gpsTimeUtc(c)));
     ui->lblStatus->hide();
     ui->lstReceived->addItems({QStringLiteral("MMSI# ") + kBCMMSI, kBCVessel, QStringLiteral("Distress")});
     ui->lstReceived->show();

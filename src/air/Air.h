@@ -1,0 +1,53 @@
+#pragma once
+// The air of channel 70 as the trainer knows it: the one place every station hands the DSC
+// message of a call to, at the moment the call is delivered. It keeps every message of the run in
+// order and tells whoever listens (the DSC message window, the NMEA output, later a classroom)
+// through subscriptions they make; it names none of them.
+#include "dscwire/Message.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace platform {
+class Clock;
+}
+
+namespace air {
+
+struct Transmission {
+    int number = 0;             // 1, 2, ... in the order sent
+    QDateTime localTime;        // when it went out, local time
+    dscwire::Message message;
+    QList<int> symbols;         // the message characters; empty when it could not be built
+    QString error;              // why it could not be built, empty otherwise
+    bool fromOwnRadio = false;  // sent by the trainee's radio (else received by it, or overheard)
+    bool toOwnRadio = false;    // a call the own radio receives: to all ships, its group or itself
+};
+
+class Air {
+public:
+    using Listener = std::function<void(const Transmission&)>;
+
+    // `ownMmsi` tells the own radio's MMSI at the moment of each transmission.
+    Air(platform::Clock& clock, std::function<QString()> ownMmsi);
+
+    // Puts the message on the air: records it, then tells every listener in the order they
+    // subscribed. Returns the record.
+    const Transmission& transmit(const dscwire::Message& message);
+
+    void subscribe(Listener listener);
+    const std::vector<Transmission>& log() const { return log_; }
+    // The newest message on the air that `matches`, or nullptr.
+    const dscwire::Message* latest(const std::function<bool(const dscwire::Message&)>& matches) const;
+
+private:
+    platform::Clock& clock_;
+    std::function<QString()> ownMmsi_;
+    std::vector<Transmission> log_;
+    std::vector<Listener> listeners_;
+};
+
+} // namespace air

@@ -1,0 +1,49 @@
+#include "calls/OnAir.h"
+
+#include "air/Air.h"
+#include "app/Context.h"
+
+#include <QStringList>
+
+namespace calls {
+
+dscwire::Position positionOnAir(const QString& positionLine) {
+    return dscwire::Position::fromTrainerText(positionLine).value_or(dscwire::Position::unknown());
+}
+
+int natureOnAir(const QString& nature) {
+    static const int kUndesignated = *dscwire::natureFromText(QStringLiteral("Undesignated"));
+    return dscwire::natureFromText(nature).value_or(kUndesignated);
+}
+
+int channelOnAir(const QString& designator) {
+    QString digits = designator.trimmed();
+    const bool a = digits.endsWith(QLatin1Char('A'));
+    if (a) digits.chop(1);
+    bool ok = false;
+    const int n = digits.toInt(&ok);
+    if (!ok || n <= 0) return 0;
+    return a ? 1000 + n : n;
+}
+
+QString groupMmsi(int row, const QStringList& lines) {
+    // The trainer's three groups, as group MMSIs of the USA (0 + 366 + five digits).
+    static const QStringList kGroups{QStringLiteral("036600001"), QStringLiteral("036600002"),
+                                     QStringLiteral("036600003")};
+    int group = -1;
+    for (int i = 0; i <= row && i < lines.size(); ++i)
+        if (lines[i].trimmed().startsWith(QLatin1Char('#'))) ++group;
+    return group >= 0 && group < kGroups.size() ? kGroups[group] : QString();
+}
+
+void transmit(Context& c, const dscwire::Message& message) { c.air->transmit(message); }
+
+void answer(Context& c, const QString& caller, const std::function<bool(const dscwire::Message&)>& matches,
+            const std::function<dscwire::Message(const dscwire::Message&)>& reply) {
+    const dscwire::Message* call =
+        c.air->latest([&](const dscwire::Message& m) { return (caller.isEmpty() || m.selfId == caller) && matches(m);
+        });
+    if (call) transmit(c, reply(*call));
+}
+
+} // namespace calls

@@ -1,0 +1,29 @@
+#pragma once
+// What the radio's displays show, as the DSC message that goes on the air beside them: the
+// fields of a call taken from the trainer's texts, and the one door to the air.
+#include "dscwire/Message.h"
+
+#include <QString>
+#include <functional>
+struct Context;
+
+namespace calls {
+
+// A position line ("L42°21.0'N  Lo070°55.7'W"); unknown when the line holds none.
+dscwire::Position positionOnAir(const QString& positionLine);
+// A nature of distress as the lists give it ("Fire"); no nature chosen is undesignated.
+int natureOnAir(const QString& nature);
+// A channel designator as a DSC call carries it: "16" -> 16; an "A" channel, simplex on the
+// ship's side of a duplex pair in the USA and Canada, as 1000 + its number ("22A" -> 1022).
+int channelOnAir(const QString& designator);
+// The group MMSI of the group a line of the group list belongs to ("#1", "#2", "#3" and the
+// vessels under each); empty for no line.
+QString groupMmsi(int row, const QStringList& lines);
+// Hands the message to the air.
+void transmit(Context& c, const dscwire::Message& message);
+// An answer on the air: to the newest call from `caller` (any station when empty) that
+// `matches`, the message `reply` makes of it (nothing when there is no such call).
+void answer(Context& c, const QString& caller, const std::function<bool(const dscwire::Message&)>& matches,
+            const std::function<dscwire::Message(const dscwire::Message&)>& reply);
+
+} // namespace calls
