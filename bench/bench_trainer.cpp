@@ -4,6 +4,7 @@
 // Usage: bench_trainer cost [IDLE_SECONDS=60]
 //        bench_trainer timing [RUNS=3] [REPEATS=2]
 //        bench_trainer response [STEPS=60]
+//        bench_trainer message [REPEATS=200]
 //
 // cost     CPU time of the process over an idle spell with the half-second GPS clock running,
 //          over the five-second flash of a distress alert and over the closing wait of a routine
@@ -14,12 +15,16 @@
 //          the one-second flashing steps), the first alert left unacknowledged for REPEATS
 //          60-second repeats, RUNS reply alarms, RUNS Urgency calls (3 s pause) and RUNS Safety
 //          calls (1 s pause). Reports the largest deviation of each from its nominal time.
+// message  A routine call sent from the keys, and the time its DSC message and the audio of its
+//          burst take to build (message, characters, 1200-baud audio), beside the call's length.
 // response A knob step clicked with the mouse on the channel scroll bar, to the end of the
 //          repaint that shows the new channel.
 //
 // Sound goes through the program's own cue player; without a sound server a cue still takes its
 // length, as in the program. Every summary line starts with "ROW |" for bench/run's table.
+#include "air/Air.h"
 #include "app/Context.h"
+#include "dscwire/Codec.h"
 #include "app/Trainer.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
@@ -238,6 +243,24 @@ void costRow(const char* what, const Cost& c, const Cost& busy) {
     std::fflush(stdout);
 }
 
+// A routine call from the keys: Call, "Routine", a directory line, Enter; returns when the Enter
+// key's handler has ended.
+bool sendRoutineCall(Context& c) {
+    Ui::frmGMDSS& ui = *c.ui;
+    ui.cmdCall->click();
+    ui.lstCall->setCurrentRow(3);
+    emit ui.lstCall->itemClicked(ui.lstCall->item(3));
+    const auto lines = ui.lstDirectory->findItems(QStringLiteral("Vox's Sweetness"), Qt::MatchStartsWith);
+    if (lines.isEmpty()) {
+        std::fprintf(stderr, "bench: no directory line for the routine call\n");
+        return false;
+    }
+    ui.lstDirectory->setCurrentItem(lines.first());
+    emit ui.lstDirectory->itemClicked(lines.first());
+    ui.cmdEnter->click();
+    return true;
+}
+
 int runCost(Bench& b, int idleSeconds) {
     Context& c = *b.c;
     Ui::frmGMDSS& ui = *c.ui;
@@ -263,20 +286,10 @@ int runCost(Bench& b, int idleSeconds) {
     costRow("5 s flash of a distress alert", flash, busyPoll(flash.wallS));
     c.coastGuard->cmdAcknowledge_Click();
 
-    // A routine call from the keys: Call, "Routine", a directory line, Enter. The closing wait
-    // runs from the beep after the pause to the end of the Enter key's handler.
+    // A routine call from the keys. The closing wait runs from the beep after the pause to the end
+    // of the Enter key's handler.
     gPhase = "routine";
-    ui.cmdCall->click();
-    ui.lstCall->setCurrentRow(3);
-    emit ui.lstCall->itemClicked(ui.lstCall->item(3));
-    const auto lines = ui.lstDirectory->findItems(QStringLiteral("Vox's Sweetness"), Qt::MatchStartsWith);
-    if (lines.isEmpty()) {
-        std::fprintf(stderr, "bench: no directory line for the routine call\n");
-        return 1;
-    }
-    ui.lstDirectory->setCurrentItem(lines.first());
-    emit ui.lstDirectory->itemClicked(lines.first());
-    ui.cmdEnter->click();
+    if (!sendRoutineCall(c)) return 1;
     const double t2 = nowMs(), cpu2 = cpuSeconds();
     const auto routineBeeps = b.beepsOf("routine", false);
     if (routineBeeps.empty()) {
@@ -286,6 +299,43 @@ int runCost(Bench& b, int idleSeconds) {
     const Cost closing{(t2 - routineBeeps.back().atMs) / 1000.0, cpu2 - routineBeeps.back().cpu};
     costRow("closing wait of a routine call", closing, busyPoll(closing.wallS));
     std::printf("%-44s status \"%s\"\n", "", qPrintable(ui.lblStatus->text()));
+    return 0;
+}
+
+// ---- message ----
+
+int runMessage(Bench& b, int repeats) {
+    Context& c = *b.c;
+    const double t0 = nowMs();
+    if (!sendRoutineCall(c)) return 1;
+    const double callMs = nowMs() - t0;
+    if (c.air->log().empty()) {
+        std::fprintf(stderr, "bench: the routine call put nothing on the air\n");
+        return 1;
+    }
+    const dscwire::Message sent = c.air->log().back().message;
+    std::vector<double> times;
+    qsizetype samples = 0;
+    for (int i = 0; i < repeats; ++i) {
+        const double s0 = nowMs();
+        const dscwire::Message m =
+            dscwire::Message::individual(sent.address, sent.category, sent.selfId, sent.channels.value(0));
+        const auto symbols = dscwire::toSymbols(m);
+        const auto audio = dscwire::encodeAudio(m);
+        times.push_back(nowMs() - s0);
+        if (!symbols.ok() || !audio.ok() || !(m == sent)) {
+            std::fprintf(stderr, "bench: the routine call's message did not build again as sent\n");
+            return 1;
+        }
+        samples = audio.value().size();
+    }
+    std::sort(times.begin(), times.end());
+    const double median = times[times.size() / 2], worst = times.back();
+    std::printf("routine call %.0f ms; its message and %lld samples of audio: median %.3f ms, worst %.3f ms\n", callMs,
+                static_cast<long long>(samples), median, worst);
+    std::printf("ROW |DSC message and burst audio of a routine call (%d builds), worst / median|%.3f / %.3f ms|%.1f s "
+                "(the call)|%.5f|under 5 ms|%s|\n",
+                repeats, worst, median, callMs / 1000.0, worst / callMs, worst < 5.0 ? "yes" : "no");
     return 0;
 }
 
@@ -456,13 +506,16 @@ int runResponse(Bench& b, int steps) {
 int main(int argc, char** argv) {
     const char* mode = argc > 1 ? argv[1] : "";
     auto arg = [&](int i, int fallback) { return argc > i ? std::max(1, std::atoi(argv[i])) : fallback; };
-    if (std::strcmp(mode, "cost") != 0 && std::strcmp(mode, "timing") != 0 && std::strcmp(mode, "response") != 0) {
-        std::fprintf(stderr, "usage: %s cost [IDLE_SECONDS] | timing [RUNS] [REPEATS] | response [STEPS]\n", argv[0]);
+    if (std::strcmp(mode, "cost") != 0 && std::strcmp(mode, "timing") != 0 && std::strcmp(mode, "response") != 0 &&
+        std::strcmp(mode, "message") != 0) {
+        std::fprintf(stderr, "usage: %s cost [IDLE_SECONDS] | timing [RUNS] [REPEATS] | response [STEPS] | message [REPEATS]\n",
+                     argv[0]);
         return 2;
     }
     TrainerApplication app(argc, argv);
     Bench b;
     if (std::strcmp(mode, "cost") == 0) return runCost(b, arg(2, 60));
     if (std::strcmp(mode, "timing") == 0) return runTiming(b, arg(2, 3), argc > 3 ? std::atoi(argv[3]) : 2);
+    if (std::strcmp(mode, "message") == 0) return runMessage(b, arg(2, 200));
     return runResponse(b, arg(2, 60));
 }
