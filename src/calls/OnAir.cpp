@@ -2,6 +2,7 @@
 
 #include "air/Air.h"
 #include "app/Context.h"
+#include "dscwire/Unconfirmed.h"
 
 #include <QStringList>
 
@@ -23,7 +24,7 @@ int channelOnAir(const QString& designator) {
     bool ok = false;
     const int n = digits.toInt(&ok);
     if (!ok || n <= 0) return 0;
-    return a ? 1000 + n : n;
+    return a ? dscwire::unconfirmed::kAChannelOffset + n : n;
 }
 
 QString groupMmsi(int row, const QStringList& lines) {

@@ -13,8 +13,8 @@ namespace calls {
 dscwire::Position positionOnAir(const QString& positionLine);
 // A nature of distress as the lists give it ("Fire"); no nature chosen is undesignated.
 int natureOnAir(const QString& nature);
-// A channel designator as a DSC call carries it: "16" -> 16; an "A" channel, simplex on the
-// ship's side of a duplex pair in the USA and Canada, as 1000 + its number ("22A" -> 1022).
+// A channel designator as a DSC call carries it: "16" -> 16; an "A" channel as its number plus
+// the offset kept with the other open readings of the standard ("22A" -> 1022).
 int channelOnAir(const QString& designator);
 // The group MMSI of the group a line of the group list belongs to ("#1", "#2", "#3" and the
 // vessels under each); empty for no line.

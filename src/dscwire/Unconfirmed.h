@@ -24,4 +24,9 @@ inline constexpr int kPositionRequestFillers = 6;
 // channel group it carries (6 or 12 digits). Other choice: the first group's 6 digits only.
 inline constexpr bool kNmeaAllChannelGroups = true;
 
+// An "A" channel of the USA and Canadian plans (simplex on the ship's side of a duplex pair) goes
+// on the air as 1000 + its number (22A -> 1022), the four digits of "9 0 cccc". Other reading:
+// the plain number, with the simplex use told by the second digit of the group.
+inline constexpr int kAChannelOffset = 1000;
+
 } // namespace dscwire::unconfirmed
