@@ -148,29 +148,31 @@ Message Message::distressAcknowledgement(const QString& self, const Message& ale
     return m;
 }
 
-Message Message::allShips(int category, const QString& self, int channel) {
+namespace {
+// A call that proposes telephony on a working channel, given once per channel group.
+Message telephonyCall(int format, const QString& address, int category, const QString& self, int channel,
+                      int channelGroups, int eos) {
     Message m;
-    m.format = code::kAllShips;
-    m.category = category;
-    m.selfId = self;
-    m.command1 = code::kTelephony;
-    m.command2 = code::kNoInformation;
-    m.channels = {channel};
-    m.eos = code::kOtherEos;
-    return m;
-}
-
-Message Message::individual(const QString& address, int category, const QString& self, int channel) {
-    Message m;
-    m.format = code::kIndividual;
+    m.format = format;
     m.address = address;
     m.category = category;
     m.selfId = self;
     m.command1 = code::kTelephony;
     m.command2 = code::kNoInformation;
-    m.channels = {channel, channel};  // simplex: receive and transmit on the same channel
-    m.eos = code::kAckRequired;
+    for (int i = 0; i < channelGroups; ++i) m.channels << channel;
+    m.eos = eos;
     return m;
+}
+} // namespace
+
+Message Message::allShips(int category, const QString& self, int channel) {
+    return telephonyCall(code::kAllShips, QString(), category, self, channel, unconfirmed::kAllShipsChannelGroups,
+                         code::kOtherEos);
+}
+
+Message Message::individual(const QString& address, int category, const QString& self, int channel) {
+    // Simplex: the called station receives and transmits on the same channel.
+    return telephonyCall(code::kIndividual, address, category, self, channel, 2, code::kAckRequired);
 }
 
 Message Message::ableToComply(const Message& call, const QString& self) {
@@ -191,16 +193,8 @@ Message Message::unableToComply(const Message& call, const QString& self, int re
 }
 
 Message Message::groupCall(const QString& group, int category, const QString& self, int channel) {
-    Message m;
-    m.format = code::kGroup;
-    m.address = group;
-    m.category = category;
-    m.selfId = self;
-    m.command1 = code::kTelephony;
-    m.command2 = code::kNoInformation;
-    for (int i = 0; i < unconfirmed::kGroupChannelGroups; ++i) m.channels << channel;
-    m.eos = code::kOtherEos;
-    return m;
+    return telephonyCall(code::kGroup, group, category, self, channel, unconfirmed::kGroupChannelGroups,
+                         code::kOtherEos);
 }
 
 namespace {
