@@ -163,6 +163,7 @@ public:
         beeps.push_back(b);
         real_.beep();
     }
+    void playSamples(const QList<qint16>& samples, int sampleRate) override { real_.playSamples(samples, sampleRate); }
 
     struct Beep {
         const char* phase;

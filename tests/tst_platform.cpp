@@ -534,6 +534,23 @@ private slots:
         QVERIFY2(wall.elapsed() < 5000, "the beep worker held up the player");
     }
 
+    // Samples go to the same worker: with no server they do not stand in for their length as a
+    // cue does (no time passes), and whatever is queued is dropped with the player.
+    void samplesTakeNoTime() {
+        SilentServer noServer;
+        VirtualClock clock;
+        {
+            platform::PulseSound sound(clock);
+            const QList<qint16> tenSeconds(480000, qint16(1000));
+            for (int i = 0; i < 20; ++i) sound.playSamples(tenSeconds, 48000);
+            sound.playSamples({}, 48000);           // nothing to play
+            sound.playSamples(tenSeconds, 0);       // no rate: nothing
+            sound.beep();
+            QCOMPARE(clock.tickMs(), qint64(0));
+        }
+        QCOMPARE(clock.tickMs(), qint64(0));
+    }
+
     // ---- screen mode and display ----
 
     void screenModeOffX11DoesNothing() {

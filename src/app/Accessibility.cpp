@@ -134,6 +134,7 @@ const Description kDescriptions[] = {
     {"OptScreenSize1", "Screen size 800 by 600", nullptr},
     {"optScreenSize2", "Screen size 1024 by 768", nullptr},
     {"optScreenSize3", "Original screen size", nullptr},
+    {"cmdDscMessages", "DSC Messages", "Opens the list of every DSC message sent and received; the F2 key does too"},
 };
 
 // The Tab order. First the radio's face, its parts in the order they stand from top to bottom and,
@@ -142,7 +143,8 @@ const Description kDescriptions[] = {
 // declares them, only one is shown at a time); Call and Distress; the row of U/I/C, Hi/Lo, the
 // knob, 16/9 and CH/WX; the row of Enter, Menu, Clear and On/Off. Then the Coast Guard display,
 // then the second vessel's panel, each row by row, then the rest of the window from top to bottom:
-// the screen size and the GPS switch. Hidden controls keep their place and are skipped while hidden.
+// the screen size with its choices, the DSC Messages button beside it and the GPS switch. Hidden
+// controls keep their place and are skipped while hidden.
 const ControlId kTabOrder[] = {
     // Keypad.
     {"command1", 1}, {"command1", 2}, {"command1", 3}, {"command1", 4}, {"command1", 5}, {"command1", 6},
@@ -162,7 +164,7 @@ const ControlId kTabOrder[] = {
     {"lstBC"}, {"lstBC2"}, {"comboBC"}, {"cmdBCEnter"}, {"cmdBCClear"}, {"cmdBCDistress"},
     // The rest of the window.
     {"cmdChangeScreenSize"}, {"OptScreenSize1"}, {"optScreenSize2"}, {"optScreenSize3"},
-    {"GPSOn"}, {"GPSOff"},
+    {"cmdDscMessages"}, {"GPSOn"}, {"GPSOff"},
 };
 
 // A display label (the channel, the status line, a station's field...) is spoken by its name, and

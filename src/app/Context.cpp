@@ -12,6 +12,7 @@
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
 #include "radio/ScreenSizePanel.h"
+#include "screens/DscMessages.h"
 #include "screens/InfoWindows.h"
 #include "stations/CoastGuard.h"
 #include "stations/SecondVessel.h"

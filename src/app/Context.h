@@ -29,6 +29,7 @@ class Senders;
 class CoastGuard;
 class SecondVessel;
 class InfoWindows;
+class DscMessages;
 namespace air {
 class Air;
 }
@@ -76,6 +77,8 @@ struct Context {
     std::unique_ptr<InfoWindows> info;
     // Channel 70: every call's DSC message goes here as it is delivered.
     std::unique_ptr<air::Air> air;
+    // The window that lists every message on the air (F2, or the DSC Messages button).
+    std::unique_ptr<DscMessages> dscMessages;
 
     // How many timed waits are running inside each other right now. Every wait lets events run,
     // and a handler run there may start another wait; a class pressing keys for hours could stack

@@ -13,6 +13,7 @@
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
 #include "radio/ScreenSizePanel.h"
+#include "screens/DscMessages.h"
 #include "screens/InfoWindows.h"
 #include "screens/TKM.h"
 #include "stations/CoastGuard.h"
@@ -49,6 +50,8 @@ bool TrainerApplication::notify(QObject* receiver, QEvent* e) {
 MainWindow::MainWindow(Context& ctx) : c(ctx) {}
 
 void MainWindow::Form_KeyDown(int keyCode) {
+    // F2 anywhere on the window opens the DSC message window. (Letters are taken: see TKM.)
+    if (keyCode == Qt::Key_F2) c.dscMessages->show();
     if (!c.s.KeyWatcher)
         c.s.KeyWatcher = std::make_unique<screens::TKM>([this] { c.info->showCopyright(); });
     c.s.KeyWatcher->setChar(keyCode);
@@ -103,6 +106,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.secondVessel = std::make_unique<SecondVessel>(c);
     c.info = std::make_unique<InfoWindows>(c);
     c.air = std::make_unique<air::Air>(c.clock, [&c] { return c.s.AcceptedMMSI; });
+    c.dscMessages = std::make_unique<DscMessages>(c);
     c.Timer1->onTick = [&c] { c.own->Timer1_Timer(); };
     c.TimerRepeat->onTick = [&c] { c.distress->TimerRepeat_Timer(); };
 
@@ -117,6 +121,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.coastGuard->wire();
     c.secondVessel->wire();
     c.info->wire();
+    c.dscMessages->wire();
 
     Form_Load();
 }

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <numbers>
 #include <thread>
@@ -33,8 +34,8 @@ constexpr int kMaxChannels = 8;
 constexpr int kMinRate = 4000;
 constexpr int kMaxRate = 192000;
 constexpr sf_count_t kMaxSeconds = 30;
-// Beeps waiting beyond this are dropped, so that a burst of them never plays on for long.
-constexpr int kMaxQueuedBeeps = 4;
+// Beeps and samples waiting beyond this are dropped, so that a burst of them never plays on for long.
+constexpr size_t kMaxQueuedSounds = 4;
 
 struct Pcm {
     int rate = 0;
@@ -164,13 +165,18 @@ struct PulseSound::Impl {
     Clock& clock;
     QHash<QString, CacheEntry> cache;
 
-    // The beep worker: started with the first beep, stopped and joined with the object.
+    // The worker that plays beeps and samples one after the other: started with the first of them,
+    // stopped and joined with the object.
+    struct Queued {
+        std::shared_ptr<const Pcm> pcm;
+        const char* what;
+    };
     std::mutex mutex;
     std::condition_variable wake;
-    int queuedBeeps = 0;
+    std::deque<Queued> queue;
     bool stopping = false;
     std::thread worker;
-    Pcm beepPcm;
+    std::shared_ptr<const Pcm> beepPcm;
 
     QString locate(const QString& name) const {
         const QString appDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
@@ -199,13 +205,23 @@ struct PulseSound::Impl {
     void runWorker() {
         std::unique_lock lock(mutex);
         for (;;) {
-            wake.wait(lock, [this] { return stopping || queuedBeeps > 0; });
+            wake.wait(lock, [this] { return stopping || !queue.empty(); });
             if (stopping) return;
-            --queuedBeeps;
+            const Queued next = std::move(queue.front());
+            queue.pop_front();
             lock.unlock();
-            playBlocking(beepPcm, "beep"); // without a server: nothing
+            playBlocking(*next.pcm, next.what); // without a server: nothing
             lock.lock();
         }
+    }
+
+    // Hands the sound to the worker (started on first use); returns at once.
+    void enqueue(std::shared_ptr<const Pcm> pcm, const char* what) {
+        std::lock_guard lock(mutex);
+        if (stopping) return;
+        if (!worker.joinable()) worker = std::thread([this] { runWorker(); });
+        if (queue.size() < kMaxQueuedSounds) queue.push_back({std::move(pcm), what});
+        wake.notify_one();
     }
 };
 
@@ -268,14 +284,20 @@ void PulseSound::playFile(const QString& fileName) {
 }
 
 void PulseSound::beep() {
-    std::lock_guard lock(d->mutex);
-    if (d->stopping) return;
-    if (!d->worker.joinable()) {
-        d->beepPcm = makeBeep();
-        d->worker = std::thread([this] { d->runWorker(); });
-    }
-    if (d->queuedBeeps < kMaxQueuedBeeps) ++d->queuedBeeps;
-    d->wake.notify_one();
+    if (!d->beepPcm) d->beepPcm = std::make_shared<const Pcm>(makeBeep());
+    d->enqueue(d->beepPcm, "beep");
+}
+
+void PulseSound::playSamples(const QList<qint16>& samples, int sampleRate) {
+    // The same sanity limits as for a cue file.
+    if (samples.isEmpty() || sampleRate < kMinRate || sampleRate > kMaxRate ||
+        samples.size() > kMaxSeconds * sampleRate)
+        return;
+    auto pcm = std::make_shared<Pcm>();
+    pcm->rate = sampleRate;
+    pcm->channels = 1;
+    pcm->samples.assign(samples.cbegin(), samples.cend());
+    d->enqueue(std::move(pcm), "samples");
 }
 
 } // namespace platform

@@ -24,13 +24,14 @@ QStringList soundSearchDirs(const QString& appDir, const QString& cwd, const QSt
 QStringList soundSearchDirs(const QString& appDir, const QString& cwd);
 
 // Cue files decoded by libsndfile and played blocking through the PulseAudio simple API (works on
-// PipeWire desktops too). Beeps are played by a worker thread so that they never block.
+// PipeWire desktops too). Beeps and samples are played by a worker thread so that they never block.
 class PulseSound : public Sound {
 public:
     explicit PulseSound(Clock& clock);
     ~PulseSound() override;
     void playFile(const QString& fileName) override;
     void beep() override;
+    void playSamples(const QList<qint16>& samples, int sampleRate) override;
 
 private:
     struct Impl;

@@ -1,9 +1,11 @@
 #pragma once
+#include <QList>
 #include <QString>
 
 namespace platform {
 
-// Sound output: cue files played synchronously, and a short beep that does not block.
+// Sound output: cue files played synchronously, and a short beep and recorded samples that do not
+// block.
 class Sound {
 public:
     virtual ~Sound() = default;
@@ -14,6 +16,10 @@ public:
     virtual void playFile(const QString& fileName) = 0;
     // A short tone; returns at once.
     virtual void beep() = 0;
+    // Plays 16-bit mono samples at the given rate (a DSC burst, for one) and returns at once; the
+    // sound plays on while the window goes on. Without a sound server nothing is heard and nothing
+    // waits.
+    virtual void playSamples(const QList<qint16>& samples, int sampleRate) = 0;
 };
 
 // Plays a cue file `times` times back to back; returns only when the last play has ended.

@@ -12,8 +12,9 @@
 
 namespace platform {
 
-// Records every play and beep, and moves virtual time on by each sound's length (no events run
+// Records every play and beep, and moves virtual time on by each cue's length (no events run
 // meanwhile, as with real synchronous playback). A file named in `missing` plays nothing at once.
+// Beeps and samples do not block: they are recorded and time stays where it is.
 class FakeSound : public Sound {
 public:
     struct Play {
@@ -23,6 +24,9 @@ public:
     explicit FakeSound(VirtualClock& clock) : clock_(clock) {}
     void playFile(const QString& fileName) override;
     void beep() override { beeps.push_back(clock_.tickMs()); }
+    void playSamples(const QList<qint16>& samples, int sampleRate) override {
+        samplePlays.push_back({static_cast<qint64>(samples.size()), sampleRate, clock_.tickMs()});
+    }
 
     int lengthOf(const QString& fileName) const;
     int count(const QString& fileName) const;
@@ -34,6 +38,13 @@ public:
     std::function<void(const QString&)> onPlay;
     std::vector<Play> plays;
     std::vector<qint64> beeps;
+    struct SamplePlay {
+        qint64 samples;
+        int sampleRate;
+        qint64 startMs;
+        qint64 lengthMs() const { return sampleRate > 0 ? samples * 1000 / sampleRate : 0; }
+    };
+    std::vector<SamplePlay> samplePlays;
 
 private:
     VirtualClock& clock_;

@@ -1,0 +1,319 @@
+#include "screens/DscMessages.h"
+
+#include "air/Air.h"
+#include "app/Context.h"
+#include "dscwire/Codec.h"
+#include "dscwire/Message.h"
+#include "dscwire/Wav.h"
+#include "platform/Controls.h"
+#include "ui_frmGMDSS.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace screens {
+namespace {
+
+const QColor kBackground(192, 192, 255); // as the main window and its other windows
+
+void name(QWidget* w, const QString& name, const QString& description) {
+    w->setAccessibleName(name);
+    w->setAccessibleDescription(description);
+}
+
+void nameScrollBars(QAbstractScrollArea* area, const QString& owner) {
+    area->verticalScrollBar()->setAccessibleName(owner + QStringLiteral(", vertical scroll bar"));
+    area->horizontalScrollBar()->setAccessibleName(owner + QStringLiteral(", horizontal scroll bar"));
+}
+
+QPushButton* button(QWidget* parent, const char* objectName, const QString& caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(objectName));
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+DscMessagesWindow::DscMessagesWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("frmDscMessages"));
+    setWindowTitle(QStringLiteral("DSC Messages"));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kBackground);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    list = new QTableWidget(0, DscMessages::ColumnCount, this);
+    list->setObjectName(QStringLiteral("lstDscMessages"));
+    list->setHorizontalHeaderLabels(
+        {QStringLiteral("No."), QStringLiteral("Time"), QStringLiteral("Direction"), QStringLiteral("From"),
+         QStringLiteral("To"), QStringLiteral("Message"), QStringLiteral("Symbols")});
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setTabKeyNavigation(false); // Tab goes on to the next control; the arrows move in the list
+    list->setWordWrap(false);
+    list->setAlternatingRowColors(true);
+    list->verticalHeader()->hide();
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->horizontalHeader()->setStretchLastSection(true);
+    list->horizontalHeader()->setHighlightSections(false);
+    const int widths[] = {40, 66, 72, 130, 130, 360};
+    for (int col = 0; col < int(std::size(widths)); ++col) list->setColumnWidth(col, widths[col]);
+    name(list, QStringLiteral("DSC messages list"),
+         QStringLiteral("Every DSC message sent and received in this run, newest last. The arrow keys "
+                        "choose a message; Return plays it"));
+    nameScrollBars(list, list->accessibleName());
+
+    detail = new QPlainTextEdit(this);
+    detail->setObjectName(QStringLiteral("txtDscDetail"));
+    detail->setReadOnly(true);
+    detail->setTabChangesFocus(true);
+    detail->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // the lines wrap
+    detail->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QPalette display = detail->palette();
+    display.setColor(QPalette::Base, ctl::kDisplay);
+    display.setColor(QPalette::Text, ctl::kBlack);
+    detail->setPalette(display);
+    detail->setFixedHeight(150);
+    name(detail, QStringLiteral("Selected DSC message"),
+         QStringLiteral("The chosen message whole: who sent it to whom, every field in words, and its symbols"));
+    nameScrollBars(detail, detail->accessibleName());
+
+    play = button(this, "cmdPlayBurst", QStringLiteral("Play"));
+    name(play, QStringLiteral("Play"), QStringLiteral("Plays the chosen message's DSC burst, as it sounds on channel 70"));
+    save = button(this, "cmdSaveWav", QStringLiteral("Save WAV..."));
+    name(save, QStringLiteral("Save WAV"), QStringLiteral("Saves the chosen message's DSC burst as a WAV file"));
+    close = button(this, "cmdDscClose", QStringLiteral("Close"));
+    name(close, QStringLiteral("Close DSC Messages"), QStringLiteral("Closes this window; the list stays as it is"));
+    connect(close, &QPushButton::clicked, this, &QWidget::hide);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(play);
+    buttons->addWidget(save);
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(8);
+    layout->addWidget(list, 1);
+    layout->addWidget(detail);
+    layout->addLayout(buttons);
+
+    setTabOrder(list, detail);
+    setTabOrder(detail, play);
+    setTabOrder(play, save);
+    setTabOrder(save, close);
+    resize(940, 480);
+}
+
+void DscMessagesWindow::closeEvent(QCloseEvent* event) {
+    hide();
+    event->ignore();
+}
+
+void DscMessagesWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace screens
+
+namespace {
+
+// The stations the trainer has always known by name, beside those of the directory.
+struct KnownStation {
+    const char* mmsi;
+    const char* name;
+};
+const KnownStation kKnownStations[] = {
+    {"003669927", "Boston Coast Guard"},
+    {"366232323", "The Blue Crane"},
+    {"036600001", "Group #1"},
+    {"036600002", "Group #2"},
+    {"036600003", "Group #3"},
+};
+const QString kOwnName = QStringLiteral("Kelpo");
+
+QString categoryForFile(const dscwire::Message& m) {
+    if (m.format == dscwire::code::kDistress) return QStringLiteral("distress");
+    switch (m.category) {
+    case dscwire::code::kRoutine: return QStringLiteral("routine");
+    case dscwire::code::kSafety: return QStringLiteral("safety");
+    case dscwire::code::kUrgency: return QStringLiteral("urgency");
+    case dscwire::code::kDistressCategory: return QStringLiteral("distress");
+    default: return QStringLiteral("call");
+    }
+}
+
+} // namespace
+
+DscMessages::DscMessages(Context& ctx) : c(ctx), saveFolder_(QDir::homePath()) {
+    askSavePath = [this](const QString& suggestedName) {
+        return QFileDialog::getSaveFileName(window_.get(), QStringLiteral("Save DSC Burst as WAV"),
+                                            QDir(saveFolder_).filePath(suggestedName),
+                                            QStringLiteral("WAV files (*.wav)"));
+    };
+}
+
+DscMessages::~DscMessages() = default;
+
+void DscMessages::wire() {
+    c.air->subscribe([this](const air::Transmission& t) {
+        if (window_) addRow(t);
+    });
+    QObject::connect(c.ui->cmdDscMessages, &QPushButton::clicked, c.ui->cmdDscMessages, [this] { show(); });
+}
+
+void DscMessages::make() {
+    window_ = std::make_unique<screens::DscMessagesWindow>();
+    screens::DscMessagesWindow& w = *window_;
+    QObject::connect(w.list, &QTableWidget::currentCellChanged, &w, [this] { showSelected(); });
+    // Return on a message, or a double click, plays it.
+    QObject::connect(w.list, &QTableWidget::activated, &w, [this] { playSelected(); });
+    QObject::connect(w.play, &QPushButton::clicked, &w, [this] { playSelected(); });
+    QObject::connect(w.save, &QPushButton::clicked, &w, [this] { saveSelected(); });
+    for (const air::Transmission& t : c.air->log()) addRow(t);
+    showSelected();
+}
+
+void DscMessages::show() {
+    if (!window_) make();
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    window_->list->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+QString DscMessages::direction(const air::Transmission& t) {
+    if (t.fromOwnRadio) return QStringLiteral("Sent");
+    if (t.toOwnRadio) return QStringLiteral("Received");
+    return QStringLiteral("Overheard");
+}
+
+QString DscMessages::stationName(const QString& mmsi, bool own) const {
+    if (own) return kOwnName;
+    for (const KnownStation& k : kKnownStations)
+        if (mmsi == QLatin1String(k.mmsi)) return QString::fromLatin1(k.name);
+    // A directory line is the name, blanks, and the nine digits of the MMSI.
+    const QListWidget* directory = c.ui->lstDirectory;
+    for (int i = 0; i < directory->count(); ++i) {
+        const QString line = directory->item(i)->text();
+        if (line.size() > 9 && line.right(9) == mmsi) {
+            const QString name = line.chopped(9).trimmed();
+            if (!name.isEmpty()) return name;
+        }
+    }
+    return mmsi;
+}
+
+QString DscMessages::suggestedFileName(const air::Transmission& t) {
+    return QStringLiteral("dsc-%1-%2.wav").arg(t.number, 4, 10, QLatin1Char('0')).arg(categoryForFile(t.message));
+}
+
+void DscMessages::addRow(const air::Transmission& t) {
+    QTableWidget* list = window_->list;
+    const int row = list->rowCount();
+    // Stay with the newest message unless the trainee is reading an older one.
+    const bool follow = list->currentRow() < 0 || list->currentRow() == row - 1;
+    const dscwire::Message& m = t.message;
+    const QString from = stationName(m.selfId, t.fromOwnRadio);
+    const QString to = m.address.isEmpty() ? QStringLiteral("All ships") : stationName(m.address, t.toOwnRadio);
+    const QString symbols = t.error.isEmpty() ? dscwire::symbolLine(t.symbols)
+                                              : QStringLiteral("(cannot be sent: %1)").arg(t.error);
+    const QString cells[ColumnCount] = {QString::number(t.number), t.localTime.toString(QStringLiteral("HH:mm:ss")),
+                                        direction(t), from, to, dscwire::describe(m), symbols};
+    list->insertRow(row);
+    for (int col = 0; col < ColumnCount; ++col) {
+        auto* item = new QTableWidgetItem(cells[col]);
+        item->setToolTip(col == Words || col == Symbols ? cells[col] : QString());
+        item->setData(Qt::UserRole, t.number);
+        list->setItem(row, col, item);
+    }
+    if (follow) {
+        list->setCurrentCell(row, 0);
+        list->scrollToItem(list->item(row, 0));
+    }
+}
+
+const air::Transmission* DscMessages::selected() const {
+    if (!window_) return nullptr;
+    const QTableWidgetItem* item = window_->list->item(window_->list->currentRow(), 0);
+    if (!item) return nullptr;
+    const int number = item->data(Qt::UserRole).toInt();
+    const auto& log = c.air->log();
+    if (number < 1 || number > static_cast<int>(log.size())) return nullptr;
+    return &log[static_cast<size_t>(number - 1)];
+}
+
+void DscMessages::showSelected() {
+    const air::Transmission* t = selected();
+    window_->play->setEnabled(t && t->error.isEmpty());
+    window_->save->setEnabled(t && t->error.isEmpty());
+    if (!t) {
+        window_->detail->setPlainText(c.air->log().empty() ? QStringLiteral("No DSC message sent or received yet.")
+                                                           : QString());
+        return;
+    }
+    const dscwire::Message& m = t->message;
+    const QString from = QStringLiteral("%1 (%2)").arg(stationName(m.selfId, t->fromOwnRadio), m.selfId);
+    const QString to = m.address.isEmpty()
+                           ? QStringLiteral("All ships")
+                           : QStringLiteral("%1 (%2)").arg(stationName(m.address, t->toOwnRadio), m.address);
+    QStringList lines;
+    lines << QStringLiteral("Message %1, %2 at %3 on %4")
+                 .arg(t->number)
+                 .arg(direction(*t).toLower(), t->localTime.toString(QStringLiteral("HH:mm:ss")),
+                      t->localTime.toString(QStringLiteral("d MMM yyyy")))
+          << QStringLiteral("From: %1").arg(from) << QStringLiteral("To:   %1").arg(to) << QString()
+          << dscwire::describe(m) << QString();
+    if (t->error.isEmpty()) lines << QStringLiteral("Symbols: %1").arg(dscwire::symbolLine(t->symbols));
+    else lines << QStringLiteral("This message cannot be sent: %1").arg(t->error);
+    window_->detail->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+void DscMessages::playSelected() {
+    const air::Transmission* t = selected();
+    if (!t || !t->error.isEmpty()) return;
+    const auto audio = dscwire::encodeAudio(t->message);
+    if (!audio.ok()) {
+        c.message(QStringLiteral("This message cannot be played: %1").arg(audio.error()));
+        return;
+    }
+    c.sound.playSamples(audio.value(), dscwire::kSampleRate);
+}
+
+void DscMessages::saveSelected() {
+    const air::Transmission* t = selected();
+    if (!t || !t->error.isEmpty()) return;
+    // The dialog runs events: take what is needed before it.
+    const dscwire::Message message = t->message;
+    QString path = askSavePath(suggestedFileName(*t));
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".wav");
+    const auto audio = dscwire::encodeAudio(message);
+    QString error;
+    if (!audio.ok()) {
+        error = audio.error();
+    } else if (dscwire::writeWavFile(path, audio.value(), &error)) {
+        saveFolder_ = QFileInfo(path).absolutePath();
+        return;
+    }
+    c.message(QStringLiteral("The DSC burst was not saved: %1").arg(error));
+}
