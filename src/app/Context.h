@@ -29,6 +29,7 @@ class Senders;
 class CoastGuard;
 class SecondVessel;
 class InfoWindows;
+class NmeaOutput;
 namespace air {
 class Air;
 }
@@ -76,6 +77,8 @@ struct Context {
     std::unique_ptr<InfoWindows> info;
     // Channel 70: every call's DSC message goes here as it is delivered.
     std::unique_ptr<air::Air> air;
+    // What the own radio receives, for chart plotters over TCP; silent until started.
+    std::unique_ptr<NmeaOutput> nmea;
 
     // How many timed waits are running inside each other right now. Every wait lets events run,
     // and a handler run there may start another wait; a class pressing keys for hours could stack

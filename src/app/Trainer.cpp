@@ -2,6 +2,7 @@
 
 #include "air/Air.h"
 #include "app/Accessibility.h"
+#include "app/NmeaOutput.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
 #include "dsc/CallComposer.h"
@@ -103,6 +104,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.secondVessel = std::make_unique<SecondVessel>(c);
     c.info = std::make_unique<InfoWindows>(c);
     c.air = std::make_unique<air::Air>(c.clock, [&c] { return c.s.AcceptedMMSI; });
+    c.nmea = std::make_unique<NmeaOutput>(c);
     c.Timer1->onTick = [&c] { c.own->Timer1_Timer(); };
     c.TimerRepeat->onTick = [&c] { c.distress->TimerRepeat_Timer(); };
 
