@@ -6,10 +6,10 @@
 #include "dscwire/Nmea.h"
 
 #include <QEvent>
-#include <QPointer>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -60,6 +60,7 @@ bool NmeaOutput::start(const QHostAddress& address, quint16 port) {
 }
 
 void NmeaOutput::startAfterFirstFrame(QWindow* window, const QHostAddress& address, quint16 port) {
+    Q_ASSERT(window);
     new FirstExpose(window, [this, address, port] { start(address, port); });
 }
 
