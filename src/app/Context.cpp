@@ -1,6 +1,7 @@
 #include "app/Context.h"
 
 #include "air/Air.h"
+#include "app/NmeaOutput.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
 #include "dsc/CallComposer.h"

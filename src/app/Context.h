@@ -30,6 +30,7 @@ class CoastGuard;
 class SecondVessel;
 class InfoWindows;
 class DscMessages;
+class NmeaOutput;
 namespace air {
 class Air;
 }
@@ -79,6 +80,8 @@ struct Context {
     std::unique_ptr<air::Air> air;
     // The window that lists every message on the air (F2, or the DSC Messages button).
     std::unique_ptr<DscMessages> dscMessages;
+    // What the own radio receives, for chart plotters over TCP; silent until started.
+    std::unique_ptr<NmeaOutput> nmea;
 
     // How many timed waits are running inside each other right now. Every wait lets events run,
     // and a handler run there may start another wait; a class pressing keys for hours could stack

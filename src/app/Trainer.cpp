@@ -2,6 +2,7 @@
 
 #include "air/Air.h"
 #include "app/Accessibility.h"
+#include "app/NmeaOutput.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
 #include "dsc/CallComposer.h"
@@ -107,6 +108,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.info = std::make_unique<InfoWindows>(c);
     c.air = std::make_unique<air::Air>(c.clock, [&c] { return c.s.AcceptedMMSI; });
     c.dscMessages = std::make_unique<DscMessages>(c);
+    c.nmea = std::make_unique<NmeaOutput>(c);
     c.Timer1->onTick = [&c] { c.own->Timer1_Timer(); };
     c.TimerRepeat->onTick = [&c] { c.distress->TimerRepeat_Timer(); };
 

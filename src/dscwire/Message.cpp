@@ -496,6 +496,10 @@ QString eosWords(int eos) {
 }
 } // namespace
 
+QString categoryText(const Message& m) {
+    return categoryWords(m.format == code::kDistress ? code::kDistressCategory : m.category);
+}
+
 QString describe(const Message& m) {
     QStringList parts{kindWords(m)};
     if (!m.address.isEmpty()) parts << QStringLiteral("to %1").arg(m.address);

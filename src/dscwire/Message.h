@@ -104,6 +104,9 @@ Result<QList<int>> toSymbols(const Message& m);
 // And back, from the characters between phasing and ECC (the EOS last).
 Result<Message> fromSymbols(const QList<int>& symbols);
 
+// The call's category in a word: "distress" for a distress alert (which carries none on the air),
+// else "routine", "safety", "urgency" or "distress".
+QString categoryText(const Message& m);
 // Every field in plain English, e.g. "Distress alert from 316123456, nature: Fire, ...".
 QString describe(const Message& m);
 // Characters as text: "112 112 31 61 23 45 60 ..."
