@@ -76,12 +76,12 @@ cleanup() {
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
   if [ -n "$we_installed" ]; then
     if [ -n "$(installed_state)" ] && [ "$(installed_state)" != un ]; then
-      "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive dpkg -r "$pkg" >"$work/remove.log" 2>&1 ||
+      "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 remove -y -q "$pkg" >"$work/remove.log" 2>&1 ||
         { cat "$work/remove.log" >&2; rc=1; }
     fi
     if [ ${#added[@]} -gt 0 ]; then
       say "removing what apt-get brought in for the package: ${added[*]}"
-      "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y -q "${added[@]}" >"$work/remove-deps.log" 2>&1 ||
+      "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 remove -y -q "${added[@]}" >"$work/remove-deps.log" 2>&1 ||
         { cat "$work/remove-deps.log" >&2; rc=1; }
     fi
     case "$(installed_state)" in
@@ -127,7 +127,7 @@ installed_packages() { dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n
 installed_packages >"$work/before"
 we_installed=yes
 say "installing it with apt-get"
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$deb" \
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 install -y -q --no-install-recommends "$deb" \
   >"$work/install.log" 2>&1 || { cat "$work/install.log" >&2; fail "apt-get install of the package failed"; }
 installed_packages >"$work/after"
 mapfile -t added < <(comm -13 "$work/before" "$work/after" | grep -vE "^$pkg(:|$)" || true)
