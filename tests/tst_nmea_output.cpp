@@ -64,7 +64,7 @@ private slots:
     void receivedCallsReachEveryPlotter() {
         QObject owner;
         Harness h;
-        QVERIFY(h.c().nmea->start(QHostAddress::LocalHost, 0));
+        QVERIFY(h.c().nmea->start(QStringLiteral("127.0.0.1"), 0));
         QTcpSocket* first = connectPlotter(h, 1, &owner);
 
         // A call the own radio sends is on the air, but no plotter hears of it.
@@ -114,7 +114,7 @@ private slots:
         Harness h;
         QTcpServer taken;
         QVERIFY(taken.listen(QHostAddress::LocalHost, 0));
-        QVERIFY(!h.c().nmea->start(QHostAddress::LocalHost, taken.serverPort()));
+        QVERIFY(!h.c().nmea->start(QStringLiteral("127.0.0.1"), taken.serverPort()));
         QVERIFY(!h.c().nmea->isRunning());
         h.chooseCombo("comboBC", "Fire");
         h.hold("cmdBCDistress", 5500);

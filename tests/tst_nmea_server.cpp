@@ -28,7 +28,7 @@ private slots:
     void everyClientGetsEverySentenceAndMayLeave() {
         QObject owner;
         air::NmeaServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        QVERIFY(server.listen(QStringLiteral("127.0.0.1"), 0));
         QTcpSocket* a = connectClient(server, 1, &owner);
         QTcpSocket* b = connectClient(server, 2, &owner);
         server.send(sentence(1));
@@ -47,7 +47,7 @@ private slots:
     void aStuckClientLosesItsOldestSentencesOnly() {
         QObject owner;
         air::NmeaServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        QVERIFY(server.listen(QStringLiteral("127.0.0.1"), 0));
         auto* stuck = new QTcpSocket(&owner);
         stuck->setReadBufferSize(1); // reads (almost) nothing: the kernel's buffers fill up
         stuck->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
@@ -73,9 +73,9 @@ private slots:
 
     void aTakenPortIsReported() {
         air::NmeaServer first, second;
-        QVERIFY(first.listen(QHostAddress::LocalHost, 0));
+        QVERIFY(first.listen(QStringLiteral("127.0.0.1"), 0));
         QString error;
-        QVERIFY(!second.listen(QHostAddress::LocalHost, first.port(), &error));
+        QVERIFY(!second.listen(QStringLiteral("127.0.0.1"), first.port(), &error));
         QVERIFY(!error.isEmpty());
     }
 };

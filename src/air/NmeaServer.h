@@ -4,15 +4,17 @@
 // Clients come and go at any time. A client that reads slowly, or not at all, never holds up the
 // window: each client has a bounded queue, and when it is full the oldest sentences are dropped
 // (and counted).
+//
+// Plain sockets under the event loop's socket notifiers: the program does not load a network
+// library (and what that brings in) just to serve a few sentences.
 #include <QByteArray>
-#include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <deque>
+#include <memory>
 #include <vector>
 
-class QTcpServer;
-class QTcpSocket;
+class QSocketNotifier;
 
 namespace air {
 
@@ -25,11 +27,14 @@ public:
     explicit NmeaServer(QObject* parent = nullptr);
     ~NmeaServer() override;
 
-    // Starts listening; port 0 picks a free port. False with the reason in `error` when the
-    // address or port cannot be had.
-    bool listen(const QHostAddress& address, quint16 port, QString* error = nullptr);
-    bool isListening() const;
-    quint16 port() const;
+    // True when `address` is a numeric IPv4 or IPv6 address the server can listen on.
+    static bool isAddress(const QString& address);
+
+    // Starts listening on a numeric IPv4 or IPv6 address; port 0 picks a free port. False with
+    // the reason in `error` when the address or port cannot be had.
+    bool listen(const QString& address, quint16 port, QString* error = nullptr);
+    bool isListening() const { return listenFd_ >= 0; }
+    quint16 port() const { return port_; }
 
     // Queues one or more complete sentences (each ending CR LF) for every client.
     void send(const QByteArray& sentences);
@@ -39,19 +44,15 @@ public:
     qint64 dropped() const { return dropped_; }
 
 private:
-    struct Client {
-        QTcpSocket* socket;
-        std::deque<QByteArray> queue;
-        qsizetype queuedBytes = 0;
-        qint64 dropped = 0;
-    };
+    struct Client;
     void accept();
     void flush(Client& client);
-    Client* clientOf(QTcpSocket* socket);
-    void forget(QTcpSocket* socket);
+    void forget(int fd);
 
-    QTcpServer* server_;
-    std::vector<Client> clients_;
+    int listenFd_ = -1;
+    quint16 port_ = 0;
+    QSocketNotifier* acceptNotifier_ = nullptr;
+    std::vector<std::unique_ptr<Client>> clients_;
     qint64 dropped_ = 0;
 };
 

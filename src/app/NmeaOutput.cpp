@@ -47,19 +47,19 @@ NmeaOutput::NmeaOutput(Context& c) {
 
 NmeaOutput::~NmeaOutput() = default;
 
-bool NmeaOutput::start(const QHostAddress& address, quint16 port) {
+bool NmeaOutput::start(const QString& address, quint16 port) {
     auto server = std::make_unique<air::NmeaServer>();
     QString error;
     if (!server->listen(address, port, &error)) {
         std::fprintf(stderr, "vhf-dsc-trainer: no NMEA output: cannot listen on %s port %u: %s\n",
-                     qPrintable(address.toString()), port, qPrintable(error));
+                     qPrintable(address), port, qPrintable(error));
         return false;
     }
     server_ = std::move(server);
     return true;
 }
 
-void NmeaOutput::startAfterFirstFrame(QWindow* window, const QHostAddress& address, quint16 port) {
+void NmeaOutput::startAfterFirstFrame(QWindow* window, const QString& address, quint16 port) {
     Q_ASSERT(window);
     new FirstExpose(window, [this, address, port] { start(address, port); });
 }

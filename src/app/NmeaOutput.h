@@ -3,7 +3,6 @@
 // $CDDSC sentence (and $CDDSE where the position has more decimals), through the NMEA server.
 // Calls the own radio sends, and calls between other stations, are not reported. Until start()
 // nothing touches the network; the program starts it once its window is on screen.
-#include <QHostAddress>
 #include <QString>
 #include <memory>
 
@@ -20,9 +19,9 @@ public:
 
     // Listens on the address and port (0: a free port). When that cannot be had, one warning line
     // goes to stderr and the trainer goes on without output; returns false.
-    bool start(const QHostAddress& address, quint16 port);
+    bool start(const QString& address, quint16 port);
     // The same, after the window has shown its first frame (its first expose event).
-    void startAfterFirstFrame(QWindow* window, const QHostAddress& address, quint16 port);
+    void startAfterFirstFrame(QWindow* window, const QString& address, quint16 port);
 
     bool isRunning() const;
     quint16 port() const;

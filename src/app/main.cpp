@@ -12,7 +12,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QHostAddress>
 #include <cstdio>
 #include <cstdlib>
 
@@ -96,8 +95,8 @@ int main(int argc, char** argv) {
     bool portOk = false;
     const uint port = parser.value(nmeaPort).toUInt(&portOk);
     if (!portOk || port > 65535) return usageError(QStringLiteral("--nmea-port wants a port number from 0 to 65535"));
-    QHostAddress listenAddress;
-    if (!listenAddress.setAddress(parser.value(nmeaListen)))
+    const QString listenAddress = parser.value(nmeaListen).trimmed();
+    if (!air::NmeaServer::isAddress(listenAddress))
         return usageError(QStringLiteral("--nmea-listen wants an IP address, not '%1'").arg(parser.value(nmeaListen)));
     if (parser.isSet(decode)) {
         QCoreApplication app(argc, argv);
