@@ -55,6 +55,8 @@ void Link::start() {
     }
     running_ = true;
     backoff_ = backoffFirst_;
+    // Made before the first attempt: calls given before the first connection wait in its queue.
+    if (!station_) makeStation();
     setState(LinkState::Connecting, QStringLiteral("Joining class %1 at %2:%3")
                                         .arg(settings_.className, settings_.host).arg(settings_.port));
     attempt();
@@ -212,8 +214,6 @@ void Link::joined(int connack) {
     station_->subscribe(topics::command(cls), 1);
     station_->subscribe(topics::notice(cls, settings_.mmsi), 1);
     station_->publish(topics::status(cls, settings_.mmsi), encodeStatus(ownStatus(true)), 1, true);
-    for (const QByteArray& payload : std::exchange(unsent_, {}))
-        station_->publish(topics::call(cls, settings_.mmsi), payload, 1, false);
     backoff_ = backoffFirst_;
     if (state_ != LinkState::Online)
         qCInfo(lcClass).noquote() << "class" << cls << "online at" << settings_.url() << "as" << settings_.mmsi;
@@ -256,11 +256,14 @@ bool Link::publishCall(const dscwire::Message& message, QString* error) {
         return false;
     }
     ++sent_;
-    const int rc = station_ ? station_->publish(topics::call(settings_.className, settings_.mmsi), payload.value(), 1, false)
-                            : MOSQ_ERR_NO_CONN;
-    if (rc == MOSQ_ERR_NO_CONN) {
-        unsent_.append(payload.value());
-    } else if (rc != MOSQ_ERR_SUCCESS) {
+    if (!station_) {
+        if (error) *error = reason_;
+        return false;
+    }
+    const int rc = station_->publish(topics::call(settings_.className, settings_.mmsi), payload.value(), 1, false);
+    // While not connected the library keeps a QoS 1 message in the session's queue (and says
+    // MOSQ_ERR_NO_CONN); it goes out once, on the next connection.
+    if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_NO_CONN) {
         if (error) *error = MqttClient::errorText(rc);
         return false;
     }
@@ -292,7 +295,6 @@ void Link::announce(const QString& vesselName, const QString& mmsi) {
         station_->deleteLater();
         station_ = nullptr;
     }
-    unsent_.clear();
     settings_.vesselName = vesselName;
     settings_.mmsi = mmsi;
     if (wasRunning) start();

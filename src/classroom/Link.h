@@ -106,7 +106,6 @@ private:
 
     qint64 seqBase_ = 0;
     qint64 sent_ = 0;
-    QList<QByteArray> unsent_;           // calls the library could not take while offline
     QHash<QString, qint64> lastSeq_;     // newest sequence number seen from each sender
     QHash<QString, StationStatus> stations_;
 };

@@ -84,7 +84,8 @@ int MqttClient::subscribe(const QString& topic, int qos, int* mid) {
 }
 
 QString MqttClient::errorText(int rc) {
-    if (rc == MOSQ_ERR_ERRNO) return QString::fromLocal8Bit(strerror(errno));
+    if (rc == MOSQ_ERR_ERRNO)
+        return errno == 0 ? QStringLiteral("the broker closed the connection") : QString::fromLocal8Bit(strerror(errno));
     return QString::fromUtf8(mosquitto_strerror(rc));
 }
 
