@@ -4,13 +4,17 @@
 
 #include <mosquitto.h>
 
+#include <cstdlib>
 #include <mutex>
 
 namespace classroom {
 
 MqttClient::MqttClient(const Options& o, QObject* parent) : QObject(parent) {
     static std::once_flag once;
-    std::call_once(once, [] { mosquitto_lib_init(); });
+    std::call_once(once, [] {
+        mosquitto_lib_init();
+        std::atexit([] { mosquitto_lib_cleanup(); });
+    });
     const QByteArray id = o.clientId.toUtf8();
     mosq_ = mosquitto_new(id.constData(), o.cleanSession, this);
     Q_ASSERT(mosq_);
