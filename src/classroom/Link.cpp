@@ -1,0 +1,357 @@
+#include "classroom/Link.h"
+
+#include "classroom/MqttClient.h"
+#include "classroom/Topics.h"
+
+#include <QHostInfo>
+#include <QUuid>
+
+#include <mosquitto.h>
+
+Q_LOGGING_CATEGORY(lcClass, "vhf.class", QtInfoMsg)
+
+namespace classroom {
+
+QString stateText(LinkState s) {
+    switch (s) {
+    case LinkState::Connecting: return QStringLiteral("Connecting");
+    case LinkState::Online: return QStringLiteral("Online");
+    case LinkState::Offline: return QStringLiteral("Offline");
+    case LinkState::Refused: return QStringLiteral("Refused");
+    }
+    return {};
+}
+
+Link::Link(const Settings& settings, QObject* parent)
+    : QObject(parent), settings_(settings),
+      instance_(QUuid::createUuid().toString(QUuid::WithoutBraces)),
+      // Milliseconds since the epoch at start, times a thousand: a trainer that starts again
+      // later begins above every number of its earlier run, so receivers still running take its
+      // new calls for new.
+      seqBase_(QDateTime::currentMSecsSinceEpoch() * 1000) {
+    qRegisterMetaType<classroom::LinkState>();
+    qRegisterMetaType<classroom::StationStatus>();
+    qRegisterMetaType<dscwire::Message>();
+    retry_.setSingleShot(true);
+    connect(&retry_, &QTimer::timeout, this, &Link::attempt);
+}
+
+Link::~Link() {
+    blockSignals(true);
+    stop();
+}
+
+void Link::setState(LinkState state, const QString& reason) {
+    if (state == state_ && reason == reason_) return;
+    state_ = state;
+    reason_ = reason;
+    emit stateChanged(state, reason);
+}
+
+void Link::start() {
+    if (const QString problem = settings_.problem(); !problem.isEmpty()) {
+        setState(LinkState::Refused, problem);
+        return;
+    }
+    running_ = true;
+    backoff_ = backoffFirst_;
+    // Made before the first attempt: calls given before the first connection wait in its queue.
+    if (!station_) makeStation();
+    setState(LinkState::Connecting, QStringLiteral("Joining class %1 at %2:%3")
+                                        .arg(settings_.className, settings_.host).arg(settings_.port));
+    attempt();
+}
+
+void Link::stop() {
+    running_ = false;
+    retry_.stop();
+    dropProbe();
+    if (station_ && station_->isConnected()) {
+        station_->publish(topics::status(settings_.className, settings_.mmsi), encodeStatus(ownStatus(false)), 1, true);
+        station_->disconnectFromBroker();
+    }
+    if (state_ != LinkState::Refused) setState(LinkState::Offline, QStringLiteral("Left class %1").arg(settings_.className));
+}
+
+void Link::attempt() {
+    if (!running_) return;
+    QHostAddress literal;
+    if (settings_.tls || literal.setAddress(settings_.host)) {
+        // A TLS certificate is checked against the name, so the library gets the name.
+        probe(settings_.host);
+        return;
+    }
+    QHostInfo::lookupHost(settings_.host, this, [this](const QHostInfo& info) {
+        if (!running_) return;
+        if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
+            lost(QStringLiteral("Cannot find the broker %1: %2").arg(settings_.host, info.errorString()));
+            return;
+        }
+        QHostAddress chosen = info.addresses().first();
+        for (const QHostAddress& a : info.addresses())
+            if (a.protocol() == QAbstractSocket::IPv4Protocol) { chosen = a; break; }
+        probe(chosen.toString());
+    });
+}
+
+// The look at the own MMSI's retained status, on a connection of its own. Every signal of a
+// client is taken queued: the library must not be called back into from its own callbacks.
+void Link::probe(const QString& address) {
+    address_ = address;
+    conflictInstance_.clear();
+    probeLastMid_ = -1;
+    dropProbe();
+    MqttClient::Options o;
+    o.clientId = QStringLiteral("vhfdsc-look-") + instance_;
+    o.cleanSession = true;
+    o.user = settings_.user;
+    o.password = settings_.password;
+    o.tls = settings_.tls;
+    auto* c = new MqttClient(o, this);
+    probe_ = c;
+    connect(c, &MqttClient::connected, this, [this, c](int rc) {
+        if (c != probe_) return;
+        if (rc != 0) {
+            if (rc == 4 || rc == 5) refuse(QStringLiteral("The broker refused: %1").arg(MqttClient::connackText(rc)));
+            else lost(QStringLiteral("The broker refused: %1").arg(MqttClient::connackText(rc)));
+            return;
+        }
+        c->subscribe(topics::status(settings_.className, settings_.mmsi), 0);
+        // Answered after the retained status of the first subscription has been sent.
+        c->subscribe(topics::command(settings_.className), 0, &probeLastMid_);
+    }, Qt::QueuedConnection);
+    connect(c, &MqttClient::messageReceived, this, [this, c](const QString& topic, const QByteArray& payload) {
+        if (c != probe_) return;
+        probeMessage(topic, payload);
+    }, Qt::QueuedConnection);
+    connect(c, &MqttClient::subscribed, this, [this, c](int mid) {
+        if (c == probe_ && mid == probeLastMid_) probeDone();
+    }, Qt::QueuedConnection);
+    connect(c, &MqttClient::disconnected, this, [this, c](int rc) {
+        if (c != probe_) return;
+        lost(QStringLiteral("Cannot reach the broker at %1:%2: %3")
+                 .arg(settings_.host).arg(settings_.port).arg(MqttClient::errorText(rc)));
+    }, Qt::QueuedConnection);
+    QString error;
+    if (!c->connectTo(address_, settings_.port, &error))
+        lost(QStringLiteral("Cannot reach the broker at %1:%2: %3").arg(settings_.host).arg(settings_.port).arg(error));
+}
+
+void Link::probeMessage(const QString& topic, const QByteArray& payload) {
+    if (topic != topics::status(settings_.className, settings_.mmsi) || payload.isEmpty()) return;
+    const auto s = decodeStatus(payload, settings_.mmsi);
+    if (s.ok() && s.value().online && s.value().instance != instance_) conflictInstance_ = s.value().instance;
+}
+
+void Link::probeDone() {
+    if (conflictInstance_.isEmpty()) {
+        dropProbe();
+        join();
+        return;
+    }
+    // Both sides are told: this link is refused, the station already online gets a notice.
+    probe_->publish(topics::notice(settings_.className, settings_.mmsi),
+                    QStringLiteral("Another trainer (%1) tried to join class %2 as MMSI %3, which is already "
+                                   "online here; it was refused.")
+                        .arg(settings_.vesselName.isEmpty() ? QStringLiteral("no name") : settings_.vesselName,
+                             settings_.className, settings_.mmsi)
+                        .toUtf8(),
+                    1, false);
+    refuse(QStringLiteral("MMSI %1 is already online in class %2").arg(settings_.mmsi, settings_.className));
+}
+
+void Link::dropProbe() {
+    if (!probe_) return;
+    MqttClient* c = probe_;
+    probe_ = nullptr;
+    c->disconnect(this);
+    c->disconnectFromBroker();
+    c->deleteLater();
+}
+
+void Link::makeStation() {
+    MqttClient::Options o;
+    o.clientId = topics::clientId(settings_.className, settings_.mmsi);
+    o.cleanSession = false;
+    o.user = settings_.user;
+    o.password = settings_.password;
+    o.tls = settings_.tls;
+    o.willTopic = topics::status(settings_.className, settings_.mmsi);
+    o.willPayload = encodeStatus(ownStatus(false));
+    o.willRetain = true;
+    station_ = new MqttClient(o, this);
+    MqttClient* c = station_;
+    connect(c, &MqttClient::connected, this, [this, c](int rc) { if (c == station_) joined(rc); }, Qt::QueuedConnection);
+    connect(c, &MqttClient::messageReceived, this, [this, c](const QString& topic, const QByteArray& payload, bool retained) {
+        if (c == station_) received(topic, payload, retained);
+    }, Qt::QueuedConnection);
+    connect(c, &MqttClient::disconnected, this, [this, c](int rc) {
+        if (c != station_ || !running_) return;
+        lost(QStringLiteral("Lost the connection to the broker at %1:%2: %3")
+                 .arg(settings_.host).arg(settings_.port).arg(MqttClient::errorText(rc)));
+    }, Qt::QueuedConnection);
+}
+
+void Link::join() {
+    if (!running_) return;
+    if (!station_) makeStation();
+    QString error;
+    if (!station_->connectTo(address_, settings_.port, &error))
+        lost(QStringLiteral("Cannot reach the broker at %1:%2: %3").arg(settings_.host).arg(settings_.port).arg(error));
+}
+
+void Link::joined(int connack) {
+    if (!running_) return;
+    if (connack != 0) {
+        const QString reason = QStringLiteral("The broker refused: %1").arg(MqttClient::connackText(connack));
+        if (connack == 4 || connack == 5) refuse(reason); else lost(reason);
+        return;
+    }
+    const QString& cls = settings_.className;
+    // The broker may have forgotten the session (restarted without persistence): subscribe again.
+    station_->subscribe(topics::allCalls(cls), 1);
+    station_->subscribe(topics::allStatus(cls), 1);
+    station_->subscribe(topics::command(cls), 1);
+    station_->subscribe(topics::notice(cls, settings_.mmsi), 1);
+    station_->publish(topics::status(cls, settings_.mmsi), encodeStatus(ownStatus(true)), 1, true);
+    backoff_ = backoffFirst_;
+    if (state_ != LinkState::Online)
+        qCInfo(lcClass).noquote() << "class" << cls << "online at" << settings_.url() << "as" << settings_.mmsi;
+    setState(LinkState::Online, {});
+}
+
+void Link::lost(const QString& reason) {
+    dropProbe();
+    if (!running_) return;
+    if (state_ != LinkState::Offline) {
+        qCWarning(lcClass).noquote() << reason + QStringLiteral("; trying again in the background");
+        setState(LinkState::Offline, reason);
+    }
+    retryLater();
+}
+
+void Link::retryLater() {
+    if (!running_ || retry_.isActive()) return;
+    retry_.start(backoff_);
+    backoff_ = std::min(backoff_ * 2, backoffMax_);
+}
+
+void Link::refuse(const QString& reason) {
+    running_ = false;
+    retry_.stop();
+    dropProbe();
+    if (station_ && station_->isConnected()) station_->disconnectFromBroker();
+    qCWarning(lcClass).noquote() << reason;
+    setState(LinkState::Refused, reason);
+}
+
+StationStatus Link::ownStatus(bool online) const {
+    return {settings_.mmsi, settings_.vesselName, settings_.instructor, online, instance_};
+}
+
+bool Link::publishCall(const dscwire::Message& message, QString* error) {
+    const auto payload = encodeCall(settings_.mmsi, seqBase_ + sent_ + 1, QDateTime::currentDateTimeUtc(), message);
+    if (!payload.ok()) {
+        if (error) *error = payload.error();
+        return false;
+    }
+    ++sent_;
+    if (!station_) {
+        if (error) *error = reason_;
+        return false;
+    }
+    const int rc = station_->publish(topics::call(settings_.className, settings_.mmsi), payload.value(), 1, false);
+    // While not connected the library keeps a QoS 1 message in the session's queue (and says
+    // MOSQ_ERR_NO_CONN); it goes out once, on the next connection.
+    if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_NO_CONN) {
+        if (error) *error = MqttClient::errorText(rc);
+        return false;
+    }
+    return true;
+}
+
+bool Link::publishCommand(const QString& command, bool retain) {
+    if (!settings_.instructor || !station_) {
+        qCWarning(lcClass).noquote() << "only the instructor's trainer sends commands; not sent:" << command;
+        return false;
+    }
+    return station_->publish(topics::command(settings_.className),
+                             encodeCommand(settings_.mmsi, command, QDateTime::currentDateTimeUtc()), 1, retain)
+           == MOSQ_ERR_SUCCESS;
+}
+
+void Link::announce(const QString& vesselName, const QString& mmsi) {
+    if (mmsi == settings_.mmsi) {
+        settings_.vesselName = vesselName;
+        if (station_ && station_->isConnected())
+            station_->publish(topics::status(settings_.className, settings_.mmsi), encodeStatus(ownStatus(true)), 1, true);
+        return;
+    }
+    // A new MMSI is a new station: leave under the old one, join under the new.
+    const bool wasRunning = running_ || state_ == LinkState::Refused;
+    stop();
+    if (station_) {
+        station_->disconnect(this);
+        station_->deleteLater();
+        station_ = nullptr;
+    }
+    settings_.vesselName = vesselName;
+    settings_.mmsi = mmsi;
+    if (wasRunning) start();
+}
+
+void Link::received(const QString& topic, const QByteArray& payload, bool) {
+    const QString& cls = settings_.className;
+    if (topic.startsWith(topics::root(cls) + QStringLiteral("/ch70/"))) {
+        receivedCall(topic, payload);
+    } else if (topic.startsWith(topics::root(cls) + QStringLiteral("/status/"))) {
+        receivedStatus(topic, payload);
+    } else if (topic == topics::command(cls)) {
+        if (payload.isEmpty()) return;  // a retained command cleared
+        const auto c = decodeCommand(payload);
+        if (!c.ok()) {
+            qCWarning(lcClass).noquote() << "dropped a command on" << topic << "-" << c.error();
+            return;
+        }
+        emit commandReceived(c.value().command, c.value().sender);
+    } else if (topic == topics::notice(cls, settings_.mmsi)) {
+        if (payload.size() > kMaxPayload) return;
+        emit noticeReceived(QString::fromUtf8(payload));
+    }
+}
+
+void Link::receivedCall(const QString& topic, const QByteArray& payload) {
+    const QString station = topics::stationOf(topic, settings_.className, QStringLiteral("ch70"));
+    // Our own calls come back from the broker: the air has them already.
+    if (station == settings_.mmsi) return;
+    const auto call = decodeCall(payload, station);
+    if (!call.ok()) {
+        qCWarning(lcClass).noquote() << "dropped a call on" << topic << "-" << call.error();
+        return;
+    }
+    const CallEnvelope& e = call.value();
+    const auto last = lastSeq_.constFind(e.sender);
+    if (last != lastSeq_.cend() && e.seq <= *last) {
+        qCWarning(lcClass).noquote() << "dropped a call on" << topic << "- sequence number" << e.seq
+                                     << "is not newer than" << *last << "(a replay or a duplicate)";
+        return;
+    }
+    lastSeq_.insert(e.sender, e.seq);
+    emit callReceived(e.sender, e.message, e.sent);
+}
+
+void Link::receivedStatus(const QString& topic, const QByteArray& payload) {
+    if (payload.isEmpty()) return;  // a retained status cleared
+    const QString station = topics::stationOf(topic, settings_.className, QStringLiteral("status"));
+    const auto s = decodeStatus(payload, station);
+    if (!s.ok()) {
+        qCWarning(lcClass).noquote() << "dropped a status on" << topic << "-" << s.error();
+        return;
+    }
+    const auto known = stations_.constFind(station);
+    if (known != stations_.cend() && *known == s.value()) return;
+    stations_.insert(station, s.value());
+    emit stationChanged(s.value());
+}
+
+} // namespace classroom

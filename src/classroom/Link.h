@@ -1,0 +1,115 @@
+#pragma once
+// The trainer's link to its class: real DSC calls exchanged with the other trainers of the class
+// through an MQTT broker (Mosquitto), and who is there. Runs on the event loop of the thread that
+// owns it (the window's), never blocking it; keeps reconnecting in the background with a growing
+// pause while the broker cannot be reached.
+//
+// Joining: a short look at the retained status of the own MMSI first (a separate connection with
+// a throw-away client id, so that a trainer already online under this MMSI is not thrown off by
+// the broker's session takeover); if another run of a trainer is online with it, this link is
+// Refused and the other one is sent a notice. Then the station's own session: client id from
+// class and MMSI, clean session off, QoS 1, so calls sent while it was away reach it when it
+// returns, and its own QoS 1 calls sent while away go out once it is back.
+#include "classroom/Envelope.h"
+#include "classroom/Settings.h"
+
+#include <QHash>
+#include <QHostAddress>
+#include <QList>
+#include <QLoggingCategory>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+Q_DECLARE_LOGGING_CATEGORY(lcClass)
+
+namespace classroom {
+
+class MqttClient;
+
+enum class LinkState {
+    Connecting,  // first attempt under way
+    Online,
+    Offline,     // not reachable or connection lost; trying again in the background
+    Refused,     // the broker or the class said no (reason given); stays so until start()
+};
+QString stateText(LinkState state);
+
+class Link : public QObject {
+    Q_OBJECT
+public:
+    // `settings` must have no problem() (the link then stays Refused with it as the reason).
+    explicit Link(const Settings& settings, QObject* parent = nullptr);
+    ~Link() override;  // says offline and leaves
+
+    void start();
+    // Leaves the class: status offline, clean disconnect, no more reconnecting.
+    void stop();
+
+    LinkState state() const { return state_; }
+    QString reason() const { return reason_; }
+    const Settings& settings() const { return settings_; }
+    QString instance() const { return instance_; }
+    // Every station whose status was seen, self included, by MMSI.
+    QList<StationStatus> stations() const { return stations_.values(); }
+
+    // Puts a call on the class's channel 70 (QoS 1). While offline it is queued and goes out once
+    // the link is back. False (and why) when the message cannot be put into characters.
+    bool publishCall(const dscwire::Message& message, QString* error = nullptr);
+    // Instructor only; `retain` keeps it for stations that join later.
+    bool publishCommand(const QString& command, bool retain = false);
+    // A new vessel name, or a new MMSI (which leaves the class under the old one and joins again).
+    void announce(const QString& vesselName, const QString& mmsi);
+
+    // Milliseconds between reconnect attempts: the first pause, doubled up to the last.
+    void setBackoff(int firstMs, int maxMs) { backoffFirst_ = firstMs; backoffMax_ = maxMs; }
+
+signals:
+    void stateChanged(classroom::LinkState state, const QString& reason);
+    void callReceived(const QString& sender, const dscwire::Message& message, const QDateTime& sent);
+    void stationChanged(const classroom::StationStatus& status);
+    void commandReceived(const QString& command, const QString& sender);
+    void noticeReceived(const QString& text);
+
+private:
+    void setState(LinkState state, const QString& reason);
+    void attempt();
+    void probe(const QString& address);
+    void probeMessage(const QString& topic, const QByteArray& payload);
+    void probeDone();
+    void join();
+    void joined(int connack);
+    void lost(const QString& reason);
+    void retryLater();
+    void refuse(const QString& reason);
+    void dropProbe();
+    void makeStation();
+    void received(const QString& topic, const QByteArray& payload, bool retained);
+    void receivedCall(const QString& topic, const QByteArray& payload);
+    void receivedStatus(const QString& topic, const QByteArray& payload);
+    StationStatus ownStatus(bool online) const;
+
+    Settings settings_;
+    QString instance_;
+    LinkState state_ = LinkState::Connecting;
+    QString reason_;
+    bool running_ = false;
+    bool everOnline_ = false;
+
+    QString address_;                    // the broker's address for this attempt
+    QPointer<MqttClient> probe_;
+    int probeLastMid_ = -1;
+    QString conflictInstance_;
+    MqttClient* station_ = nullptr;      // the station's own session, kept across reconnects
+    QTimer retry_;
+    int backoffFirst_ = 500, backoffMax_ = 8000, backoff_ = 500;
+
+    qint64 seqBase_ = 0;
+    qint64 sent_ = 0;
+    QHash<QString, qint64> lastSeq_;     // newest sequence number seen from each sender
+    QHash<QString, StationStatus> stations_;
+};
+
+} // namespace classroom
+
+Q_DECLARE_METATYPE(classroom::LinkState)

@@ -1,0 +1,44 @@
+#pragma once
+// Every MQTT topic of a class, in one place. A class is one subtree, vhfdsc/<class>/:
+//
+//   ch70/<mmsi>     the DSC calls a station sends, each on its own subtopic; every station
+//                   subscribes to ch70/+. QoS 1, not retained. Payload: a call envelope
+//                   (Envelope.h), compact JSON:
+//                   {"v":1,"sender":"316123456","seq":N,"time":"2024-05-01T12:00:00.000Z",
+//                    "symbols":[120,120,...]}
+//   status/<mmsi>   a station's presence, retained, QoS 1; its retained last will says offline:
+//                   {"mmsi":"316123456","name":"Sea Breeze","instructor":false,"online":true,
+//                    "instance":"<uuid of this run of the trainer>"}
+//   command         the instructor's commands to the class (freeze, reset, ...), QoS 1:
+//                   {"v":1,"sender":"<mmsi>","command":"freeze","time":"..."}
+//   notice/<mmsi>   notices to one station, plain UTF-8 text, QoS 1 ("another trainer tried to
+//                   join as your MMSI").
+//
+// On a shared broker the user name of a trainee is its MMSI, so that an ACL with %u lets it
+// write only its own ch70/, status/ and notice/ topics, and only the instructor's user the
+// command topic (docs/classroom/).
+#include <QString>
+
+namespace classroom::topics {
+
+inline QString root(const QString& cls) { return QStringLiteral("vhfdsc/") + cls; }
+inline QString call(const QString& cls, const QString& mmsi) { return root(cls) + QStringLiteral("/ch70/") + mmsi; }
+inline QString allCalls(const QString& cls) { return root(cls) + QStringLiteral("/ch70/+"); }
+inline QString status(const QString& cls, const QString& mmsi) { return root(cls) + QStringLiteral("/status/") + mmsi; }
+inline QString allStatus(const QString& cls) { return root(cls) + QStringLiteral("/status/+"); }
+inline QString command(const QString& cls) { return root(cls) + QStringLiteral("/command"); }
+inline QString notice(const QString& cls, const QString& mmsi) { return root(cls) + QStringLiteral("/notice/") + mmsi; }
+
+// The last level of a topic under `kind` ("ch70", "status", "notice"), or empty if the topic is
+// not of that kind in this class.
+inline QString stationOf(const QString& topic, const QString& cls, const QString& kind) {
+    const QString prefix = root(cls) + QLatin1Char('/') + kind + QLatin1Char('/');
+    if (!topic.startsWith(prefix)) return {};
+    const QString rest = topic.mid(prefix.size());
+    return rest.contains(QLatin1Char('/')) ? QString() : rest;
+}
+
+// The broker keeps a persistent session per station under this client id.
+inline QString clientId(const QString& cls, const QString& mmsi) { return QStringLiteral("vhfdsc-%1-%2").arg(cls, mmsi); }
+
+} // namespace classroom::topics
