@@ -305,18 +305,17 @@ public:
     }
 };
 
-void name(QWidget* w, const QString& name, const QString& description = QString()) {
+} // namespace
+
+void nameControl(QWidget* w, const QString& name, const QString& description) {
     w->setAccessibleName(name);
     if (!description.isEmpty()) w->setAccessibleDescription(description);
 }
 
-// The scroll bars inside lists and drop-down lists are reached by screen readers too.
 void nameScrollBars(QAbstractScrollArea* area, const QString& owner) {
-    name(area->verticalScrollBar(), owner + QStringLiteral(", vertical scroll bar"));
-    name(area->horizontalScrollBar(), owner + QStringLiteral(", horizontal scroll bar"));
+    nameControl(area->verticalScrollBar(), owner + QStringLiteral(", vertical scroll bar"));
+    nameControl(area->horizontalScrollBar(), owner + QStringLiteral(", horizontal scroll bar"));
 }
-
-} // namespace
 
 void describeControls(QWidget* form) {
     // The pictures first: a label that shows a picture is no display.
@@ -336,17 +335,17 @@ void describeControls(QWidget* form) {
             continue;
         }
         if (auto* label = qobject_cast<QLabel*>(w); label && label->pixmap().isNull()) makeDisplay(label);
-        name(w, QString::fromUtf8(d.name), d.description ? QString::fromUtf8(d.description) : QString());
+        nameControl(w, QString::fromUtf8(d.name), d.description ? QString::fromUtf8(d.description) : QString());
     }
     // The keypad keys, by their caption: "Key 1" ... "Key 9", "Key CE", "Key 10", "Key EN".
     for (int i = 1; i <= 12; ++i)
         if (auto* key = qobject_cast<QAbstractButton*>(findControl(form, {"command1", i})))
-            name(key, QStringLiteral("Key ") + key->text(), QStringLiteral("Keypad key"));
+            nameControl(key, QStringLiteral("Key ") + key->text(), QStringLiteral("Keypad key"));
 
     // The choices of each drop-down list are a list of their own, with its scroll bars.
     for (QComboBox* combo : form->findChildren<QComboBox*>()) {
         auto* view = combo->view();
-        name(view, combo->accessibleName() + QStringLiteral(", choices"));
+        nameControl(view, combo->accessibleName() + QStringLiteral(", choices"));
         nameScrollBars(view, combo->accessibleName());
     }
     for (QAbstractScrollArea* area : form->findChildren<QAbstractScrollArea*>()) {

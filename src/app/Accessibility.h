@@ -3,6 +3,9 @@
 // spoken name (and a description where the name alone does not say how to use it), and Tab walks
 // the radio's face in the order its controls are laid out, then the Coast Guard display, the second
 // vessel's panel and the remaining controls of the window.
+#include <QString>
+
+class QAbstractScrollArea;
 class QWidget;
 
 // Names, descriptions and the Tab order of the designed window `form` (frmGMDSS), once its keypad
@@ -11,3 +14,8 @@ class QWidget;
 // screen scale (see Pictures.h) and gives the window its look (see platform/Look.h). Call once,
 // before the window is shown.
 void describeControls(QWidget* form);
+
+// The name (and description) a screen reader speaks for a control.
+void nameControl(QWidget* w, const QString& name, const QString& description = {});
+// The scroll bars inside a list or text area, named after their owner; screen readers reach them too.
+void nameScrollBars(QAbstractScrollArea* area, const QString& owner);

@@ -40,6 +40,9 @@ void run(Context& c, const CallMember& m);
 // "MMSI # " followed by the own MMSI (the last one the MMSI check accepted).
 QString mmsiLine(Context& c);
 inline const QString kOwnVesselLine = QStringLiteral("Vessel: Kelpo");
+// The two model stations.
+inline const QString kCoastGuardMMSI = QStringLiteral("003669927");
+inline const QString kBlueCraneMMSI = QStringLiteral("366232323");
 // The channel on the display, with "A" when the A suffix is shown (e.g. "22A").
 QString displayedChannel(Context& c);
 

@@ -4,8 +4,12 @@
 #include "platform/Controls.h"
 #include "ui_frmGMDSS.h"
 
+#include <QDateTime>
 #include <QLocale>
 
+namespace {
+
+// The local time moved on by the time differential of txtUTC.
 QDateTime utcByDifferential(Context& c) {
     // The computer's clock moved on by the differential of txtUTC, of which only the first
     // character (whole hours) and the last (5 = half an hour) count.
@@ -18,6 +22,8 @@ QDateTime utcByDifferential(Context& c) {
     }
     return t;
 }
+
+} // namespace
 
 QString callTimeText(Context& c) {
     const Ui::frmGMDSS& ui = *c.ui;

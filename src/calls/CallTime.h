@@ -1,5 +1,4 @@
 #pragma once
-#include <QDateTime>
 #include <QString>
 #include <QTime>
 struct Context;
@@ -8,8 +7,6 @@ struct Context;
 // with the GPS on, local date and time plus the differential of txtUTC in the general date-and-time
 // format; otherwise today's date as mm-dd-yyyy, a space and the manual time of txtTime.
 QString callTimeText(Context& c);
-// The local time moved on by the time differential of txtUTC.
-QDateTime utcByDifferential(Context& c);
 // The GPS time in UTC (by the differential), hours and minutes.
 QTime gpsTimeUtc(Context& c);
 // The time a call carries on the air (UTC, hours and minutes): with the GPS on, by the

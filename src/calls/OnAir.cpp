@@ -27,10 +27,17 @@ int channelOnAir(const QString& designator) {
     return a ? dscwire::unconfirmed::kAChannelOffset + n : n;
 }
 
+namespace {
+// The trainer's three groups, as group MMSIs of the USA (0 + 366 + five digits).
+const QStringList kGroups{QStringLiteral("036600001"), QStringLiteral("036600002"), QStringLiteral("036600003")};
+} // namespace
+
+QString groupName(const QString& mmsi) {
+    const qsizetype i = kGroups.indexOf(mmsi);
+    return i < 0 ? QString() : QStringLiteral("Group #%1").arg(i + 1);
+}
+
 QString groupMmsi(int row, const QStringList& lines) {
-    // The trainer's three groups, as group MMSIs of the USA (0 + 366 + five digits).
-    static const QStringList kGroups{QStringLiteral("036600001"), QStringLiteral("036600002"),
-                                     QStringLiteral("036600003")};
     int group = -1;
     for (int i = 0; i <= row && i < lines.size(); ++i)
         if (lines[i].trimmed().startsWith(QLatin1Char('#'))) ++group;

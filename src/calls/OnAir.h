@@ -19,6 +19,8 @@ int channelOnAir(const QString& designator);
 // The group MMSI of the group a line of the group list belongs to ("#1", "#2", "#3" and the
 // vessels under each); empty for no line.
 QString groupMmsi(int row, const QStringList& lines);
+// "Group #1" ... for one of those group MMSIs; empty for any other MMSI.
+QString groupName(const QString& mmsi);
 // Hands the message to the air.
 void transmit(Context& c, const dscwire::Message& message);
 // An answer on the air: to the newest call from `caller` (any station when empty) that

@@ -17,10 +17,10 @@ namespace code = dscwire::code;
 
 namespace {
 
-const QString kBlueCrane = QStringLiteral("366232323");
+const QString& kBlueCrane = calls::kBlueCraneMMSI;
 
 bool isCoastGuard(const QString& mmsi) {
-    return mmsi == QLatin1String("003669927") || mmsi == QLatin1String("003669999");
+    return mmsi == calls::kCoastGuardMMSI || mmsi == QLatin1String("003669999");
 }
 
 QString voiceChannel(const QString& channel) { return QStringLiteral("Voice Channel ") + channel; }

@@ -3,15 +3,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 
 namespace classroom {
 namespace {
-
-bool isMmsi(const QString& s) {
-    static const QRegularExpression re(QStringLiteral("^[0-9]{9}$"));
-    return re.match(s).hasMatch();
-}
 
 QString isoUtc(const QDateTime& t) { return t.toUTC().toString(Qt::ISODateWithMs); }
 
@@ -56,7 +50,7 @@ dscwire::Result<CallEnvelope> decodeCall(const QByteArray& payload, const QStrin
     const QJsonValue seq = o.value(QStringLiteral("seq"));
     const QJsonValue time = o.value(QStringLiteral("time"));
     const QJsonValue symbols = o.value(QStringLiteral("symbols"));
-    if (!sender.isString() || !isMmsi(sender.toString())) return R::bad(QStringLiteral("no sender MMSI"));
+    if (!sender.isString() || !dscwire::isMmsi(sender.toString())) return R::bad(QStringLiteral("no sender MMSI"));
     // Integers up to 2^53 pass through a JSON number unharmed.
     if (!seq.isDouble() || seq.toInteger(-1) < 0 || double(seq.toInteger()) != seq.toDouble())
         return R::bad(QStringLiteral("no sequence number"));
@@ -106,7 +100,7 @@ dscwire::Result<StationStatus> decodeStatus(const QByteArray& payload, const QSt
     s.instructor = o.value(QStringLiteral("instructor")).toBool();
     s.online = o.value(QStringLiteral("online")).toBool();
     s.instance = o.value(QStringLiteral("instance")).toString();
-    if (!o.value(QStringLiteral("online")).isBool() || !isMmsi(s.mmsi)) return R::bad(QStringLiteral("missing fields"));
+    if (!o.value(QStringLiteral("online")).isBool() || !dscwire::isMmsi(s.mmsi)) return R::bad(QStringLiteral("missing fields"));
     if (s.mmsi != topicMmsi) return R::bad(QStringLiteral("status of %1 on the topic of %2").arg(s.mmsi, topicMmsi));
     return R::good(std::move(s));
 }
@@ -130,7 +124,7 @@ dscwire::Result<Command> decodeCommand(const QByteArray& payload) {
     c.sender = o.value(QStringLiteral("sender")).toString();
     c.command = o.value(QStringLiteral("command")).toString();
     c.sent = QDateTime::fromString(o.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs).toUTC();
-    if (c.command.isEmpty() || !isMmsi(c.sender)) return R::bad(QStringLiteral("missing fields"));
+    if (c.command.isEmpty() || !dscwire::isMmsi(c.sender)) return R::bad(QStringLiteral("missing fields"));
     return R::good(std::move(c));
 }
 

@@ -11,11 +11,6 @@ bool validClassName(const QString& name) {
     return re.match(name).hasMatch();
 }
 
-bool validMmsi(const QString& mmsi) {
-    static const QRegularExpression re(QStringLiteral("^[0-9]{9}$"));
-    return re.match(mmsi).hasMatch();
-}
-
 } // namespace
 
 dscwire::Result<Settings> Settings::fromUrl(const QString& text, Settings base) {
@@ -66,7 +61,7 @@ QString Settings::problem() const {
     if (host.isEmpty()) return QStringLiteral("No broker host given");
     if (port < 1 || port > 65535) return QStringLiteral("The port must be a number from 1 to 65535");
     if (!validClassName(className)) return QStringLiteral("The class name \"%1\" may have only letters, digits, '-' and '_'").arg(className);
-    if (!validMmsi(mmsi)) return QStringLiteral("Your MMSI # must be 9 digits long");
+    if (!dscwire::isMmsi(mmsi)) return QStringLiteral("Your MMSI # must be 9 digits long");
     return {};
 }
 

@@ -3,7 +3,7 @@
 #include "app/Context.h"
 #include "calls/Senders.h"
 #include "radio/ChannelSelector.h"
-#include "dsc/OwnStation.h"
+#include "dscwire/Message.h"
 #include "platform/Controls.h"
 #include "ui_frmGMDSS.h"
 
@@ -112,7 +112,7 @@ void CallComposer::groupStep(QString& addressee) {
 }
 
 bool CallComposer::refuseMalformedAddressee() {
-    if (isNineDigits(c.s.CalledMMSI)) return false;
+    if (dscwire::isMmsi(c.s.CalledMMSI)) return false;
     c.message(QStringLiteral("The called MMSI # must be 9 digits long"));
     c.channel->RestoreChannelDisplay();
     return true;

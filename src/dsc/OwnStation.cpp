@@ -3,6 +3,7 @@
 #include "app/Context.h"
 #include "calls/CallTime.h"
 #include "dsc/MaskedEntry.h"
+#include "dscwire/Message.h"
 #include "radio/ChannelSelector.h"
 #include "platform/Controls.h"
 #include "ui_frmGMDSS.h"
@@ -60,13 +61,6 @@ QString clockText(const QTime& t) {
 
 } // namespace
 
-bool isNineDigits(const QString& text) {
-    if (text.size() != 9) return false;
-    for (QChar ch : text)
-        if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) return false;
-    return true;
-}
-
 void OwnStation::wire() {
     Ui::frmGMDSS& ui = *c.ui;
     ui.txtMMSI->installEventFilter(new FocusLossFilter(ui.txtMMSI, [this] { txtMMSI_LostFocus(); }));
@@ -84,7 +78,7 @@ void OwnStation::txtMMSI_LostFocus() {
     mmsiCheckRunning_ = true;
     Ui::frmGMDSS& ui = *c.ui;
     const QString t = ui.txtMMSI->text();
-    if (isNineDigits(t)) {
+    if (dscwire::isMmsi(t)) {
         c.s.OwnMMSI = t;
         c.s.AcceptedMMSI = t;
     } else {

@@ -4,9 +4,6 @@ struct Context;
 class QObject;
 class QEvent;
 
-// An MMSI is nine characters, each a digit 0-9.
-bool isNineDigits(const QString& text);
-
 // Own MMSI, manual or GPS time and position, the time differential and the clock tick.
 class OwnStation {
 public:

@@ -70,10 +70,6 @@ bool isFirstCommand(int c) {
 }
 bool isSecondCommand(int c) { return (c >= 100 && c <= 111) || c == 126; }
 bool isEos(int c) { return c == code::kAckRequired || c == code::kAcknowledgement || c == code::kOtherEos; }
-bool isNineDigits(const QString& s) {
-    static const QRegularExpression re(QStringLiteral("^[0-9]{9}$"));
-    return re.match(s).hasMatch();
-}
 
 // Ten digits -> five characters.
 void appendDigits(QList<int>& out, const QString& digits) {
@@ -271,7 +267,7 @@ Result<QList<int>> toSymbols(const Message& m) {
     if (!isEos(m.eos)) return R::bad(QStringLiteral("unknown end of sequence %1").arg(m.eos));
     QList<int> s{m.format, m.format};
     auto mmsi = [&](const QString& v, const char* what) -> QString {
-        if (!isNineDigits(v)) return QStringLiteral("%1 must be 9 digits, not \"%2\"").arg(QLatin1String(what), v);
+        if (!isMmsi(v)) return QStringLiteral("%1 must be 9 digits, not \"%2\"").arg(QLatin1String(what), v);
         appendDigits(s, v + QLatin1Char('0'));
         return {};
     };
@@ -529,6 +525,13 @@ QString symbolLine(const QList<int>& symbols) {
     QStringList out;
     for (int v : symbols) out << QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
     return out.join(QLatin1Char(' '));
+}
+
+bool isMmsi(const QString& text) {
+    if (text.size() != 9) return false;
+    for (QChar ch : text)
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) return false;
+    return true;
 }
 
 } // namespace dscwire

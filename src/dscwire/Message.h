@@ -94,6 +94,9 @@ struct Message {
     static Message testCall(const QString& address, const QString& self);
 };
 
+// An MMSI: nine characters, each a digit 0-9.
+bool isMmsi(const QString& text);
+
 // The trainer's nature texts ("Fire", "MOB", ...) and the nature codes.
 std::optional<int> natureFromText(const QString& text);
 QString natureText(int nature);

@@ -1,7 +1,9 @@
 #include "screens/DscMessages.h"
 
 #include "air/Air.h"
+#include "app/Accessibility.h"
 #include "app/Context.h"
+#include "calls/OnAir.h"
 #include "dscwire/Codec.h"
 #include "dscwire/Message.h"
 #include "dscwire/Wav.h"
@@ -26,16 +28,6 @@ namespace screens {
 namespace {
 
 const QColor kBackground(192, 192, 255); // as the main window and its other windows
-
-void name(QWidget* w, const QString& name, const QString& description) {
-    w->setAccessibleName(name);
-    w->setAccessibleDescription(description);
-}
-
-void nameScrollBars(QAbstractScrollArea* area, const QString& owner) {
-    area->verticalScrollBar()->setAccessibleName(owner + QStringLiteral(", vertical scroll bar"));
-    area->horizontalScrollBar()->setAccessibleName(owner + QStringLiteral(", horizontal scroll bar"));
-}
 
 QPushButton* button(QWidget* parent, const char* objectName, const QString& caption) {
     auto* b = new QPushButton(caption, parent);
@@ -73,7 +65,7 @@ DscMessagesWindow::DscMessagesWindow(QWidget* parent)
     list->horizontalHeader()->setHighlightSections(false);
     const int widths[] = {40, 66, 72, 130, 130, 360};
     for (int col = 0; col < int(std::size(widths)); ++col) list->setColumnWidth(col, widths[col]);
-    name(list, QStringLiteral("DSC messages list"),
+    nameControl(list, QStringLiteral("DSC messages list"),
          QStringLiteral("Every DSC message sent and received in this run, newest last. The arrow keys "
                         "choose a message; Return plays it"));
     nameScrollBars(list, list->accessibleName());
@@ -89,16 +81,16 @@ DscMessagesWindow::DscMessagesWindow(QWidget* parent)
     display.setColor(QPalette::Text, ctl::kBlack);
     detail->setPalette(display);
     detail->setFixedHeight(150);
-    name(detail, QStringLiteral("Selected DSC message"),
+    nameControl(detail, QStringLiteral("Selected DSC message"),
          QStringLiteral("The chosen message whole: who sent it to whom, every field in words, and its symbols"));
     nameScrollBars(detail, detail->accessibleName());
 
     play = button(this, "cmdPlayBurst", QStringLiteral("Play"));
-    name(play, QStringLiteral("Play"), QStringLiteral("Plays the chosen message's DSC burst, as it sounds on channel 70"));
+    nameControl(play, QStringLiteral("Play"), QStringLiteral("Plays the chosen message's DSC burst, as it sounds on channel 70"));
     save = button(this, "cmdSaveWav", QStringLiteral("Save WAV..."));
-    name(save, QStringLiteral("Save WAV"), QStringLiteral("Saves the chosen message's DSC burst as a WAV file"));
+    nameControl(save, QStringLiteral("Save WAV"), QStringLiteral("Saves the chosen message's DSC burst as a WAV file"));
     close = button(this, "cmdDscClose", QStringLiteral("Close"));
-    name(close, QStringLiteral("Close DSC Messages"), QStringLiteral("Closes this window; the list stays as it is"));
+    nameControl(close, QStringLiteral("Close DSC Messages"), QStringLiteral("Closes this window; the list stays as it is"));
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
 
     auto* buttons = new QHBoxLayout;
@@ -137,30 +129,7 @@ void DscMessagesWindow::keyPressEvent(QKeyEvent* event) {
 
 namespace {
 
-// The stations the trainer has always known by name, beside those of the directory.
-struct KnownStation {
-    const char* mmsi;
-    const char* name;
-};
-const KnownStation kKnownStations[] = {
-    {"003669927", "Boston Coast Guard"},
-    {"366232323", "The Blue Crane"},
-    {"036600001", "Group #1"},
-    {"036600002", "Group #2"},
-    {"036600003", "Group #3"},
-};
 const QString kOwnName = QStringLiteral("Kelpo");
-
-QString categoryForFile(const dscwire::Message& m) {
-    if (m.format == dscwire::code::kDistress) return QStringLiteral("distress");
-    switch (m.category) {
-    case dscwire::code::kRoutine: return QStringLiteral("routine");
-    case dscwire::code::kSafety: return QStringLiteral("safety");
-    case dscwire::code::kUrgency: return QStringLiteral("urgency");
-    case dscwire::code::kDistressCategory: return QStringLiteral("distress");
-    default: return QStringLiteral("call");
-    }
-}
 
 } // namespace
 
@@ -209,9 +178,8 @@ QString DscMessages::direction(const air::Transmission& t) {
 
 QString DscMessages::stationName(const QString& mmsi, bool own) const {
     if (own) return kOwnName;
-    for (const KnownStation& k : kKnownStations)
-        if (mmsi == QLatin1String(k.mmsi)) return QString::fromLatin1(k.name);
-    // A directory line is the name, blanks, and the nine digits of the MMSI.
+    if (const QString group = calls::groupName(mmsi); !group.isEmpty()) return group;
+    // A directory line (the model stations have theirs too) is the name, blanks, and the nine digits of the MMSI.
     const QListWidget* directory = c.ui->lstDirectory;
     for (int i = 0; i < directory->count(); ++i) {
         const QString line = directory->item(i)->text();
@@ -224,7 +192,7 @@ QString DscMessages::stationName(const QString& mmsi, bool own) const {
 }
 
 QString DscMessages::suggestedFileName(const air::Transmission& t) {
-    return QStringLiteral("dsc-%1-%2.wav").arg(t.number, 4, 10, QLatin1Char('0')).arg(categoryForFile(t.message));
+    return QStringLiteral("dsc-%1-%2.wav").arg(t.number, 4, 10, QLatin1Char('0')).arg(dscwire::categoryText(t.message));
 }
 
 void DscMessages::addRow(const air::Transmission& t) {

@@ -1,6 +1,7 @@
 #include "stations/CoastGuard.h"
 
 #include "app/Context.h"
+#include "calls/CallSequence.h"
 #include "calls/OnAir.h"
 #include "platform/Controls.h"
 #include "radio/ChannelSelector.h"
@@ -9,7 +10,6 @@
 
 namespace {
 const QString kDistressAck = QStringLiteral("Recv'd Distress Ack");
-const QString kCoastGuardMMSI = QStringLiteral("003669927");
 
 bool isDistressAlert(const dscwire::Message& m) { return m.format == dscwire::code::kDistress; }
 constexpr int kReplyAlarmMs = 10000;
@@ -47,8 +47,8 @@ void CoastGuard::cmdAcknowledge_Click() {
         ctl::setText(ui.txtBC7, kDistressAck);
         ui.lblBCChannel->setText(QStringLiteral("16"));
         c.TimerRepeat->setEnabled(false);
-        calls::answer(c, QStringLiteral("366232323"), isDistressAlert, [](const dscwire::Message& alert) {
-            return dscwire::Message::distressAcknowledgement(kCoastGuardMMSI, alert);
+        calls::answer(c, calls::kBlueCraneMMSI, isDistressAlert, [](const dscwire::Message& alert) {
+            return dscwire::Message::distressAcknowledgement(calls::kCoastGuardMMSI, alert);
         });
     } else if (ui.lblStatus->text() == QLatin1String("Waiting for Ack") ||
                c.s.CallTypeDistress == QLatin1String("Distress")) {
@@ -62,10 +62,10 @@ void CoastGuard::cmdAcknowledge_Click() {
         c.TimerRepeat->setEnabled(false);
         // The own alert, sent with whatever own MMSI the radio had then.
         const auto ownAlert = [](const dscwire::Message& m) {
-            return isDistressAlert(m) && m.selfId != QLatin1String("366232323");
+            return isDistressAlert(m) && m.selfId != calls::kBlueCraneMMSI;
         };
         calls::answer(c, QString(), ownAlert, [](const dscwire::Message& alert) {
-            return dscwire::Message::distressAcknowledgement(kCoastGuardMMSI, alert);
+            return dscwire::Message::distressAcknowledgement(calls::kCoastGuardMMSI, alert);
         });
     } else if (ui.txtCG6->text() == QLatin1String("Routine")) {
         ui.lblStatus->setText(QStringLiteral("Boston Coast Guard Ack"));
@@ -76,7 +76,7 @@ void CoastGuard::cmdAcknowledge_Click() {
                 return m.format == dscwire::code::kIndividual && m.address.startsWith(QLatin1String("00")) &&
                        m.eos == dscwire::code::kAckRequired && m.command1 == dscwire::code::kTelephony;
             },
-            [](const dscwire::Message& call) { return dscwire::Message::ableToComply(call, kCoastGuardMMSI); });
+            [](const dscwire::Message& call) { return dscwire::Message::ableToComply(call, calls::kCoastGuardMMSI); });
         ReplyAlarm();
     }
     c.s.CallTypeDistress = QString();

@@ -2,6 +2,7 @@
 
 #include "app/Context.h"
 #include "calls/DistressAlert.h"
+#include "calls/CallSequence.h"
 #include "calls/CallTime.h"
 #include "calls/HoldKey.h"
 #include "calls/OnAir.h"
@@ -14,7 +15,7 @@
 namespace {
 
 // The Blue Crane's fixed data.
-const QString kBCMMSI = QStringLiteral("366232323");
+const QString& kBCMMSI = calls::kBlueCraneMMSI;
 const QString kBCVessel = QStringLiteral("Vessel: The Blue Crane");
 const QString kBCPosition = QStringLiteral("L42°17.6'N Lo070°47.4'W");
 const QString kBCVoice = QStringLiteral("Voice Channel 16");
