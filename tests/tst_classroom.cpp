@@ -300,7 +300,7 @@ private slots:
             else config += line + QLatin1Char('\n');
         }
         TestBroker broker(config);
-        const QString instructor = QStringLiteral("366999000"), trainee = QStringLiteral("316000041"),
+        const QString instructor = QStringLiteral("003669927"), trainee = QStringLiteral("316000041"),
                       listener = QStringLiteral("316000042");
         for (const QString& user : {instructor, trainee, listener}) {
             QStringList args{QStringLiteral("-b"), broker.dir() + QStringLiteral("/vhfdsc.passwd"), user, QStringLiteral("pw-") + user};

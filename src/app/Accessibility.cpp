@@ -135,6 +135,7 @@ const Description kDescriptions[] = {
     {"optScreenSize2", "Screen size 1024 by 768", nullptr},
     {"optScreenSize3", "Original screen size", nullptr},
     {"cmdDscMessages", "DSC Messages", "Opens the list of every DSC message sent and received; the F2 key does too"},
+    {"cmdClassroom", "Classroom", "Joins or leaves a class of trainers linked through a broker"},
 };
 
 // The Tab order. First the radio's face, its parts in the order they stand from top to bottom and,
@@ -164,7 +165,7 @@ const ControlId kTabOrder[] = {
     {"lstBC"}, {"lstBC2"}, {"comboBC"}, {"cmdBCEnter"}, {"cmdBCClear"}, {"cmdBCDistress"},
     // The rest of the window.
     {"cmdChangeScreenSize"}, {"OptScreenSize1"}, {"optScreenSize2"}, {"optScreenSize3"},
-    {"cmdDscMessages"}, {"GPSOn"}, {"GPSOff"},
+    {"cmdDscMessages"}, {"cmdClassroom"}, {"GPSOn"}, {"GPSOff"},
 };
 
 // A display label (the channel, the status line, a station's field...) is spoken by its name, and

@@ -1,6 +1,7 @@
 #include "app/Context.h"
 
 #include "air/Air.h"
+#include "app/ClassroomSession.h"
 #include "app/NmeaOutput.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
@@ -15,6 +16,7 @@
 #include "radio/ScreenSizePanel.h"
 #include "screens/DscMessages.h"
 #include "screens/InfoWindows.h"
+#include "stations/Classmates.h"
 #include "stations/CoastGuard.h"
 #include "stations/SecondVessel.h"
 

@@ -31,6 +31,8 @@ class SecondVessel;
 class InfoWindows;
 class DscMessages;
 class NmeaOutput;
+class Classmates;
+class ClassroomSession;
 namespace air {
 class Air;
 }
@@ -82,13 +84,21 @@ struct Context {
     std::unique_ptr<DscMessages> dscMessages;
     // What the own radio receives, for chart plotters over TCP; silent until started.
     std::unique_ptr<NmeaOutput> nmea;
+    // The class the trainer is in, and its classmates as the window's stations meet them; both
+    // null on a single seat.
+    std::unique_ptr<ClassroomSession> classroom;
+    std::unique_ptr<Classmates> classmates;
+    // Told when the own MMSI the radio sends has changed (the MMSI menu).
+    std::function<void()> ownMmsiChanged;
+    // The instructor has frozen the class: the window takes no clicks or keys.
+    bool frozen = false;
 
     // How many timed waits are running inside each other right now. Every wait lets events run,
     // and a handler run there may start another wait; a class pressing keys for hours could stack
     // them without end. At kMaxNestedWaits the window takes no new clicks or keys until a wait ends.
     int waitDepth = 0;
     static constexpr int kMaxNestedWaits = 8;
-    bool acceptsInput() const { return waitDepth < kMaxNestedWaits; }
+    bool acceptsInput() const { return waitDepth < kMaxNestedWaits && !frozen; }
 
     // The one timed wait on Timer5Second (see platform::timedWait), with the radio's counters.
     void timedWait(int periodMs, const std::function<void()>& step, const std::function<bool()>& stopEarly = {});

@@ -2,6 +2,7 @@
 
 #include "air/Air.h"
 #include "app/Accessibility.h"
+#include "app/ClassroomSession.h"
 #include "app/NmeaOutput.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
@@ -17,6 +18,7 @@
 #include "screens/DscMessages.h"
 #include "screens/InfoWindows.h"
 #include "screens/TKM.h"
+#include "stations/Classmates.h"
 #include "stations/CoastGuard.h"
 #include "stations/SecondVessel.h"
 #include "ui_frmGMDSS.h"
@@ -124,6 +126,8 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.secondVessel->wire();
     c.info->wire();
     c.dscMessages->wire();
+    QObject::connect(c.ui->cmdClassroom, &QPushButton::clicked, c.ui->cmdClassroom,
+                     [&c] { ClassroomSession::of(c).openDialog(); });
 
     Form_Load();
 }
@@ -131,6 +135,9 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
 Trainer::~Trainer() {
     if (gPreviewWindow == window_) gPreviewWindow = nullptr;
     Context& c = *ctx_;
+    // The class first: it listens to the air and the window.
+    c.classroom.reset();
+    c.classmates.reset();
     c.Timer1.reset();
     c.Timer5Second.reset();
     c.TimerRepeat.reset();

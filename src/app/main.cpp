@@ -1,7 +1,10 @@
 // vhf-dsc-trainer: a marine VHF radio with a DSC controller, for GMDSS training.
+#include "app/ClassroomSession.h"
 #include "app/NmeaOutput.h"
 #include "app/Trainer.h"
 #include "air/NmeaServer.h"
+#include "calls/CallSequence.h"
+#include "classroom/Settings.h"
 #include "dscwire/Codec.h"
 #include "dscwire/Wav.h"
 #include "platform/Display.h"
@@ -12,8 +15,14 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +41,24 @@ bool isQtOption(const QString& arg, bool* takesValue) {
     if (eq >= 0) name.truncate(eq);
     *takesValue = eq < 0 && withValue.contains(name);
     return withValue.contains(name) || flags.contains(name);
+}
+
+// Reads a line from the terminal without showing it.
+QString askPassword(const QString& prompt) {
+    std::fputs(qPrintable(prompt), stderr);
+    std::fflush(stderr);
+    termios saved{};
+    const bool quiet = tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (quiet) {
+        termios silent = saved;
+        silent.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+    }
+    std::string line;
+    for (int ch = std::getchar(); ch != EOF && ch != '\n'; ch = std::getchar()) line.push_back(char(ch));
+    if (quiet) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    std::fputs("\n", stderr);
+    return QString::fromStdString(line);
 }
 
 int usageError(const QString& text) {
@@ -56,6 +83,38 @@ int decodeRecording(const QString& path) {
         }
     }
     return found > 0 ? 0 : 1;
+}
+
+// The class to join from the command line. The password comes from a file or the terminal, never
+// from the command line, where every user of the machine could read it.
+dscwire::Result<classroom::Settings> classSettings(const QString& url, const QString& mmsi, const QString& name,
+                                                   bool instructor, const QString& user,
+                                                   const std::optional<QString>& passwordFile) {
+    using R = dscwire::Result<classroom::Settings>;
+    classroom::Settings base;
+    base.instructor = instructor;
+    // The instructor's trainer is the class's coast station unless told otherwise.
+    base.mmsi = mmsi.isEmpty() && instructor ? calls::kCoastGuardMMSI : mmsi;
+    base.vesselName = name.isEmpty() && instructor ? QStringLiteral("Boston Coast Guard") : name;
+    if (base.mmsi.isEmpty()) return R::bad(QStringLiteral("--class needs --mmsi, the station's nine-digit MMSI"));
+    auto parsed = classroom::Settings::fromUrl(url, base);
+    if (!parsed.ok()) return parsed;
+    classroom::Settings s = parsed.value();
+    if (!s.password.isEmpty()) return R::bad(QStringLiteral("give the password in a file (--password-file), not in --class"));
+    if (!user.isEmpty()) s.user = user;
+    if (passwordFile) {
+        QFile f(*passwordFile);
+        if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+            return R::bad(QStringLiteral("cannot read the password file %1: %2").arg(*passwordFile, f.errorString()));
+        s.password = QString::fromUtf8(f.readLine()).trimmed();
+    } else if (!s.user.isEmpty()) {
+        if (!isatty(STDIN_FILENO))
+            return R::bad(QStringLiteral("--user needs --password-file, or a terminal to ask for the password on"));
+        s.password = askPassword(QStringLiteral("Password for %1 on %2: ").arg(s.user, s.host));
+    }
+    const QString problem = s.problem();
+    if (!problem.isEmpty()) return R::bad(problem);
+    return R::good(s);
 }
 
 } // namespace
@@ -83,7 +142,24 @@ int main(int argc, char** argv) {
     const QCommandLineOption decode(QStringLiteral("decode"),
                                     QStringLiteral("Print the DSC calls in a recording (WAV, 16-bit mono 48 kHz) and exit."),
                                     QStringLiteral("FILE.wav"));
-    parser.addOptions({help, nmeaPort, nmeaListen, decode});
+    const QCommandLineOption classUrl(QStringLiteral("class"),
+                                      QStringLiteral("Join a class through its MQTT broker: mqtt://HOST[:PORT]/CLASS, or "
+                                                     "mqtts:// for TLS."),
+                                      QStringLiteral("URL"));
+    const QCommandLineOption classMmsi(QStringLiteral("mmsi"), QStringLiteral("The station's MMSI in the class (9 digits)."),
+                                       QStringLiteral("9DIGITS"));
+    const QCommandLineOption className(QStringLiteral("name"), QStringLiteral("The station's vessel name in the class."),
+                                       QStringLiteral("NAME"));
+    const QCommandLineOption instructor(QStringLiteral("instructor"),
+                                        QStringLiteral("Join as the instructor's station: the coast station of the class."));
+    const QCommandLineOption classUser(QStringLiteral("user"), QStringLiteral("User name on the class's broker."),
+                                       QStringLiteral("USER"));
+    const QCommandLineOption passwordFile(QStringLiteral("password-file"),
+                                          QStringLiteral("File whose first line is the broker password (without it, "
+                                                         "--user asks for the password on the terminal)."),
+                                          QStringLiteral("FILE"));
+    parser.addOptions({help, nmeaPort, nmeaListen, decode, classUrl, classMmsi, className, instructor, classUser,
+                       passwordFile});
     if (!parser.parse(ours)) return usageError(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
@@ -101,6 +177,20 @@ int main(int argc, char** argv) {
     if (parser.isSet(decode)) {
         QCoreApplication app(argc, argv);
         return decodeRecording(parser.value(decode));
+    }
+
+    std::optional<classroom::Settings> joinClass;
+    if (parser.isSet(classUrl)) {
+        auto settings = classSettings(parser.value(classUrl), parser.value(classMmsi), parser.value(className),
+                                      parser.isSet(instructor), parser.value(classUser),
+                                      parser.isSet(passwordFile) ? std::optional<QString>(parser.value(passwordFile))
+                                                                 : std::nullopt);
+        if (!settings.ok()) return usageError(settings.error());
+        joinClass = settings.value();
+    } else {
+        for (const QCommandLineOption* o : {&classMmsi, &className, &instructor, &classUser, &passwordFile})
+            if (parser.isSet(*o))
+                return usageError(QStringLiteral("--%1 is for joining a class: give --class too").arg(o->names().first()));
     }
 
     if (!platform::displayAvailable()) {
@@ -121,6 +211,12 @@ int main(int argc, char** argv) {
         trainer.window()->winId();
         trainer.context().nmea->startAfterFirstFrame(trainer.window()->windowHandle(), listenAddress,
                                                      static_cast<quint16>(port));
+    }
+    // The class is joined once the window is up: connecting never holds the window back.
+    if (joinClass) {
+        QTimer::singleShot(0, trainer.window(), [&trainer, settings = *joinClass] {
+            ClassroomSession::join(trainer.context(), settings);
+        });
     }
     trainer.window()->show();
     return app.exec();

@@ -4,10 +4,19 @@
 #include "dscwire/Message.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 struct Context;
 
 namespace calls {
+
+// The reasons a station can give for being unable to comply, in the order of their codes from
+// 100 "no reason given" on.
+inline const QStringList kUnableReasons{
+    QStringLiteral("No Reason Given"),      QStringLiteral("Congestion"),         QStringLiteral("Busy"),
+    QStringLiteral("Queue Indication"),     QStringLiteral("Station Barred"),     QStringLiteral("No Operator"),
+    QStringLiteral("Operator Unavailable"), QStringLiteral("Equipment Disabled"), QStringLiteral("Channel Unable"),
+    QStringLiteral("Mode Unable")};
 
 // A position line ("L42°21.0'N  Lo070°55.7'W"); unknown when the line holds none.
 dscwire::Position positionOnAir(const QString& positionLine);

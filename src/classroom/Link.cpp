@@ -249,8 +249,20 @@ StationStatus Link::ownStatus(bool online) const {
     return {settings_.mmsi, settings_.vesselName, settings_.instructor, online, instance_};
 }
 
+QStringList Link::voices() const {
+    QStringList all{settings_.mmsi};
+    for (const QString& v : voices_)
+        if (!all.contains(v)) all << v;
+    return all;
+}
+
 bool Link::publishCall(const dscwire::Message& message, QString* error) {
-    const auto payload = encodeCall(settings_.mmsi, seqBase_ + sent_ + 1, QDateTime::currentDateTimeUtc(), message);
+    // One sequence for all the station's voices: it still rises for each of them.
+    if (!voices().contains(message.selfId)) {
+        if (error) *error = QStringLiteral("%1 is not this station's MMSI").arg(message.selfId);
+        return false;
+    }
+    const auto payload = encodeCall(message.selfId, seqBase_ + sent_ + 1, QDateTime::currentDateTimeUtc(), message);
     if (!payload.ok()) {
         if (error) *error = payload.error();
         return false;
@@ -260,7 +272,7 @@ bool Link::publishCall(const dscwire::Message& message, QString* error) {
         if (error) *error = reason_;
         return false;
     }
-    const int rc = station_->publish(topics::call(settings_.className, settings_.mmsi), payload.value(), 1, false);
+    const int rc = station_->publish(topics::call(settings_.className, message.selfId), payload.value(), 1, false);
     // While not connected the library keeps a QoS 1 message in the session's queue (and says
     // MOSQ_ERR_NO_CONN); it goes out once, on the next connection.
     if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_NO_CONN) {
@@ -323,7 +335,7 @@ void Link::received(const QString& topic, const QByteArray& payload, bool) {
 void Link::receivedCall(const QString& topic, const QByteArray& payload) {
     const QString station = topics::stationOf(topic, settings_.className, QStringLiteral("ch70"));
     // Our own calls come back from the broker: the air has them already.
-    if (station == settings_.mmsi) return;
+    if (voices().contains(station)) return;
     const auto call = decodeCall(payload, station);
     if (!call.ok()) {
         qCWarning(lcClass).noquote() << "dropped a call on" << topic << "-" << call.error();

@@ -53,13 +53,20 @@ public:
     // Every station whose status was seen, self included, by MMSI.
     QList<StationStatus> stations() const { return stations_.values(); }
 
-    // Puts a call on the class's channel 70 (QoS 1). While offline it is queued and goes out once
-    // the link is back. False (and why) when the message cannot be put into characters.
+    // Puts a call on the class's channel 70 (QoS 1), on the subtopic of the call's self-ID, which
+    // must be one of the station's voices. While offline it is queued and goes out once the link is
+    // back. False (and why) when the message cannot be put into characters or is not the station's.
     bool publishCall(const dscwire::Message& message, QString* error = nullptr);
     // Instructor only; `retain` keeps it for stations that join later.
     bool publishCommand(const QString& command, bool retain = false);
     // A new vessel name, or a new MMSI (which leaves the class under the old one and joins again).
     void announce(const QString& vesselName, const QString& mmsi);
+
+    // The MMSIs this station may send calls as: its own, and for the instructor's station the
+    // model stations it plays (the coast station, the second vessel). Calls from them that come
+    // back from the broker are not received again.
+    void setVoices(const QStringList& mmsis) { voices_ = mmsis; }
+    QStringList voices() const;
 
     // Milliseconds between reconnect attempts: the first pause, doubled up to the last.
     void setBackoff(int firstMs, int maxMs) { backoffFirst_ = firstMs; backoffMax_ = maxMs; }
@@ -108,6 +115,7 @@ private:
     qint64 sent_ = 0;
     QHash<QString, qint64> lastSeq_;     // newest sequence number seen from each sender
     QHash<QString, StationStatus> stations_;
+    QStringList voices_;
 };
 
 } // namespace classroom

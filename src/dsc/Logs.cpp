@@ -1,6 +1,7 @@
 #include "dsc/Logs.h"
 
 #include "app/Context.h"
+#include "stations/Classmates.h"
 #include "ui_frmGMDSS.h"
 
 #include <algorithm>
@@ -28,6 +29,8 @@ void Logs::lstReceived_Click() {
     const int row = selectedIndex(ui.lstReceived);
     if (row < 0) return;
     const QString line = ui.lstReceived->item(row)->text();
+    // The answer to a classmate's call is chosen in this list too.
+    if (c.classmates && c.classmates->chooseReceivedLine(line)) return;
     if (line == QLatin1String("Distress Calls")) {
         ui.lstDistress->show();
     } else if (line == QLatin1String("Other Calls")) {
@@ -39,6 +42,7 @@ void Logs::lstReceived_Click() {
                                   QStringLiteral("request unanswered"), rule, QString(),
                                   QStringLiteral("UTC 16:39"), QStringLiteral("338357697"),
                                   QStringLiteral("Group Call"), QStringLiteral("call answered"), rule, QString()});
+        if (c.classmates) ui.lstReceived->addItems(c.classmates->otherCalls());
     }
 }
 

@@ -80,7 +80,9 @@ void OwnStation::txtMMSI_LostFocus() {
     const QString t = ui.txtMMSI->text();
     if (dscwire::isMmsi(t)) {
         c.s.OwnMMSI = t;
+        const bool changed = c.s.AcceptedMMSI != t;
         c.s.AcceptedMMSI = t;
+        if (changed && c.ownMmsiChanged) c.ownMmsiChanged();
     } else {
         c.message(QStringLiteral("Your MMSI # must be 9 digits long"));
     }

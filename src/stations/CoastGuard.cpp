@@ -4,6 +4,7 @@
 #include "calls/CallSequence.h"
 #include "calls/OnAir.h"
 #include "platform/Controls.h"
+#include "stations/Classmates.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
 #include "ui_frmGMDSS.h"
@@ -41,6 +42,8 @@ void CoastGuard::CGClear_Click() {
 // own distress alert.
 void CoastGuard::cmdAcknowledge_Click() {
     Ui::frmGMDSS& ui = *c.ui;
+    // In a class, the display may hold a classmate's call: the acknowledgement goes to the class.
+    if (c.classmates && c.classmates->acknowledgeOnCoastStation()) return;
     if (ui.txtCG1->text() == QLatin1String("MMSI #366232323")) {
         ui.lblStatus->show();
         ui.lblStatus->setText(kDistressAck);
@@ -55,11 +58,7 @@ void CoastGuard::cmdAcknowledge_Click() {
         // The own alert is waiting, also when a step of the knob has since rewritten the status
         // line: the acknowledgement that ends it always says so.
         ctl::setText(ui.txtBC7, kDistressAck);
-        ui.lblChannel->setText(QStringLiteral("16"));
-        c.front->toChannel16();
-        // Written after the knob, whose channel display may have put the channel's use text there.
-        ui.lblStatus->setText(kDistressAck);
-        c.TimerRepeat->setEnabled(false);
+        ownAlertAcknowledged();
         // The own alert, sent with whatever own MMSI the radio had then.
         const auto ownAlert = [](const dscwire::Message& m) {
             return isDistressAlert(m) && m.selfId != calls::kBlueCraneMMSI;
@@ -80,6 +79,16 @@ void CoastGuard::cmdAcknowledge_Click() {
         ReplyAlarm();
     }
     c.s.CallTypeDistress = QString();
+}
+
+// The own radio receives the acknowledgement of its distress alert: back on 16, the repeat ends.
+void CoastGuard::ownAlertAcknowledged() {
+    Ui::frmGMDSS& ui = *c.ui;
+    ui.lblChannel->setText(QStringLiteral("16"));
+    c.front->toChannel16();
+    // Written after the knob, whose channel display may have put the channel's use text there.
+    ui.lblStatus->setText(kDistressAck);
+    c.TimerRepeat->setEnabled(false);
 }
 
 // The own radio's call alarm: ten seconds of beeps, the status line flashing red and yellow.

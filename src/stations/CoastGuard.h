@@ -10,6 +10,7 @@ public:
     void CGClear_Click();
     void cmdAcknowledge_Click();
     void ReplyAlarm();
+    void ownAlertAcknowledged();
 
 private:
     Context& c;

@@ -21,11 +21,6 @@ const QString kBCPosition = QStringLiteral("L42°17.6'N Lo070°47.4'W");
 const QString kBCVoice = QStringLiteral("Voice Channel 16");
 
 const QStringList kReplies{QStringLiteral("Able to Comply"), QStringLiteral("Unable to Comply")};
-const QStringList kReasons{QStringLiteral("No Reason Given"),      QStringLiteral("Congestion"),
-                           QStringLiteral("Busy"),                 QStringLiteral("Queue Indication"),
-                           QStringLiteral("Station Barred"),       QStringLiteral("No Operator"),
-                           QStringLiteral("Operator Unavailable"), QStringLiteral("Equipment Disabled"),
-                           QStringLiteral("Channel Unable"),       QStringLiteral("Mode Unable")};
 
 // The newest call to The Blue Crane with this first command, answered on the air by `reply`.
 void answerCallTo(Context& c, int command1, const std::function<dscwire::Message(const dscwire::Message&)>& reply) {
@@ -119,7 +114,7 @@ void SecondVessel::lstBC_Click() {
         ui->lstBC2->show();
         ui->lstBC2->raise();
         ui->lstBC2->clear();
-        ui->lstBC2->addItems(kReasons);
+        ui->lstBC2->addItems(calls::kUnableReasons);
         c.s.CallTypeRoutine = QStringLiteral("RoutineY");
     }
 }

@@ -1,0 +1,197 @@
+#include "app/ClassroomSession.h"
+
+#include "air/Air.h"
+#include "app/Context.h"
+#include "calls/CallSequence.h"
+#include "screens/ClassroomDialog.h"
+#include "screens/StationList.h"
+#include "stations/Classmates.h"
+#include "ui_frmGMDSS.h"
+
+#include <QTimer>
+#include <cstdio>
+#include <QWidget>
+
+namespace {
+const QString kFreeze = QStringLiteral("freeze");
+const QString kUnfreeze = QStringLiteral("unfreeze");
+const QString kReset = QStringLiteral("reset");
+} // namespace
+
+const QString& ClassroomSession::baseTitle() {
+    static const QString title = QStringLiteral("Nature of Distress");
+    return title;
+}
+
+ClassroomSession& ClassroomSession::of(Context& c) {
+    if (!c.classroom) c.classroom = std::make_unique<ClassroomSession>(c);
+    return *c.classroom;
+}
+
+void ClassroomSession::join(Context& c, const classroom::Settings& settings) { of(c).join(settings); }
+
+ClassroomSession::ClassroomSession(Context& ctx) : c(ctx) {
+    if (!c.classmates) c.classmates = std::make_unique<Classmates>(c);
+    c.air->subscribe([this](const air::Transmission& t) { published(t); });
+    c.ownMmsiChanged = [this] { ownMmsiChanged(); };
+}
+
+ClassroomSession::~ClassroomSession() {
+    c.ownMmsiChanged = nullptr;
+    delete link_.data();
+    delete stations_.data();
+}
+
+void ClassroomSession::join(const classroom::Settings& settings) {
+    leave();
+    settings_ = settings;
+    const bool instructor = settings.instructor;
+    // The radio is the station the class knows.
+    c.s.OwnMMSI = settings.mmsi;
+    c.s.AcceptedMMSI = settings.mmsi;
+    c.ui->txtMMSI->setText(settings.mmsi);
+    c.ui->lblMMSI->setText(QStringLiteral("MMSI# = ") + settings.mmsi);
+    c.classmates->setInstructor(instructor);
+    link_ = new classroom::Link(settings, this);
+    // The instructor's trainer also speaks for the coast station and the second vessel.
+    if (instructor) link_->setVoices({calls::kCoastGuardMMSI, calls::kBlueCraneMMSI});
+    if (instructor && !stations_) {
+        stations_ = new screens::StationList(c.form);
+        connect(stations_, &screens::StationList::freezeRequested, this, &ClassroomSession::freezeClass);
+        connect(stations_, &screens::StationList::resetRequested, this, &ClassroomSession::resetClass);
+    }
+    classroom::Link* link = link_;
+    connect(link, &classroom::Link::callReceived, this,
+            [this](const QString& sender, const dscwire::Message& m, const QDateTime&) { received(sender, m); });
+    connect(link, &classroom::Link::stateChanged, this, &ClassroomSession::stateChanged);
+    connect(link, &classroom::Link::stationChanged, this, [this](const classroom::StationStatus& s) {
+        c.classmates->setName(s.mmsi, s.name);
+        if (stations_ && settings_.instructor) stations_->setStation(s);
+    });
+    connect(link, &classroom::Link::commandReceived, this, &ClassroomSession::command);
+    connect(link, &classroom::Link::noticeReceived, this, &ClassroomSession::say);
+    saidUnreachable_ = false;
+    updateTitle();
+    if (stations_ && instructor) stations_->show();
+    link->start();
+}
+
+void ClassroomSession::leave() {
+    if (!link_) return;
+    classroom::Link* link = link_;
+    link_ = nullptr;
+    link->disconnect(this);
+    link->stop();
+    link->deleteLater();
+    inbox_.clear();
+    c.frozen = false;
+    if (stations_) stations_->hide();
+    c.classmates->setInstructor(false);
+    updateTitle();
+}
+
+// A message box of the window, shown from the event loop rather than inside the link's handling.
+void ClassroomSession::say(const QString& text) {
+    QTimer::singleShot(0, this, [this, text] { c.message(text); });
+}
+
+// What the window's stations send: out to the class, unless it came from the class.
+void ClassroomSession::published(const air::Transmission& t) {
+    if (receiving_ || !t.error.isEmpty() || !link_) return;
+    if (!link_->voices().contains(t.message.selfId)) return;
+    if (stations_) stations_->noteCall(t.message, t.localTime);
+    QString error;
+    if (!link_->publishCall(t.message, &error))
+        qCWarning(classroom::lcClass).noquote() << "a call was not sent to the class:" << error;
+}
+
+// Calls from the class arrive inside the network's handling; the stations' reactions may wait
+// (alarms), so they run from the event loop, one after the other, in the order received.
+void ClassroomSession::received(const QString& sender, const dscwire::Message& message) {
+    if (sender.isEmpty()) return;
+    inbox_ << message;
+    if (inbox_.size() == 1 && !delivering_) QTimer::singleShot(0, this, &ClassroomSession::deliverReceived);
+}
+
+void ClassroomSession::deliverReceived() {
+    if (delivering_) return;
+    delivering_ = true;
+    while (!inbox_.isEmpty()) {
+        const dscwire::Message m = inbox_.takeFirst();
+        receiving_ = true;
+        const air::Transmission& t = c.air->transmit(m);
+        receiving_ = false;
+        if (stations_) stations_->noteCall(m, t.localTime);
+        c.classmates->receive(m);
+    }
+    delivering_ = false;
+}
+
+void ClassroomSession::stateChanged(classroom::LinkState state, const QString& reason) {
+    updateTitle();
+    if (state == classroom::LinkState::Refused)
+        say(QStringLiteral("The trainer could not join class %1: %2. It works on its own.")
+                .arg(settings_.className, reason));
+    if (state == classroom::LinkState::Offline && !saidUnreachable_) {
+        // Said once; the title keeps saying it while the link tries again in the background.
+        saidUnreachable_ = true;
+        std::fprintf(stderr, "vhf-dsc-trainer: class %s: %s; working on its own meanwhile\n",
+                     qPrintable(settings_.className), qPrintable(reason));
+    }
+}
+
+void ClassroomSession::command(const QString& command, const QString& sender) {
+    if (stations_ && settings_.instructor && (command == kFreeze || command == kUnfreeze))
+        stations_->setFrozen(command == kFreeze);
+    if (settings_.instructor || sender == settings_.mmsi) return;
+    if (command == kFreeze || command == kUnfreeze) {
+        c.frozen = command == kFreeze;
+        updateTitle();
+    } else if (command == kReset) {
+        c.frozen = false;
+        c.classmates->reset();
+        updateTitle();
+    }
+}
+
+void ClassroomSession::freezeClass(bool freeze) {
+    if (!link_) return;
+    // Kept on the broker, so that a trainer that joins while the class is frozen is frozen too.
+    link_->publishCommand(freeze ? kFreeze : kUnfreeze, true);
+}
+
+void ClassroomSession::resetClass() {
+    if (!link_) return;
+    if (stations_) stations_->clearCalls();
+    link_->publishCommand(kReset, false);
+    // A reset also thaws the class: clear the kept freeze.
+    link_->publishCommand(kUnfreeze, true);
+    c.classmates->reset();
+}
+
+void ClassroomSession::ownMmsiChanged() {
+    if (!link_) return;
+    settings_.mmsi = c.s.AcceptedMMSI;
+    link_->announce(settings_.vesselName, c.s.AcceptedMMSI);
+    updateTitle();
+}
+
+QString ClassroomSession::titleText() const {
+    if (!link_) return baseTitle();
+    const classroom::Settings& s = settings_;
+    QString text = baseTitle() + QStringLiteral(" - class %1, %2 %3: %4")
+                                     .arg(s.className, s.instructor ? QStringLiteral("instructor") : QStringLiteral("MMSI"),
+                                          s.mmsi, classroom::stateText(link_->state()));
+    if (c.frozen) text += QStringLiteral(" - frozen by the instructor");
+    return text;
+}
+
+void ClassroomSession::updateTitle() { c.form->setWindowTitle(titleText()); }
+
+void ClassroomSession::openDialog() {
+    const classroom::Settings current = link_ ? settings_ : screens::ClassroomDialog::remembered();
+    screens::ClassroomDialog dialog(c.form, current, inClass());
+    const int choice = dialog.exec();
+    if (choice == screens::ClassroomDialog::Join) join(dialog.settings());
+    else if (choice == screens::ClassroomDialog::Leave) leave();
+}

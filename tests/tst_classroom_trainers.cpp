@@ -1,0 +1,173 @@
+// Real trainer processes in one class on a private broker, each driven through its --control
+// input like a user at its window: an instructor and two trainees.
+#include "classroom/TestBroker.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+constexpr int kDeadlineMs = 90000;
+
+// One trainer process, and the answers it has written.
+class Station {
+public:
+    Station(const QString& url, const QStringList& args) {
+        process_.setProgram(QStringLiteral(VHF_TRAINER_PROGRAM));
+        process_.setArguments(QStringList{QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                                          QStringLiteral("--control"), QStringLiteral("--speed"), QStringLiteral("20"),
+                                          QStringLiteral("--nmea-port"), QStringLiteral("0"), QStringLiteral("--class"),
+                                          url} +
+                              args);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process_.setProcessEnvironment(env);
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start();
+    }
+    ~Station() {
+        if (process_.state() == QProcess::NotRunning) return;
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+
+    // Sends a command and waits for its "ok".
+    bool run(const QString& command) {
+        send(command);
+        const QJsonObject r = reply([&](const QJsonObject& o) { return o.value("command").toString() == command; });
+        if (r.value("reply").toString() != QLatin1String("ok")) {
+            qWarning().noquote() << command << "->" << QJsonDocument(r).toJson(QJsonDocument::Compact);
+            return false;
+        }
+        return true;
+    }
+    // Waits until the control's text or one of its lines holds `text`; then its lines.
+    QStringList await(const QString& name, const QString& text) {
+        send(QStringLiteral("await %1 %2").arg(name, text));
+        const QJsonObject r = reply([&](const QJsonObject& o) {
+            return o.value("reply").toString() == QLatin1String("await") && o.value("name").toString() == name;
+        });
+        QStringList lines{r.value("text").toString()};
+        for (const QJsonValue& v : r.value("lines").toArray()) lines << v.toString();
+        return lines;
+    }
+    QStringList show(const QString& name) {
+        send(QStringLiteral("show ") + name);
+        const QJsonObject r = reply([&](const QJsonObject& o) {
+            return o.value("reply").toString() == QLatin1String("show") && o.value("name").toString() == name;
+        });
+        QStringList lines;
+        for (const QJsonValue& v : r.value("lines").toArray()) lines << v.toString();
+        return lines;
+    }
+    int quit() {
+        send(QStringLiteral("quit"));
+        if (!process_.waitForFinished(kDeadlineMs)) return -1;
+        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+    }
+
+private:
+    void send(const QString& line) { process_.write(line.toUtf8() + '\n'); }
+
+    // The first answer not taken yet that `matches`, waiting for the process to write it.
+    QJsonObject reply(const std::function<bool(const QJsonObject&)>& matches) {
+        QElapsedTimer waited;
+        waited.start();
+        for (;;) {
+            for (qsizetype i = 0; i < pending_.size(); ++i)
+                if (matches(pending_.at(i))) return pending_.takeAt(i);
+            const qint64 left = kDeadlineMs - waited.elapsed();
+            if (left <= 0 || process_.state() == QProcess::NotRunning) return {};
+            if (!process_.canReadLine()) process_.waitForReadyRead(int(left));
+            while (process_.canReadLine()) {
+                const QJsonDocument d = QJsonDocument::fromJson(process_.readLine());
+                if (d.isObject()) pending_ << d.object();
+            }
+        }
+    }
+
+    QProcess process_;
+    QList<QJsonObject> pending_;
+};
+
+bool anyContains(const QStringList& lines, const QString& text) {
+    return std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.contains(text); });
+}
+
+} // namespace
+
+class TestClassroomTrainers : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        if (TestBroker::program(QStringLiteral("mosquitto")).isEmpty()) QFAIL("mosquitto is not installed");
+    }
+
+    // A trainee's distress alert reaches the other trainee's log and the instructor's coast
+    // station; the instructor's acknowledgement ends it; a routine call from one trainee to the
+    // other is answered "unable to comply, busy".
+    void distressAndAnIndividualCall() {
+        TestBroker broker;
+        QVERIFY(broker.start());
+        const QString url = QStringLiteral("mqtt://127.0.0.1:%1/deck-1").arg(broker.port());
+        Station instructor(url, {QStringLiteral("--instructor")});
+        Station seaBreeze(url, {"--mmsi", "316000001", "--name", "Sea Breeze"});
+        Station waveDancer(url, {"--mmsi", "316000002", "--name", "Wave Dancer"});
+        for (Station* s : {&instructor, &seaBreeze, &waveDancer}) QVERIFY(anyContains(s->await("frmGMDSS", "Online"), "Online"));
+
+        QVERIFY(seaBreeze.run(QStringLiteral("hold cmdDistress 6")));
+        QVERIFY(anyContains(waveDancer.await("lstDistress", "316000001"), "Vessel: Sea Breeze"));
+        QVERIFY(anyContains(instructor.await("txtCG1", "MMSI # 316000001"), "316000001"));
+        QVERIFY(anyContains(instructor.await("CGVesselName", "Sea Breeze"), "Vessel: Sea Breeze"));
+        QVERIFY(instructor.run(QStringLiteral("click cmdAcknowledge")));
+        QVERIFY(anyContains(seaBreeze.await("lblStatus", "Recv'd Distress Ack"), "Recv'd Distress Ack"));
+
+        for (const char* step : {"click cmdCall", "choose lstCall Routine", "type txtDirectory 316000002", "click cmdEnter"})
+            QVERIFY(seaBreeze.run(QString::fromLatin1(step)));
+        QVERIFY(anyContains(waveDancer.await("lstReceived", "Unable to Comply"), "Vessel: Sea Breeze"));
+        QVERIFY(waveDancer.run(QStringLiteral("choose lstReceived Unable to Comply")));
+        QVERIFY(waveDancer.run(QStringLiteral("choose lstReceived Busy")));
+        QVERIFY(anyContains(seaBreeze.await("lblStatus", "Unable to Comply: Busy"), "Busy"));
+
+        for (Station* s : {&instructor, &seaBreeze, &waveDancer}) QCOMPARE(s->quit(), 0);
+    }
+
+    // The broker restarts in the middle of a lesson: a call sent while it was down reaches the
+    // classmate once, after both trainers have found the broker again by themselves.
+    void brokerRestartLosesNothing() {
+        TestBroker broker({}, true);
+        QVERIFY(broker.start());
+        const QString url = QStringLiteral("mqtt://127.0.0.1:%1/deck-2").arg(broker.port());
+        Station seaBreeze(url, {"--mmsi", "316000001", "--name", "Sea Breeze"});
+        Station waveDancer(url, {"--mmsi", "316000002", "--name", "Wave Dancer"});
+        for (Station* s : {&seaBreeze, &waveDancer}) QVERIFY(anyContains(s->await("frmGMDSS", "Online"), "Online"));
+
+        broker.stop();
+        QVERIFY(anyContains(seaBreeze.await("frmGMDSS", "Offline"), "Offline"));
+        for (const char* step : {"click cmdCall", "choose lstCall Safety", "click cmdEnter"})
+            QVERIFY(seaBreeze.run(QString::fromLatin1(step)));
+        QVERIFY(broker.start());
+        QVERIFY(anyContains(waveDancer.await("lstReceived", "Safety"), "Vessel: Sea Breeze"));
+        // A second call after the first: once it is in, a doubled first one would be in too.
+        for (const char* step : {"click cmdCall", "choose lstCall Urgency", "click cmdEnter"})
+            QVERIFY(seaBreeze.run(QString::fromLatin1(step)));
+        QVERIFY(anyContains(waveDancer.await("lstReceived", "Urgency"), "Urgency"));
+        QVERIFY(waveDancer.run(QStringLiteral("key F2")));
+        const QStringList messages = waveDancer.show(QStringLiteral("lstDscMessages"));
+        const auto fromSeaBreeze = [&](const QString& category) {
+            return std::count_if(messages.begin(), messages.end(), [&](const QString& row) {
+                return row.contains(QLatin1String("Received")) && row.contains(category, Qt::CaseInsensitive) &&
+                       row.contains(QLatin1String("316000001"));
+            });
+        };
+        QCOMPARE(fromSeaBreeze(QStringLiteral("safety")), 1);
+        QCOMPARE(fromSeaBreeze(QStringLiteral("urgency")), 1);
+        for (Station* s : {&seaBreeze, &waveDancer}) QCOMPARE(s->quit(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClassroomTrainers)
+#include "tst_classroom_trainers.moc"
