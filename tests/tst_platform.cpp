@@ -4,6 +4,7 @@
 #include "harness/TestMain.h"
 #include "platform/Display.h"
 #include "platform/PulseSound.h"
+#include "platform/RealClock.h"
 #include "platform/VirtualClock.h"
 #include "platform/Wait.h"
 #include "platform/XRandrScreenMode.h"
@@ -156,6 +157,26 @@ private slots:
         clock.runPendingEvents(clock.tickMs());
         QCOMPARE(fired, 1);
         QCOMPARE(clock.tickMs(), qint64(1000));
+    }
+
+    // ---- the computer's clock, run faster ----
+
+    // At speed 20 a timer of the clock keeps its interval in clock milliseconds while the Qt timer
+    // beneath runs a twentieth of it; waits convert the same way, rounded up so that a wake-up
+    // never comes before its tick, and real time turns into twenty times as much clock time.
+    void fasterClockScalesTimersAndWaits() {
+        platform::RealClock clock(20);
+        auto timer = clock.createTimer();
+        timer->setInterval(5000);
+        QCOMPARE(timer->interval(), 5000);
+        QCOMPARE(static_cast<platform::RealClock::RealTimer*>(timer.get())->realIntervalMs(), 250);
+        QCOMPARE(clock.realMs(1000), qint64(50));
+        QCOMPARE(clock.realMs(30), qint64(2));
+        QCOMPARE(clock.clockMs(50 * 1000 * 1000), qint64(1000));
+        // At real speed nothing is converted.
+        platform::RealClock real;
+        QCOMPARE(real.realMs(1234), qint64(1234));
+        QCOMPARE(real.clockMs(1234 * 1000 * 1000), qint64(1234));
     }
 
     // ---- the timed wait ----

@@ -1,5 +1,6 @@
 // vhf-dsc-trainer: a marine VHF radio with a DSC controller, for GMDSS training.
 #include "app/ClassroomSession.h"
+#include "app/Control.h"
 #include "app/NmeaOutput.h"
 #include "app/Trainer.h"
 #include "air/NmeaServer.h"
@@ -160,6 +161,17 @@ int main(int argc, char** argv) {
                                           QStringLiteral("FILE"));
     parser.addOptions({help, nmeaPort, nmeaListen, decode, classUrl, classMmsi, className, instructor, classUser,
                        passwordFile});
+    // A trainer driven by a script (tests, screenshots), and its clock run faster (replays).
+    const QCommandLineOption control(
+        QStringLiteral("control"),
+        QStringLiteral("Take commands from standard input, one a line (click, press, release, hold, type, key, "
+                       "choose, show, await, title, screenshot, quit; a control by its name), and answer each "
+                       "on standard output with one line of JSON."));
+    const QCommandLineOption speed(QStringLiteral("speed"),
+                                   QStringLiteral("Run the radio's clock N times as fast as real time (0.1 to 100): "
+                                                  "every wait, hold and timer lasts 1/N as long."),
+                                   QStringLiteral("N"), QStringLiteral("1"));
+    parser.addOptions({control, speed});
     if (!parser.parse(ours)) return usageError(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
@@ -174,6 +186,10 @@ int main(int argc, char** argv) {
     const QString listenAddress = parser.value(nmeaListen).trimmed();
     if (!air::NmeaServer::isAddress(listenAddress))
         return usageError(QStringLiteral("--nmea-listen wants an IP address, not '%1'").arg(parser.value(nmeaListen)));
+    bool speedOk = false;
+    const double clockSpeed = parser.value(speed).toDouble(&speedOk);
+    if (!speedOk || !(clockSpeed >= platform::RealClock::kMinSpeed && clockSpeed <= platform::RealClock::kMaxSpeed))
+        return usageError(QStringLiteral("--speed wants a number from 0.1 to 100"));
     if (parser.isSet(decode)) {
         QCoreApplication app(argc, argv);
         return decodeRecording(parser.value(decode));
@@ -200,7 +216,7 @@ int main(int argc, char** argv) {
     TrainerApplication app(argc, argv);
     platform::closeDisplayProbe();
     QGuiApplication::setDesktopFileName("io.github.vhfdsctrainer.VhfDscTrainer");
-    platform::RealClock clock;
+    platform::RealClock clock(clockSpeed);
     platform::PulseSound sound(clock);
     platform::QtMessageBox messages;
     platform::XRandrScreenMode screen;
@@ -219,5 +235,7 @@ int main(int argc, char** argv) {
         });
     }
     trainer.window()->show();
+    std::unique_ptr<ControlScript> script;
+    if (parser.isSet(control)) script = std::make_unique<ControlScript>(trainer.context());
     return app.exec();
 }
