@@ -1,0 +1,221 @@
+#include "screens/StationList.h"
+
+#include "app/Accessibility.h"
+#include "platform/Controls.h"
+
+#include <QFont>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace screens {
+namespace {
+
+const QColor kBackground(192, 192, 255); // as the main window and its other windows
+const QColor kGrey(96, 96, 96);
+
+QPushButton* button(QWidget* parent, const char* objectName, const QString& caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(objectName));
+    b->setAutoDefault(false);
+    return b;
+}
+
+bool isDistressAcknowledgement(const dscwire::Message& m) {
+    return m.format == dscwire::code::kAllShips && m.category == dscwire::code::kDistressCategory &&
+           m.command1 == dscwire::code::kDistressAck;
+}
+
+// The call in a few words: its kind ("Individual call", "Distress alert", ...: what describe()
+// puts before the first comma), and its category where the kind does not already say it.
+QString callWords(const dscwire::Message& m) {
+    const QString kind = dscwire::describe(m).section(QStringLiteral(", "), 0, 0);
+    const QString category = dscwire::categoryText(m);
+    if (kind.contains(category, Qt::CaseInsensitive)) return kind;
+    return QStringLiteral("%1 (%2)").arg(kind, category);
+}
+
+QString count(qsizetype n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
+const QString kFreeze = QStringLiteral("Freeze class");
+const QString kUnfreeze = QStringLiteral("Unfreeze class");
+
+} // namespace
+
+StationList::StationList(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("frmStations"));
+    setWindowTitle(QStringLiteral("Class stations"));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kBackground);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    table = new QTableWidget(0, ColumnCount, this);
+    table->setObjectName(QStringLiteral("tblStations"));
+    table->setHorizontalHeaderLabels({QStringLiteral("MMSI"), QStringLiteral("Vessel"), QStringLiteral("Station"),
+                                      QStringLiteral("Last call"), QStringLiteral("Distress")});
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setTabKeyNavigation(false); // Tab goes on to the buttons; the arrows move in the list
+    table->setWordWrap(false);
+    table->setAlternatingRowColors(true);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->setHighlightSections(false);
+    const int widths[] = {90, 190, 70, 280};
+    for (int col = 0; col < int(std::size(widths)); ++col) table->setColumnWidth(col, widths[col]);
+    nameControl(table, QStringLiteral("Class stations list"),
+                QStringLiteral("Every station of the class by MMSI: its vessel, whether it is online, its last call "
+                               "and whether it is in distress"));
+    nameScrollBars(table, table->accessibleName());
+
+    summary = new QLabel(this);
+    summary->setObjectName(QStringLiteral("lblStationsSummary"));
+    summary->setTextFormat(Qt::PlainText);
+    nameControl(summary, QStringLiteral("Class summary"));
+
+    freeze = button(this, "cmdFreeze", kFreeze);
+    reset = button(this, "cmdReset", QStringLiteral("Reset class"));
+    nameControl(reset, QStringLiteral("Reset class"),
+                QStringLiteral("Puts every trainer of the class back to its start, at once and without asking"));
+    close = button(this, "cmdStationsClose", QStringLiteral("Close"));
+    nameControl(close, QStringLiteral("Close class stations"),
+                QStringLiteral("Closes this window; the class goes on"));
+    setFrozen(false);
+
+    connect(freeze, &QPushButton::clicked, this, [this] {
+        setFrozen(!frozen());
+        emit freezeRequested(frozen());
+    });
+    connect(reset, &QPushButton::clicked, this, &StationList::resetRequested);
+    connect(close, &QPushButton::clicked, this, &QWidget::hide);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(freeze);
+    buttons->addWidget(reset);
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(8);
+    layout->addWidget(table, 1);
+    layout->addWidget(summary);
+    layout->addLayout(buttons);
+
+    setTabOrder(table, freeze);
+    setTabOrder(freeze, reset);
+    setTabOrder(reset, close);
+    showSummary();
+    resize(820, 380);
+}
+
+void StationList::setFrozen(bool frozen) {
+    frozen_ = frozen;
+    freeze->setText(frozen ? kUnfreeze : kFreeze);
+    nameControl(freeze, freeze->text(),
+                frozen ? QStringLiteral("Lets every trainer of the class go on")
+                       : QStringLiteral("Stops every trainer of the class until it is unfrozen"));
+}
+
+void StationList::setStation(const classroom::StationStatus& status) {
+    if (status.mmsi.isEmpty()) return;
+    Entry& e = entry(status.mmsi);
+    e.status = status;
+    e.reported = true;
+    showRow(status.mmsi);
+    showSummary();
+}
+
+void StationList::noteCall(const dscwire::Message& message, const QDateTime& localTime) {
+    if (message.selfId.isEmpty()) return;
+    Entry& sender = entry(message.selfId);
+    sender.lastCallTime = localTime;
+    sender.lastCall = callWords(message);
+    sender.lastCallWhole = dscwire::describe(message);
+    if (message.format == dscwire::code::kDistress) sender.inDistress = true;
+    showRow(message.selfId);
+    // A vessel that is not in the list was never marked: nothing to clear.
+    if (isDistressAcknowledgement(message) && entries_.contains(message.distressMmsi)) {
+        entries_[message.distressMmsi].inDistress = false;
+        showRow(message.distressMmsi);
+    }
+    showSummary();
+}
+
+void StationList::clearCalls() {
+    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+        it->lastCallTime = QDateTime();
+        it->lastCall.clear();
+        it->lastCallWhole.clear();
+        it->inDistress = false;
+        showRow(it.key());
+    }
+    showSummary();
+}
+
+StationList::Entry& StationList::entry(const QString& mmsi) {
+    auto it = entries_.find(mmsi);
+    if (it != entries_.end()) return *it;
+    it = entries_.insert(mmsi, Entry{});
+    it->status.mmsi = mmsi;
+    const int row = static_cast<int>(std::distance(entries_.begin(), it));
+    table->insertRow(row);
+    for (int col = 0; col < ColumnCount; ++col) table->setItem(row, col, new QTableWidgetItem);
+    return *it;
+}
+
+void StationList::showRow(const QString& mmsi) {
+    const auto it = entries_.constFind(mmsi);
+    if (it == entries_.constEnd()) return;
+    const Entry& e = *it;
+    const int row = static_cast<int>(std::distance(entries_.constBegin(), it));
+    QString vessel = e.status.name;
+    if (e.status.instructor) vessel = (vessel + QStringLiteral(" (instructor)")).trimmed();
+    const QString station = !e.reported ? QString() : e.status.online ? QStringLiteral("Online") : QStringLiteral("Offline");
+    const QString lastCall = e.lastCall.isEmpty() ? QString()
+                                                  : QStringLiteral("%1 %2").arg(e.lastCallTime.toString(QStringLiteral("HH:mm:ss")),
+                                                                                e.lastCall);
+    const QString cells[ColumnCount] = {mmsi, vessel, station, lastCall,
+                                        e.inDistress ? QStringLiteral("IN DISTRESS") : QString()};
+    for (int col = 0; col < ColumnCount; ++col) table->item(row, col)->setText(cells[col]);
+    table->item(row, LastCall)->setToolTip(e.lastCallWhole);
+    table->item(row, Station)->setForeground(e.reported && !e.status.online ? kGrey : ctl::kBlack);
+    QTableWidgetItem* distress = table->item(row, Distress);
+    distress->setForeground(ctl::kRed);
+    QFont bold = distress->font();
+    bold.setBold(true);
+    distress->setFont(bold);
+}
+
+void StationList::showSummary() {
+    qsizetype online = 0, offline = 0, inDistress = 0;
+    for (const Entry& e : entries_) {
+        if (e.reported) ++(e.status.online ? online : offline);
+        if (e.inDistress) ++inDistress;
+    }
+    QStringList parts{count(online, "station online", "stations online")};
+    if (offline > 0) parts << QStringLiteral("%1 offline").arg(offline);
+    if (inDistress > 0) parts << QStringLiteral("%1 in distress").arg(inDistress);
+    summary->setText(parts.join(QStringLiteral(", ")));
+    summary->setAccessibleDescription(summary->text());
+}
+
+void StationList::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace screens

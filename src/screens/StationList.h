@@ -1,0 +1,73 @@
+#pragma once
+// The instructor's view of the class: every station that has reported, one row each in MMSI order,
+// whether it is online, the last call it sent and whether its distress alert still waits for an
+// acknowledgement; and the two orders the instructor gives the whole class, freeze and reset. The
+// window only shows and asks: what it is told comes from the classroom link, and its requests go
+// back there through its signals.
+#include "classroom/Envelope.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QString>
+#include <QWidget>
+
+class QKeyEvent;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace screens {
+
+class StationList : public QWidget {
+    Q_OBJECT
+public:
+    enum Column { Mmsi, Vessel, Station, LastCall, Distress, ColumnCount };
+
+    explicit StationList(QWidget* parent = nullptr);
+
+    // A station's presence as it reported it: a new row, or its row brought up to date.
+    void setStation(const classroom::StationStatus& status);
+    // A call that went on the air in the class, at the instructor's local time. It becomes the last
+    // call of its sender (a station not heard of before gets a row); a distress alert marks its
+    // sender in distress, a distress acknowledgement clears the mark of the vessel it names.
+    void noteCall(const dscwire::Message& message, const QDateTime& localTime);
+    // Forgets every last call and distress mark, as after a reset of the class; the stations stay.
+    void clearCalls();
+
+    bool frozen() const { return frozen_; }
+    // The class's frozen state as the link reports it; requests nothing.
+    void setFrozen(bool frozen);
+
+    QTableWidget* table;    // tblStations
+    QLabel* summary;        // lblStationsSummary
+    QPushButton* freeze;    // cmdFreeze
+    QPushButton* reset;     // cmdReset
+    QPushButton* close;     // cmdStationsClose
+
+signals:
+    // The instructor clicked Freeze class (true) or Unfreeze class (false).
+    void freezeRequested(bool freeze);
+    void resetRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct Entry {
+        classroom::StationStatus status;
+        bool reported = false; // a status has come; before it the station is only known by its calls
+        QDateTime lastCallTime;
+        QString lastCall, lastCallWhole;
+        bool inDistress = false;
+    };
+
+    // The entry of an MMSI, with its row made where it belongs in MMSI order.
+    Entry& entry(const QString& mmsi);
+    void showRow(const QString& mmsi);
+    void showSummary();
+
+    QMap<QString, Entry> entries_; // by MMSI, in the table's order
+    bool frozen_ = false;
+};
+
+} // namespace screens
