@@ -102,7 +102,7 @@ void ClassroomSession::published(const air::Transmission& t) {
     if (stations_) stations_->noteCall(t.message, t.localTime);
     QString error;
     if (!link_->publishCall(t.message, &error))
-        qCWarning(classroom::lcClass).noquote() << "a call was not sent to the class:" << error;
+        qCWarning(lcClass).noquote() << "a call was not sent to the class:" << error;
 }
 
 // Calls from the class arrive inside the network's handling; the stations' reactions may wait

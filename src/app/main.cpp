@@ -30,11 +30,12 @@ namespace {
 constexpr int kUsageError = 2;
 
 // Qt's own options (-platform xcb, -style fusion, ...) are QApplication's business: they are kept
-// out of our parser and left in argv for it. The first list takes a value.
+// out of our parser and left in argv for it. The first list takes a value. X11's "-name" is not
+// among them: --name is the vessel's name in a class.
 bool isQtOption(const QString& arg, bool* takesValue) {
     static const QStringList withValue{"platform", "platformpluginpath", "platformtheme", "plugin",
                                        "qwindowgeometry", "qwindowicon", "qwindowtitle", "session",
-                                       "display", "geometry", "title", "name", "style", "stylesheet"};
+                                       "display", "geometry", "title", "style", "stylesheet"};
     static const QStringList flags{"reverse", "widgetcount", "nograb", "dograb", "sync"};
     if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-") || arg == QLatin1String("--")) return false;
     QString name = arg.mid(arg.startsWith(QLatin1String("--")) ? 2 : 1);
