@@ -47,8 +47,8 @@ public:
         return true;
     }
     // Waits until the control's text or one of its lines holds `text`; then its lines.
-    QStringList await(const QString& name, const QString& text) {
-        send(QStringLiteral("await %1 %2").arg(name, text));
+    QStringList await(const QString& name, const QString& text, bool gone = false) {
+        send(QStringLiteral("%1 %2 %3").arg(gone ? QStringLiteral("await-gone") : QStringLiteral("await"), name, text));
         const QJsonObject r = reply([&](const QJsonObject& o) {
             return o.value("reply").toString() == QLatin1String("await") && o.value("name").toString() == name;
         });
@@ -134,7 +134,25 @@ private slots:
         QVERIFY(waveDancer.run(QStringLiteral("choose lstReceived Busy")));
         QVERIFY(anyContains(seaBreeze.await("lblStatus", "Unable to Comply: Busy"), "Busy"));
 
-        for (Station* s : {&instructor, &seaBreeze, &waveDancer}) QCOMPARE(s->quit(), 0);
+        // The instructor's station list knows all three; freeze holds every trainee's window,
+        // reset clears it and lets it go.
+        const QStringList stations = instructor.await("tblStations", "Wave Dancer");
+        QVERIFY(anyContains(stations, "Sea Breeze") && anyContains(stations, "Online"));
+        QVERIFY(instructor.run(QStringLiteral("click cmdFreeze")));
+        QVERIFY(anyContains(waveDancer.await("frmGMDSS", "frozen"), "frozen by the instructor"));
+        QVERIFY(anyContains(seaBreeze.await("frmGMDSS", "frozen"), "frozen by the instructor"));
+        QVERIFY(instructor.run(QStringLiteral("click cmdReset")));
+        QVERIFY(anyContains(seaBreeze.await("frmGMDSS", "frozen", true), "Online"));
+        QVERIFY(seaBreeze.show(QStringLiteral("lstReceived")).isEmpty());
+
+        // A second trainer with an MMSI already online is refused, and both are told.
+        Station twin(url, {"--mmsi", "316000001", "--name", "Twin"});
+        QVERIFY(anyContains(twin.await("frmMessageBox", "already online"), "316000001"));
+        QVERIFY(anyContains(seaBreeze.await("frmMessageBox", "tried to join"), "Twin"));
+        QVERIFY(anyContains(twin.await("frmGMDSS", "Refused"), "Refused"));
+        for (Station* s : {&twin, &seaBreeze}) QVERIFY(s->run(QStringLiteral("key Return")));
+
+        for (Station* s : {&instructor, &seaBreeze, &waveDancer, &twin}) QCOMPARE(s->quit(), 0);
     }
 
     // The broker restarts in the middle of a lesson: a call sent while it was down reaches the

@@ -193,17 +193,15 @@ QJsonObject ControlScript::state(const QString& reply, const QString& command, c
 
 void ControlScript::checkAwaits() {
     for (auto it = awaits_.begin(); it != awaits_.end();) {
-        if (!it->control) {
-            answerError(it->command, QStringLiteral("control %1 is gone").arg(it->name));
-        } else {
-            const bool found = textOf(it->control).contains(it->text) ||
-                               linesOf(it->control).filter(it->text, Qt::CaseSensitive).size() > 0;
-            if (!found) {
-                ++it;
-                continue;
-            }
-            answer(state(QStringLiteral("await"), it->command, it->name, it->control));
+        // A control that is not there (yet) is waited for too: a message box appears when it is shown.
+        QWidget* w = it->control ? it->control.data() : find(it->name);
+        const bool found = w && (textOf(w).contains(it->text) ||
+                                 linesOf(w).filter(it->text, Qt::CaseSensitive).size() > 0);
+        if (!w || found == it->gone) {
+            ++it;
+            continue;
         }
+        answer(state(QStringLiteral("await"), it->command, it->name, w));
         it = awaits_.erase(it);
     }
     if (awaits_.empty()) awaitTimer_->stop();
@@ -263,14 +261,20 @@ void ControlScript::execute(const QString& line) {
 
     static const QStringList withControl{QStringLiteral("click"), QStringLiteral("press"), QStringLiteral("release"),
                                          QStringLiteral("hold"),  QStringLiteral("type"),  QStringLiteral("choose"),
-                                         QStringLiteral("show"),  QStringLiteral("await")};
+                                         QStringLiteral("show"),  QStringLiteral("await"), QStringLiteral("await-gone")};
     QWidget* w = nullptr;
     if (withControl.contains(verb)) {
         if (name.isEmpty()) return answerError(command, QStringLiteral("%1 wants the name of a control").arg(verb));
         w = find(name);
-        if (!w) return answerError(command, QStringLiteral("no control named %1").arg(name));
+        const bool awaits = verb.startsWith(QLatin1String("await"));
+        if (!w && !awaits) return answerError(command, QStringLiteral("no control named %1").arg(name));
     }
     const QPoint centre = w ? w->rect().center() : QPoint();
+    if (verb.startsWith(QLatin1String("await"))) {
+        awaits_.push_back(Await{command, w, name, text, verb != QLatin1String("await")});
+        if (!awaitTimer_->isActive()) awaitTimer_->start();
+        return;
+    }
 
     if (verb == QLatin1String("click") || verb == QLatin1String("press")) {
         if (const QString why = unreachable(name, w); !why.isEmpty()) return answerError(command, why);
@@ -314,9 +318,6 @@ void ControlScript::execute(const QString& line) {
         choose(command, name, w, text);
     } else if (verb == QLatin1String("show")) {
         answer(state(verb, command, name, w));
-    } else if (verb == QLatin1String("await")) {
-        awaits_.push_back(Await{command, w, name, text});
-        if (!awaitTimer_->isActive()) awaitTimer_->start();
     } else if (verb == QLatin1String("title")) {
         answer(QJsonObject{{QStringLiteral("reply"), QStringLiteral("title")},
                            {QStringLiteral("command"), command},

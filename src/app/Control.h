@@ -56,6 +56,7 @@ private:
         QPointer<QWidget> control;
         QString name;
         QString text;
+        bool gone = false;  // answered once the text is no longer there
     };
 
     void readInput();
