@@ -162,7 +162,9 @@ void Classmates::allShipsOrGroup(const Message& m) {
         if (name.isEmpty()) return;  // not one of the own radio's groups
         what += QStringLiteral(" ") + name;
     }
-    if (instructor_ && !group) toCoastStation(m, priorityText(m.category));
+    // An all-ships routine call says so: the display's "Routine" is a call to the coast station.
+    if (instructor_ && !group)
+        toCoastStation(m, m.category == code::kRoutine ? QStringLiteral("All Ships") : priorityText(m.category));
     logOtherCall(m, what);
     showReceived({QStringLiteral("MMSI# ") + m.selfId, vesselLine(m.selfId), what, voiceLine(m)});
     ui.lblStatus->show();
