@@ -80,7 +80,7 @@ const QStringList kTabOrder{
     "txtBC1", "txtBC6", "txtBC2", "txtBC3", "txtBC4", "txtBC5", "txtBC7", "lstBC", "lstBC2", "comboBC", "cmdBCEnter",
     "cmdBCClear", "cmdBCDistress",
     // the rest
-    "cmdChangeScreenSize", "OptScreenSize1", "optScreenSize2", "optScreenSize3", "cmdDscMessages", "GPSOn",
+    "cmdChangeScreenSize", "OptScreenSize1", "optScreenSize2", "optScreenSize3", "cmdDscMessages", "cmdClassroom", "GPSOn",
     "GPSOff"};
 
 bool takesTab(const QWidget* w) { return (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus; }
@@ -283,6 +283,7 @@ private slots:
             {"optScreenSize3", "Original screen size"},
             {"Image3", "About the trainer"},
             {"cmdDscMessages", "DSC Messages"},
+            {"cmdClassroom", "Classroom"},
         };
         for (const auto& [control, name] : rows) QTest::newRow(control) << QString(control) << QString(name);
     }
@@ -432,7 +433,7 @@ private slots:
         QTest::newRow("nature of distress") << "cmdDistress" << "command1#12"
                                             << QStringList{"ComboMessage", "cmdCall"};
         QTest::newRow("screen sizes") << "cmdChangeScreenSize" << "cmdChangeScreenSize"
-                                      << QStringList{"OptScreenSize1", "cmdDscMessages", "GPSOn"};
+                                      << QStringList{"OptScreenSize1", "cmdDscMessages", "cmdClassroom", "GPSOn"};
     }
     // A list or entry field that comes up on the display is reached by Tab at its place on the face.
     void shownControlsTakeTheirPlace() {

@@ -40,6 +40,7 @@ ClassroomSession::~ClassroomSession() {
     c.ownMmsiChanged = nullptr;
     delete link_.data();
     delete stations_.data();
+    delete dialog_.data();
 }
 
 void ClassroomSession::join(const classroom::Settings& settings) {
@@ -188,10 +189,21 @@ QString ClassroomSession::titleText() const {
 
 void ClassroomSession::updateTitle() { c.form->setWindowTitle(titleText()); }
 
+// The Classroom window does not hold up the radio: it stays open beside it until Join, Leave or
+// Cancel, and a second press of the key brings it to the front.
 void ClassroomSession::openDialog() {
+    if (dialog_) {
+        dialog_->raise();
+        dialog_->activateWindow();
+        return;
+    }
     const classroom::Settings current = link_ ? settings_ : screens::ClassroomDialog::remembered();
-    screens::ClassroomDialog dialog(c.form, current, inClass());
-    const int choice = dialog.exec();
-    if (choice == screens::ClassroomDialog::Join) join(dialog.settings());
-    else if (choice == screens::ClassroomDialog::Leave) leave();
+    dialog_ = new screens::ClassroomDialog(c.form, current, inClass());
+    dialog_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog_, &QDialog::finished, this, [this](int choice) {
+        if (!dialog_) return;
+        if (choice == screens::ClassroomDialog::Join) join(dialog_->settings());
+        else if (choice == screens::ClassroomDialog::Leave) leave();
+    });
+    dialog_->show();
 }

@@ -4,6 +4,7 @@
 // instructor's trainer also the coast station's and the second vessel's); what classmates send
 // comes onto the air and reaches the window's stations. The title bar says where the trainer is.
 #include "classroom/Link.h"
+#include "screens/ClassroomDialog.h"
 #include "screens/StationList.h"
 
 #include <QList>
@@ -62,6 +63,7 @@ private:
     classroom::Settings settings_;
     QPointer<classroom::Link> link_;
     QPointer<screens::StationList> stations_;
+    QPointer<screens::ClassroomDialog> dialog_;
     bool receiving_ = false;   // a classmate's call is being put on the air: not sent back out
     QList<dscwire::Message> inbox_;
     bool delivering_ = false;
