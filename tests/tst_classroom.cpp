@@ -1,13 +1,15 @@
 // The classroom link between trainers, on private Mosquitto brokers on loopback: calls and
 // presence exchanged, a second trainer with an MMSI already online refused, the broker restarted
-// under running links, payloads that must not reach the air, a broker that comes up late, and
-// the topic ACL of docs/classroom.
+// under running links, payloads that must not reach the air, a broker that comes up late, the
+// topic ACL of docs/classroom, a broker given by name, slots that reply to a call and delete the
+// link, and a machine without libmosquitto.
 #include "classroom/Envelope.h"
 #include "classroom/Link.h"
 #include "classroom/MqttClient.h"
 #include "classroom/Topics.h"
 #include "classroom/TestBroker.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -86,6 +88,12 @@ QByteArray envelope(const QString& sender, qint64 seq, const QList<int>& symbols
     for (int s : symbols) a.append(s);
     o.insert(QStringLiteral("symbols"), a);
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+// Whether libmosquitto is loaded into this process.
+bool mosquittoLoaded() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libmosquitto");
 }
 
 QList<int> symbolsOf(const dscwire::Message& m) { return dscwire::toSymbols(m).value(); }
@@ -343,6 +351,84 @@ private slots:
         QCOMPARE(boss.calls[0].first, trainee);
         QCOMPARE(ear.calls.size(), 1);
         QVERIFY(pupil.calls.isEmpty());
+    }
+
+    // A broker given by name is looked up on a thread of its own (the IPv4 address of
+    // "localhost": the broker listens on 127.0.0.1 only); a link deleted while its look-up is
+    // under way is not called back.
+    void brokerGivenByName() {
+        TestBroker broker;
+        QVERIFY(broker.start());
+        Settings byName = station(broker.port(), QStringLiteral("316000061"), QStringLiteral("Alpha"));
+        byName.host = QStringLiteral("localhost");
+        {
+            Link gone(byName);
+            gone.start();
+            QCOMPARE(gone.state(), LinkState::Connecting);  // the answer comes later
+        }
+        Station a(byName);
+        Station b(station(broker.port(), QStringLiteral("316000062"), QStringLiteral("Bravo")));
+        a.link.start();
+        b.link.start();
+        QVERIFY(QTest::qWaitFor([&] { return a.online() && b.sees(QStringLiteral("316000061"), true); }, kWait));
+        QVERIFY(a.link.publishCall(routineTo(QStringLiteral("316000062"), QStringLiteral("316000061"))));
+        QVERIFY(QTest::qWaitFor([&] { return b.calls.size() == 1; }, kWait));
+        QCOMPARE(a.count(LinkState::Offline), 0);
+    }
+
+    // Calls reach the application's slots straight from the turn of the event loop that read
+    // them: a slot may answer at once and delete the link, and the answer still goes out.
+    void slotMayAnswerAndDeleteTheLink() {
+        TestBroker broker;
+        QVERIFY(broker.start());
+        Station a(station(broker.port(), QStringLiteral("316000071"), QStringLiteral("Alpha")));
+        auto* b = new Link(station(broker.port(), QStringLiteral("316000072"), QStringLiteral("Bravo")));
+        QPointer<Link> bAlive(b);
+        QObject::connect(b, &Link::callReceived, [b](const QString&, const dscwire::Message& m, const QDateTime&) {
+            QVERIFY(b->publishCall(dscwire::Message::ableToComply(m, QStringLiteral("316000072"))));
+            delete b;
+        });
+        a.link.start();
+        b->start();
+        QVERIFY(QTest::qWaitFor([&] { return a.online() && a.sees(QStringLiteral("316000072"), true); }, kWait));
+        const auto call = routineTo(QStringLiteral("316000072"), QStringLiteral("316000071"));
+        QVERIFY(a.link.publishCall(call));
+        QVERIFY(QTest::qWaitFor([&] { return !a.calls.isEmpty() && a.sees(QStringLiteral("316000072"), false); }, kWait));
+        QVERIFY(!bAlive);
+        QCOMPARE(a.calls.size(), 1);
+        QCOMPARE(a.calls[0].second, dscwire::Message::ableToComply(call, QStringLiteral("316000072")));
+    }
+
+    // Without libmosquitto (a child run of this test is told to load a library that is not
+    // there) the link is refused and names the package that brings it. Nor is the library
+    // loaded before a link starts.
+    void withoutTheMqttLibrary() {
+        const QByteArray missing = "libmosquitto-not-here.so.1";
+        if (qgetenv("VHF_MOSQUITTO_LIBRARY") == missing) {
+            QVERIFY(!mosquittoLoaded());
+            Station a(station(1883, QStringLiteral("316000081"), QStringLiteral("Alpha")));
+            a.link.start();
+            QCOMPARE(a.link.state(), LinkState::Refused);
+            QCOMPARE(a.link.reason(), QStringLiteral("Cannot join class harbour: the MQTT client library %1 is not "
+                                                     "installed (Debian package libmosquitto1)").arg(QString::fromLatin1(missing)));
+            QString error;
+            QVERIFY(!a.link.publishCall(routineTo(QStringLiteral("316000082"), QStringLiteral("316000081")), &error));
+            QCOMPARE(error, a.link.reason());
+            a.link.stop();
+            QCOMPARE(a.link.state(), LinkState::Refused);
+            QVERIFY(!mosquittoLoaded());
+            return;
+        }
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VHF_MOSQUITTO_LIBRARY"), QString::fromLatin1(missing));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("withoutTheMqttLibrary")});
+        QVERIFY(child.waitForFinished(kWait));
+        const QByteArray output = child.readAll();
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
+        QVERIFY2(output.contains("PASS   : TestClassroom::withoutTheMqttLibrary()"), output.constData());
     }
 };
 

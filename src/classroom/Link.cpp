@@ -3,14 +3,73 @@
 #include "classroom/MqttClient.h"
 #include "classroom/Topics.h"
 
-#include <QHostInfo>
 #include <QUuid>
 
-#include <mosquitto.h>
+#include <mosquitto.h>  // constants only
+
+#include <netdb.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <thread>
 
 Q_LOGGING_CATEGORY(lcClass, "vhf.class", QtInfoMsg)
 
 namespace classroom {
+
+// A look-up's thread posts its answer to `link` only while the link lives: the link clears it,
+// under the lock, before it goes.
+struct Link::Mailbox {
+    std::mutex mutex;
+    Link* link = nullptr;
+};
+
+namespace {
+
+// A numeric IPv4 or IPv6 address (no look-up needed, none is made)?
+bool isAddress(const QString& host) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST;
+    addrinfo* found = nullptr;
+    const int rc = getaddrinfo(host.toUtf8().constData(), nullptr, &hints, &found);
+    if (found) freeaddrinfo(found);
+    return rc == 0;
+}
+
+struct Resolved {
+    QString address;  // numeric
+    QString error;    // empty when found
+};
+
+// Blocks until the system's resolver answers; run off the window's thread. The first IPv4
+// address is taken if there is one (brokers often listen on IPv4 only), else the first one.
+Resolved resolve(const QByteArray& host) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int rc = getaddrinfo(host.constData(), nullptr, &hints, &found);
+    if (rc != 0 || !found) {
+        const int saved = errno;
+        if (found) freeaddrinfo(found);
+        if (rc == EAI_SYSTEM) return {{}, QString::fromLocal8Bit(strerror(saved))};
+        return {{}, rc ? QString::fromLocal8Bit(gai_strerror(rc)) : QStringLiteral("no address")};
+    }
+    const addrinfo* chosen = found;
+    for (const addrinfo* a = found; a; a = a->ai_next)
+        if (a->ai_family == AF_INET) { chosen = a; break; }
+    char text[NI_MAXHOST] = {};
+    const int nrc = getnameinfo(chosen->ai_addr, chosen->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST);
+    freeaddrinfo(found);
+    if (nrc != 0) return {{}, QString::fromLocal8Bit(gai_strerror(nrc))};
+    return {QString::fromLatin1(text), {}};
+}
+
+} // namespace
 
 QString stateText(LinkState s) {
     switch (s) {
@@ -29,6 +88,8 @@ Link::Link(const Settings& settings, QObject* parent)
       // later begins above every number of its earlier run, so receivers still running take its
       // new calls for new.
       seqBase_(QDateTime::currentMSecsSinceEpoch() * 1000) {
+    mailbox_ = std::make_shared<Mailbox>();
+    mailbox_->link = this;
     qRegisterMetaType<classroom::LinkState>();
     qRegisterMetaType<classroom::StationStatus>();
     qRegisterMetaType<dscwire::Message>();
@@ -37,6 +98,10 @@ Link::Link(const Settings& settings, QObject* parent)
 }
 
 Link::~Link() {
+    {
+        const std::lock_guard lock(mailbox_->mutex);
+        mailbox_->link = nullptr;
+    }
     blockSignals(true);
     stop();
 }
@@ -53,17 +118,24 @@ void Link::start() {
         setState(LinkState::Refused, problem);
         return;
     }
+    // libmosquitto is loaded here, with the first start.
+    if (const QString missing = MqttClient::libraryProblem(); !missing.isEmpty()) {
+        refuse(QStringLiteral("Cannot join class %1: %2").arg(settings_.className, missing));
+        return;
+    }
     running_ = true;
     backoff_ = backoffFirst_;
     // Made before the first attempt: calls given before the first connection wait in its queue.
     if (!station_) makeStation();
+    const QPointer<Link> alive(this);
     setState(LinkState::Connecting, QStringLiteral("Joining class %1 at %2:%3")
                                         .arg(settings_.className, settings_.host).arg(settings_.port));
-    attempt();
+    if (alive) attempt();
 }
 
 void Link::stop() {
     running_ = false;
+    ++lookup_;  // an answer still under way is not waited for
     retry_.stop();
     dropProbe();
     if (station_ && station_->isConnected()) {
@@ -75,27 +147,39 @@ void Link::stop() {
 
 void Link::attempt() {
     if (!running_) return;
-    QHostAddress literal;
-    if (settings_.tls || literal.setAddress(settings_.host)) {
+    const quint64 lookup = ++lookup_;
+    if (settings_.tls || isAddress(settings_.host)) {
         // A TLS certificate is checked against the name, so the library gets the name.
         probe(settings_.host);
         return;
     }
-    QHostInfo::lookupHost(settings_.host, this, [this](const QHostInfo& info) {
-        if (!running_) return;
-        if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
-            lost(QStringLiteral("Cannot find the broker %1: %2").arg(settings_.host, info.errorString()));
-            return;
-        }
-        QHostAddress chosen = info.addresses().first();
-        for (const QHostAddress& a : info.addresses())
-            if (a.protocol() == QAbstractSocket::IPv4Protocol) { chosen = a; break; }
-        probe(chosen.toString());
-    });
+    // libmosquitto would look the name up itself, blocking the window: a thread of its own does,
+    // and posts the answer back to this link's thread, unless the link is gone by then.
+    try {
+        std::thread([mailbox = mailbox_, host = settings_.host.toUtf8(), lookup] {
+            const Resolved r = resolve(host);
+            const std::lock_guard lock(mailbox->mutex);
+            if (Link* link = mailbox->link)
+                QMetaObject::invokeMethod(link, [link, lookup, r] { link->resolved(lookup, r.address, r.error); },
+                                          Qt::QueuedConnection);
+        }).detach();
+    } catch (const std::system_error& e) {
+        lost(QStringLiteral("Cannot look up the broker %1: %2").arg(settings_.host, QString::fromLocal8Bit(e.what())));
+    }
 }
 
-// The look at the own MMSI's retained status, on a connection of its own. Every signal of a
-// client is taken queued: the library must not be called back into from its own callbacks.
+void Link::resolved(quint64 lookup, const QString& address, const QString& error) {
+    if (!running_ || lookup != lookup_) return;  // stopped, or started again since
+    if (!error.isEmpty()) {
+        lost(QStringLiteral("Cannot find the broker %1: %2").arg(settings_.host, error));
+        return;
+    }
+    probe(address);
+}
+
+// The look at the own MMSI's retained status, on a connection of its own. A client's signals come
+// outside the library's callbacks (MqttClient.h), so they are taken directly: what they start
+// happens in the same turn of the event loop.
 void Link::probe(const QString& address) {
     address_ = address;
     conflictInstance_.clear();
@@ -119,19 +203,19 @@ void Link::probe(const QString& address) {
         c->subscribe(topics::status(settings_.className, settings_.mmsi), 0);
         // Answered after the retained status of the first subscription has been sent.
         c->subscribe(topics::command(settings_.className), 0, &probeLastMid_);
-    }, Qt::QueuedConnection);
+    });
     connect(c, &MqttClient::messageReceived, this, [this, c](const QString& topic, const QByteArray& payload) {
         if (c != probe_) return;
         probeMessage(topic, payload);
-    }, Qt::QueuedConnection);
+    });
     connect(c, &MqttClient::subscribed, this, [this, c](int mid) {
         if (c == probe_ && mid == probeLastMid_) probeDone();
-    }, Qt::QueuedConnection);
+    });
     connect(c, &MqttClient::disconnected, this, [this, c](int rc) {
         if (c != probe_) return;
         lost(QStringLiteral("Cannot reach the broker at %1:%2: %3")
                  .arg(settings_.host).arg(settings_.port).arg(MqttClient::errorText(rc)));
-    }, Qt::QueuedConnection);
+    });
     QString error;
     if (!c->connectTo(address_, settings_.port, &error))
         lost(QStringLiteral("Cannot reach the broker at %1:%2: %3").arg(settings_.host).arg(settings_.port).arg(error));
@@ -181,15 +265,18 @@ void Link::makeStation() {
     o.willRetain = true;
     station_ = new MqttClient(o, this);
     MqttClient* c = station_;
-    connect(c, &MqttClient::connected, this, [this, c](int rc) { if (c == station_) joined(rc); }, Qt::QueuedConnection);
+    // Taken directly, in the turn that read them: a received call reaches the air without waiting
+    // for another turn of the event loop. Whatever a slot of ours emits comes last in it, as the
+    // slots of the application may delete this link.
+    connect(c, &MqttClient::connected, this, [this, c](int rc) { if (c == station_) joined(rc); });
     connect(c, &MqttClient::messageReceived, this, [this, c](const QString& topic, const QByteArray& payload, bool retained) {
         if (c == station_) received(topic, payload, retained);
-    }, Qt::QueuedConnection);
+    });
     connect(c, &MqttClient::disconnected, this, [this, c](int rc) {
         if (c != station_ || !running_) return;
         lost(QStringLiteral("Lost the connection to the broker at %1:%2: %3")
                  .arg(settings_.host).arg(settings_.port).arg(MqttClient::errorText(rc)));
-    }, Qt::QueuedConnection);
+    });
 }
 
 void Link::join() {
@@ -223,11 +310,11 @@ void Link::joined(int connack) {
 void Link::lost(const QString& reason) {
     dropProbe();
     if (!running_) return;
+    retryLater();  // before the state is told: a slot may delete this link
     if (state_ != LinkState::Offline) {
         qCWarning(lcClass).noquote() << reason + QStringLiteral("; trying again in the background");
         setState(LinkState::Offline, reason);
     }
-    retryLater();
 }
 
 void Link::retryLater() {
@@ -301,7 +388,9 @@ void Link::announce(const QString& vesselName, const QString& mmsi) {
     }
     // A new MMSI is a new station: leave under the old one, join under the new.
     const bool wasRunning = running_ || state_ == LinkState::Refused;
+    const QPointer<Link> alive(this);
     stop();
+    if (!alive) return;  // a slot deleted it on leaving
     if (station_) {
         station_->disconnect(this);
         station_->deleteLater();

@@ -10,16 +10,23 @@
 // Refused and the other one is sent a notice. Then the station's own session: client id from
 // class and MMSI, clean session off, QoS 1, so calls sent while it was away reach it when it
 // returns, and its own QoS 1 calls sent while away go out once it is back.
+//
+// Received calls, statuses, commands and notices are signalled in the turn of the event loop that
+// read them from the socket, outside libmosquitto: a slot may publish, stop the link or delete it.
+// A broker given by name is looked up on a short-lived thread of its own; an address needs none.
+// Qt Core only, and libmosquitto is loaded with the first start() (MqttClient.h); without it the
+// link is Refused and says so.
 #include "classroom/Envelope.h"
 #include "classroom/Settings.h"
 
 #include <QHash>
-#include <QHostAddress>
 #include <QList>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+
+#include <memory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcClass)
 
@@ -81,6 +88,7 @@ signals:
 private:
     void setState(LinkState state, const QString& reason);
     void attempt();
+    void resolved(quint64 lookup, const QString& address, const QString& error);
     void probe(const QString& address);
     void probeMessage(const QString& topic, const QByteArray& payload);
     void probeDone();
@@ -104,6 +112,9 @@ private:
     bool everOnline_ = false;
 
     QString address_;                    // the broker's address for this attempt
+    struct Mailbox;                      // where a look-up's answer is posted while this link lives
+    std::shared_ptr<Mailbox> mailbox_;
+    quint64 lookup_ = 0;                 // the look-up whose answer is awaited; older ones are ignored
     QPointer<MqttClient> probe_;
     int probeLastMid_ = -1;
     QString conflictInstance_;

@@ -1,16 +1,18 @@
 #pragma once
 // A private Mosquitto broker for a test: on loopback, on a free port, with its config, password
 // file and persistence in a temporary folder of its own. Started as `mosquitto -c FILE`, stopped
-// by its pid (also when the test fails: the destructor stops it).
+// by its pid (also when the test fails: the destructor stops it). Plain sockets, not Qt Network:
+// the classroom library and its tests do without it.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 class TestBroker {
@@ -33,9 +35,24 @@ public:
     }
 
     static quint16 freePort() {
-        QTcpServer s;
-        if (!s.listen(QHostAddress::LocalHost, 0)) return 0;
-        return s.serverPort();
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) return 0;
+        sockaddr_in a = loopback(0);
+        socklen_t size = sizeof a;
+        const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+                        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size) == 0;
+        ::close(fd);
+        return ok ? ntohs(a.sin_port) : 0;
+    }
+
+    // Whether something takes connections on 127.0.0.1:port (on loopback the answer is at once).
+    static bool accepts(quint16 port) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) return false;
+        const sockaddr_in a = loopback(port);
+        const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+        ::close(fd);
+        return ok;
     }
 
     // Starts the broker and waits until it takes connections.
@@ -60,12 +77,8 @@ public:
         process_.setStandardOutputFile(dir() + QStringLiteral("/mosquitto.log"), QIODevice::Append);
         process_.start();
         if (!process_.waitForStarted(10000)) return false;
-        return QTest::qWaitFor([this] {
-            if (process_.state() != QProcess::Running) return true;
-            QTcpSocket s;
-            s.connectToHost(QHostAddress::LocalHost, port_);
-            return s.waitForConnected(200);
-        }, 20000) && process_.state() == QProcess::Running;
+        return QTest::qWaitFor([this] { return process_.state() != QProcess::Running || accepts(port_); }, 20000) &&
+               process_.state() == QProcess::Running;
     }
 
     // Stops the broker by its pid (SIGTERM: it saves its sessions when persistent).
@@ -84,6 +97,14 @@ public:
     }
 
 private:
+    static sockaddr_in loopback(quint16 port) {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        return a;
+    }
+
     QTemporaryDir dir_;
     QString extra_;
     bool persistence_;
