@@ -198,14 +198,15 @@ for lib in "${needed[@]}"; do
   grep -qx "$pkg_of" <<<"$dep_names" || fail "$lib comes from $pkg_of, which is not in Depends: $depends"
   say "needs $lib: from $pkg_of, in Depends"
 done
-# The sound libraries the program opens with its first cue, which no NEEDED entry shows.
-for lib in libsndfile.so.1 libpulse-simple.so.0; do
+# The libraries the program opens when it first needs them (the sound libraries with the first
+# cue, the MQTT client with the first class), which no NEEDED entry shows.
+for lib in libsndfile.so.1 libpulse-simple.so.0 libmosquitto.so.1; do
   # awk reads to the end: leaving early would end ldconfig with SIGPIPE, a failure under pipefail.
   path="$("$(command -v ldconfig || echo /sbin/ldconfig)" -p | awk -v l="$lib" '$1 == l && !found {print $NF; found = 1}')"
   [ -n "$path" ] || fail "the loader knows no $lib"
   pkg_of="$(owner "$path")" || fail "$lib ($path) belongs to no package"
   grep -qx "$pkg_of" <<<"$dep_names" || fail "$lib comes from $pkg_of, which is not in Depends: $depends"
-  say "opens $lib with its first cue: from $pkg_of, in Depends"
+  say "opens $lib when first needed: from $pkg_of, in Depends"
 done
 # The plugins Qt loads at run time, which no NEEDED entry shows.
 for plugin in platforms/libqxcb.so; do
