@@ -145,6 +145,15 @@ private slots:
         QVERIFY(anyContains(seaBreeze.await("frmGMDSS", "frozen", true), "Online"));
         QVERIFY(seaBreeze.show(QStringLiteral("lstReceived")).isEmpty());
 
+        // A new MMSI from the radio's menu is a new station of the class.
+        for (const char* step : {"click cmdMenu", "choose lstMenu MMSI#", "key Ctrl+A", "type txtMMSI 316000009",
+                                 "click cmdEnter"})
+            QVERIFY(waveDancer.run(QString::fromLatin1(step)));
+        QVERIFY(anyContains(waveDancer.await("frmGMDSS", "316000009: Online"), "316000009"));
+        const QStringList renamed = instructor.await("tblStations", "316000009");
+        QVERIFY(anyContains(renamed, "316000009 | Wave Dancer | Online"));
+        QVERIFY(anyContains(instructor.await("tblStations", "316000002 | Wave Dancer | Offline"), "Offline"));
+
         // A second trainer with an MMSI already online is refused, and both are told.
         Station twin(url, {"--mmsi", "316000001", "--name", "Twin"});
         QVERIFY(anyContains(twin.await("frmMessageBox", "already online"), "316000001"));
