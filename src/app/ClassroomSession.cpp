@@ -9,7 +9,6 @@
 #include "ui_frmGMDSS.h"
 
 #include <QTimer>
-#include <cstdio>
 #include <QWidget>
 
 namespace {
@@ -71,7 +70,6 @@ void ClassroomSession::join(const classroom::Settings& settings) {
     });
     connect(link, &classroom::Link::commandReceived, this, &ClassroomSession::command);
     connect(link, &classroom::Link::noticeReceived, this, &ClassroomSession::say);
-    saidUnreachable_ = false;
     updateTitle();
     if (stations_ && instructor) stations_->show();
     link->start();
@@ -128,17 +126,13 @@ void ClassroomSession::deliverReceived() {
     delivering_ = false;
 }
 
+// The link itself says once on standard error that the broker cannot be reached, and keeps
+// trying; the title bar says it for as long as it lasts.
 void ClassroomSession::stateChanged(classroom::LinkState state, const QString& reason) {
     updateTitle();
     if (state == classroom::LinkState::Refused)
         say(QStringLiteral("The trainer could not join class %1: %2. It works on its own.")
                 .arg(settings_.className, reason));
-    if (state == classroom::LinkState::Offline && !saidUnreachable_) {
-        // Said once; the title keeps saying it while the link tries again in the background.
-        saidUnreachable_ = true;
-        std::fprintf(stderr, "vhf-dsc-trainer: class %s: %s; working on its own meanwhile\n",
-                     qPrintable(settings_.className), qPrintable(reason));
-    }
 }
 
 void ClassroomSession::command(const QString& command, const QString& sender) {

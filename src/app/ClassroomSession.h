@@ -67,5 +67,4 @@ private:
     bool receiving_ = false;   // a classmate's call is being put on the air: not sent back out
     QList<dscwire::Message> inbox_;
     bool delivering_ = false;
-    bool saidUnreachable_ = false;
 };
