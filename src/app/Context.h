@@ -34,6 +34,7 @@ class DscMessages;
 class NmeaOutput;
 class Classmates;
 class ClassroomSession;
+class ExercisePanel;
 namespace air {
 class Air;
 }
@@ -93,6 +94,8 @@ struct Context {
     // every other listener in the order they were added (a running exercise).
     std::function<void()> ownMmsiChanged;
     std::vector<std::function<void()>> ownMmsiListeners;
+    // The exercise window and the exercise it runs (the Exercises button, --exercise).
+    std::unique_ptr<ExercisePanel> exercises;
     // The instructor has frozen the class: the window takes no clicks or keys.
     bool frozen = false;
 
