@@ -62,8 +62,8 @@ QList<QWidget*> operableControls(Harness& h) {
 // (left) and Distress (right) below; the row U/I/C, Hi/Lo, knob, 16/9, CH/WX; the bottom row
 // Enter, Menu, Clear, On/Off. Then the Coast Guard display (top left of the window) row by row,
 // its Clear and Acknowledge at the bottom; then the second vessel's panel (top right) row by row;
-// then the rest from top to bottom: Change Screen Size with its three choices, the DSC Messages
-// button beside it, the GPS switch.
+// then the rest from top to bottom: Change Screen Size with its three choices, the DSC Messages,
+// Classroom and Exercises buttons beside it, the GPS switch.
 const QStringList kTabOrder{
     // keypad
     "command1#1", "command1#2", "command1#3", "command1#4", "command1#5", "command1#6", "command1#7", "command1#8",
@@ -80,8 +80,8 @@ const QStringList kTabOrder{
     "txtBC1", "txtBC6", "txtBC2", "txtBC3", "txtBC4", "txtBC5", "txtBC7", "lstBC", "lstBC2", "comboBC", "cmdBCEnter",
     "cmdBCClear", "cmdBCDistress",
     // the rest
-    "cmdChangeScreenSize", "OptScreenSize1", "optScreenSize2", "optScreenSize3", "cmdDscMessages", "cmdClassroom", "GPSOn",
-    "GPSOff"};
+    "cmdChangeScreenSize", "OptScreenSize1", "optScreenSize2", "optScreenSize3", "cmdDscMessages", "cmdClassroom",
+    "cmdExercises", "GPSOn", "GPSOff"};
 
 bool takesTab(const QWidget* w) { return (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus; }
 
@@ -284,6 +284,7 @@ private slots:
             {"Image3", "About the trainer"},
             {"cmdDscMessages", "DSC Messages"},
             {"cmdClassroom", "Classroom"},
+            {"cmdExercises", "Exercises"},
         };
         for (const auto& [control, name] : rows) QTest::newRow(control) << QString(control) << QString(name);
     }
@@ -433,7 +434,8 @@ private slots:
         QTest::newRow("nature of distress") << "cmdDistress" << "command1#12"
                                             << QStringList{"ComboMessage", "cmdCall"};
         QTest::newRow("screen sizes") << "cmdChangeScreenSize" << "cmdChangeScreenSize"
-                                      << QStringList{"OptScreenSize1", "cmdDscMessages", "cmdClassroom", "GPSOn"};
+                                      << QStringList{"OptScreenSize1", "cmdDscMessages", "cmdClassroom", "cmdExercises",
+                                                     "GPSOn"};
     }
     // A list or entry field that comes up on the display is reached by Tab at its place on the face.
     void shownControlsTakeTheirPlace() {

@@ -136,6 +136,7 @@ const Description kDescriptions[] = {
     {"optScreenSize3", "Original screen size", nullptr},
     {"cmdDscMessages", "DSC Messages", "Opens the list of every DSC message sent and received; the F2 key does too"},
     {"cmdClassroom", "Classroom", "Joins or leaves a class of trainers linked through a broker"},
+    {"cmdExercises", "Exercises", "Opens the exercise window: tasks set by the trainer, each call checked and scored"},
 };
 
 // The Tab order. First the radio's face, its parts in the order they stand from top to bottom and,
@@ -144,8 +145,8 @@ const Description kDescriptions[] = {
 // declares them, only one is shown at a time); Call and Distress; the row of U/I/C, Hi/Lo, the
 // knob, 16/9 and CH/WX; the row of Enter, Menu, Clear and On/Off. Then the Coast Guard display,
 // then the second vessel's panel, each row by row, then the rest of the window from top to bottom:
-// the screen size with its choices, the DSC Messages button beside it and the GPS switch. Hidden
-// controls keep their place and are skipped while hidden.
+// the screen size with its choices, the DSC Messages, Classroom and Exercises buttons beside it and
+// the GPS switch. Hidden controls keep their place and are skipped while hidden.
 const ControlId kTabOrder[] = {
     // Keypad.
     {"command1", 1}, {"command1", 2}, {"command1", 3}, {"command1", 4}, {"command1", 5}, {"command1", 6},
@@ -165,7 +166,7 @@ const ControlId kTabOrder[] = {
     {"lstBC"}, {"lstBC2"}, {"comboBC"}, {"cmdBCEnter"}, {"cmdBCClear"}, {"cmdBCDistress"},
     // The rest of the window.
     {"cmdChangeScreenSize"}, {"OptScreenSize1"}, {"optScreenSize2"}, {"optScreenSize3"},
-    {"cmdDscMessages"}, {"cmdClassroom"}, {"GPSOn"}, {"GPSOff"},
+    {"cmdDscMessages"}, {"cmdClassroom"}, {"cmdExercises"}, {"GPSOn"}, {"GPSOff"},
 };
 
 // A display label (the channel, the status line, a station's field...) is spoken by its name, and

@@ -15,6 +15,7 @@
 #include "radio/FrontPanel.h"
 #include "radio/ScreenSizePanel.h"
 #include "screens/DscMessages.h"
+#include "screens/ExercisePanel.h"
 #include "screens/InfoWindows.h"
 #include "stations/Classmates.h"
 #include "stations/CoastGuard.h"

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QWidget;
 namespace Ui {
@@ -33,6 +34,7 @@ class DscMessages;
 class NmeaOutput;
 class Classmates;
 class ClassroomSession;
+class ExercisePanel;
 namespace air {
 class Air;
 }
@@ -88,8 +90,12 @@ struct Context {
     // null on a single seat.
     std::unique_ptr<ClassroomSession> classroom;
     std::unique_ptr<Classmates> classmates;
-    // Told when the own MMSI the radio sends has changed (the MMSI menu).
+    // Told when the own MMSI the radio sends has changed (the MMSI menu): the class's slot, then
+    // every other listener in the order they were added (a running exercise).
     std::function<void()> ownMmsiChanged;
+    std::vector<std::function<void()>> ownMmsiListeners;
+    // The exercise window and the exercise it runs (the Exercises button, --exercise).
+    std::unique_ptr<ExercisePanel> exercises;
     // The instructor has frozen the class: the window takes no clicks or keys.
     bool frozen = false;
 

@@ -16,6 +16,7 @@
 #include "radio/FrontPanel.h"
 #include "radio/ScreenSizePanel.h"
 #include "screens/DscMessages.h"
+#include "screens/ExercisePanel.h"
 #include "screens/InfoWindows.h"
 #include "screens/TKM.h"
 #include "stations/Classmates.h"
@@ -111,6 +112,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.air = std::make_unique<air::Air>(c.clock, [&c] { return c.s.AcceptedMMSI; });
     c.dscMessages = std::make_unique<DscMessages>(c);
     c.nmea = std::make_unique<NmeaOutput>(c);
+    c.exercises = std::make_unique<ExercisePanel>(c);
     c.Timer1->onTick = [&c] { c.own->Timer1_Timer(); };
     c.TimerRepeat->onTick = [&c] { c.distress->TimerRepeat_Timer(); };
 
@@ -126,6 +128,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.secondVessel->wire();
     c.info->wire();
     c.dscMessages->wire();
+    c.exercises->wire();
     QObject::connect(c.ui->cmdClassroom, &QPushButton::clicked, c.ui->cmdClassroom,
                      [&c] { ClassroomSession::of(c).openDialog(); });
 

@@ -8,11 +8,13 @@
 #include "classroom/Settings.h"
 #include "dscwire/Codec.h"
 #include "dscwire/Wav.h"
+#include "lessons/Exercise.h"
 #include "platform/Display.h"
 #include "platform/MessageBox.h"
 #include "platform/PulseSound.h"
 #include "platform/RealClock.h"
 #include "platform/XRandrScreenMode.h"
+#include "screens/ExercisePanel.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -173,6 +175,12 @@ int main(int argc, char** argv) {
                                                   "every wait, hold and timer lasts 1/N as long."),
                                    QStringLiteral("N"), QStringLiteral("1"));
     parser.addOptions({control, speed});
+    const QCommandLineOption exercise(
+        QStringLiteral("exercise"),
+        QStringLiteral("Start an exercise: a file of tasks that the trainer sets and checks (a shipped one by its "
+                       "name, e.g. 01-fire)."),
+        QStringLiteral("FILE"));
+    parser.addOption(exercise);
     if (!parser.parse(ours)) return usageError(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
@@ -236,6 +244,13 @@ int main(int argc, char** argv) {
         });
     }
     trainer.window()->show();
+    // A file that cannot be used is told on standard error and in the exercise window; the radio works on.
+    if (parser.isSet(exercise)) {
+        QTimer::singleShot(0, trainer.window(), [&trainer, file = parser.value(exercise)] {
+            const QString problem = trainer.context().exercises->open(lessons::findExercise(file));
+            if (!problem.isEmpty()) std::fprintf(stderr, "vhf-dsc-trainer: %s\n", qPrintable(problem));
+        });
+    }
     std::unique_ptr<ControlScript> script;
     if (parser.isSet(control)) script = std::make_unique<ControlScript>(trainer.context());
     return app.exec();

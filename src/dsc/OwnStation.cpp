@@ -83,6 +83,10 @@ void OwnStation::txtMMSI_LostFocus() {
         const bool changed = c.s.AcceptedMMSI != t;
         c.s.AcceptedMMSI = t;
         if (changed && c.ownMmsiChanged) c.ownMmsiChanged();
+        if (changed) {
+            const auto listeners = c.ownMmsiListeners; // a listener may add another
+            for (const auto& listener : listeners) listener();
+        }
     } else {
         c.message(QStringLiteral("Your MMSI # must be 9 digits long"));
     }

@@ -1,0 +1,88 @@
+#include "lessons/Checker.h"
+
+#include "air/Air.h"
+
+#include <algorithm>
+
+namespace lessons {
+
+Checker::Checker(Exercise exercise, qint64 startMs)
+    : exercise_(std::move(exercise)), startMs_(startMs), verdicts_(static_cast<size_t>(exercise_.tasks.size())) {}
+
+int Checker::firstOpen(std::optional<Kind> kind) const {
+    for (int i = 0; i < exercise_.tasks.size(); ++i)
+        if (verdicts_[size_t(i)].state == TaskState::Open && (!kind || exercise_.tasks[i].expect.kind == *kind))
+            return i;
+    return -1;
+}
+
+int Checker::message(const air::Transmission& t, qint64 nowMs) {
+    if (finished()) return -1;
+    const std::optional<Kind> kind = kindOf(t.message);
+    if (!kind) return -1;
+    if (isSentKind(*kind) ? !t.fromOwnRadio : !t.toOwnRadio) return -1;
+    if (const int task = firstOpen(kind); task >= 0) {
+        answer(task, mismatches(exercise_.tasks[task].expect, t.message), nowMs);
+        return task;
+    }
+    const bool asked = std::any_of(exercise_.tasks.begin(), exercise_.tasks.end(),
+                                   [&](const Task& task) { return task.expect.kind == *kind; });
+    if (isReceivedKind(*kind) || asked) return -1;
+    const int current = firstOpen();
+    answer(current,
+           {QStringLiteral("kind: %1, expected %2")
+                .arg(kindName(*kind), kindName(exercise_.tasks[current].expect.kind))},
+           nowMs);
+    return current;
+}
+
+int Checker::ownMmsi(const QString& mmsi, qint64 nowMs) {
+    if (finished()) return -1;
+    const int task = firstOpen(Kind::OwnMmsi);
+    if (task < 0) return -1;
+    const QString& wanted = exercise_.tasks[task].expect.mmsi;
+    QStringList reasons;
+    if (mmsi != wanted) reasons << QStringLiteral("mmsi: %1, expected %2").arg(mmsi, wanted);
+    answer(task, reasons, nowMs);
+    return task;
+}
+
+void Checker::answer(int task, QStringList reasons, qint64 nowMs) {
+    Verdict& v = verdicts_[size_t(task)];
+    v.ms = nowMs - startMs_;
+    const int limit = exercise_.tasks[task].timeLimitSeconds;
+    if (limit > 0 && v.ms > qint64(limit) * 1000)
+        reasons << QStringLiteral("took %1 s, limit %2 s").arg((v.ms + 999) / 1000).arg(limit);
+    v.state = reasons.isEmpty() ? TaskState::Done : TaskState::Wrong;
+    v.reason = reasons.join(QStringLiteral("; "));
+}
+
+bool Checker::finished() const { return stopped_ || firstOpen() < 0; }
+
+int Checker::done() const {
+    return int(std::count_if(verdicts_.begin(), verdicts_.end(),
+                             [](const Verdict& v) { return v.state == TaskState::Done; }));
+}
+
+int Checker::answered() const {
+    return int(std::count_if(verdicts_.begin(), verdicts_.end(),
+                             [](const Verdict& v) { return v.state != TaskState::Open; }));
+}
+
+QString Checker::resultText(int task) const {
+    const Verdict& v = verdicts_.at(size_t(task));
+    switch (v.state) {
+    case TaskState::Done: return QStringLiteral("done");
+    case TaskState::Wrong: return QStringLiteral("wrong: ") + v.reason;
+    case TaskState::Open: break;
+    }
+    return finished() ? QStringLiteral("not answered") : QStringLiteral("open");
+}
+
+QString Checker::scoreText() const {
+    const int total = int(verdicts_.size());
+    if (finished()) return QStringLiteral("Score: %1 of %2").arg(done()).arg(total);
+    return QStringLiteral("Running: %1 of %2 tasks answered").arg(answered()).arg(total);
+}
+
+} // namespace lessons

@@ -1,0 +1,41 @@
+#pragma once
+// An exercise running on the trainer: loading a file sets the radio up as its start asks (through
+// the handlers a trainee's own keys run), then every message on the air and every change of the own
+// MMSI goes to the checker until the last task is answered or the exercise is stopped.
+#include "lessons/Checker.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+struct Context;
+
+namespace lessons {
+
+class ExerciseRun {
+public:
+    // Listens to the air and the own MMSI from now on. Make it once the air exists.
+    explicit ExerciseRun(Context& ctx);
+    ~ExerciseRun();
+
+    // Loads the file, sets the radio up and starts the exercise; returns what is wrong ("" when it
+    // runs). A file that cannot be read or used leaves the radio and a running exercise as they are.
+    QString open(const QString& path);
+    // Ends the running exercise; its verdicts stay to be read.
+    void stop();
+    // The running or last exercise's checker; null before the first.
+    const Checker* checker() const { return checker_.get(); }
+
+    // Told after every change: a start, a verdict, a stop.
+    std::function<void()> changed;
+
+private:
+    QString applyStart(const Exercise& x);
+    bool tuneTo(const QString& designator);
+    void notify();
+
+    Context& c;
+    std::unique_ptr<Checker> checker_;
+};
+
+} // namespace lessons

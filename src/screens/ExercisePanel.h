@@ -1,0 +1,82 @@
+#pragma once
+// The exercise window, beside the radio: the exercise's title and briefing, its tasks with each
+// one's result (open, done, or wrong and why) and time, the score at the end, and the keys to open
+// an exercise file and to stop. Opened by the main window's Exercises button and by --exercise;
+// created on first use, only hidden when closed.
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+struct Context;
+class QCloseEvent;
+class QKeyEvent;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+namespace lessons {
+class ExerciseRun;
+}
+
+namespace screens {
+
+// The window's controls; what they do is ExercisePanel's business.
+class ExerciseWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ExerciseWindow(QWidget* parent = nullptr);
+
+    QLabel* title;            // lblExerciseTitle
+    QPlainTextEdit* briefing; // txtExerciseBriefing
+    QTableWidget* tasks;      // lstExerciseTasks
+    QLabel* score;            // lblExerciseScore: the score, how far the trainee is, or a file's problem
+    QPushButton* open;        // cmdExerciseOpen
+    QPushButton* stop;        // cmdExerciseStop
+    QPushButton* close;       // cmdExerciseClose
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+} // namespace screens
+
+class ExercisePanel {
+public:
+    // The columns of the task list.
+    enum Column { Number, Task, Result, Time, ColumnCount };
+
+    explicit ExercisePanel(Context& ctx);
+    ~ExercisePanel();
+    // Listens to the main window's Exercises button, and the exercise run to the air. Call once the
+    // air exists.
+    void wire();
+
+    // Shows the window (made now if it was never shown) in front, beside the main window.
+    void show();
+    // Loads the exercise file and starts it, with the window shown; returns the file's problem ("" when
+    // it runs), which the window shows too.
+    QString open(const QString& path);
+    void stop();
+
+    // The exercise file to open; an empty answer opens nothing. The file dialog, unless replaced
+    // (the tests do).
+    std::function<QString()> askOpenPath;
+
+    screens::ExerciseWindow* window() const { return window_.get(); }
+    lessons::ExerciseRun& run() { return *run_; }
+
+private:
+    void make();
+    void refresh();
+    void describeLabels();
+    void chooseAndOpen();
+
+    Context& c;
+    std::unique_ptr<lessons::ExerciseRun> run_;
+    std::unique_ptr<screens::ExerciseWindow> window_;
+    QString problem_; // the last file's problem, shown until the next open
+    QString folder_;  // where the file dialog opens
+};
