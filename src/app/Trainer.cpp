@@ -12,6 +12,7 @@
 #include "dsc/OwnStation.h"
 #include "platform/Controls.h"
 #include "platform/FirstFrame.h"
+#include "platform/Input.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
 #include "radio/ScreenSizePanel.h"
@@ -35,6 +36,17 @@ QPointer<MainWindow> gPreviewWindow; // the window whose keys are previewed
 TrainerApplication::TrainerApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool TrainerApplication::notify(QObject* receiver, QEvent* e) {
+    // A lesson being recorded or replayed sees the event first; a replay keeps the user's hands off.
+    if (platform::input::beforeEvent(receiver, e)) {
+        platform::input::afterEvent(receiver, e);
+        return true;
+    }
+    const bool handled = deliver(receiver, e);
+    platform::input::afterEvent(receiver, e);
+    return handled;
+}
+
+bool TrainerApplication::deliver(QObject* receiver, QEvent* e) {
     const QEvent::Type type = e->type();
     const bool input = type == QEvent::KeyPress || type == QEvent::MouseButtonPress ||
                        type == QEvent::MouseButtonDblClick;
