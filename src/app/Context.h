@@ -36,6 +36,9 @@ class ClassroomSession;
 namespace air {
 class Air;
 }
+namespace lessons {
+class Recorder;
+}
 
 struct Services {
     platform::Clock& clock;
@@ -88,6 +91,10 @@ struct Context {
     // null on a single seat.
     std::unique_ptr<ClassroomSession> classroom;
     std::unique_ptr<Classmates> classmates;
+    // The lesson of this run as it is recorded: the user's actions, the air, and the exercises'
+    // results (lesson->recordResult). Null when nothing is recorded (tests, replays, a folder
+    // that cannot be written).
+    std::unique_ptr<lessons::Recorder> lesson;
     // Told when the own MMSI the radio sends has changed (the MMSI menu).
     std::function<void()> ownMmsiChanged;
     // The instructor has frozen the class: the window takes no clicks or keys.

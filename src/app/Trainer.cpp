@@ -3,6 +3,7 @@
 #include "air/Air.h"
 #include "app/Accessibility.h"
 #include "app/ClassroomSession.h"
+#include "app/Lessons.h"
 #include "app/NmeaOutput.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
@@ -10,6 +11,7 @@
 #include "dsc/Logs.h"
 #include "dsc/Menu.h"
 #include "dsc/OwnStation.h"
+#include "lessons/Recorder.h"
 #include "platform/Controls.h"
 #include "platform/FirstFrame.h"
 #include "platform/Input.h"
@@ -84,6 +86,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
 Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(services))) {
     Q_INIT_RESOURCE(pictures);
     Context& c = *ctx_;
+    const qint64 builtAt = c.clock.tickMs();
     window_ = new MainWindow(c);
     c.form = window_;
     c.ui = new Ui::frmGMDSS;
@@ -140,6 +143,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.dscMessages->wire();
     QObject::connect(c.ui->cmdClassroom, &QPushButton::clicked, c.ui->cmdClassroom,
                      [&c] { ClassroomSession::of(c).openDialog(); });
+    if (recordsLessons()) c.lesson = lessons::Recorder::start(c, lessons::defaultFolder(), builtAt);
 
     Form_Load();
 }
@@ -147,6 +151,8 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
 Trainer::~Trainer() {
     if (gPreviewWindow == window_) gPreviewWindow = nullptr;
     Context& c = *ctx_;
+    // The lesson ends before the window goes.
+    c.lesson.reset();
     // The class first: it listens to the air and the window.
     c.classroom.reset();
     c.classmates.reset();
