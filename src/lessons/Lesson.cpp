@@ -271,8 +271,10 @@ PictureWriter::~PictureWriter() {
 }
 
 void PictureWriter::write(QImage image, const QString& path) {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     if (!worker_.joinable()) worker_ = std::thread([this] { run(); });
+    // A fast replay sends calls faster than they are drawn: a few wait, not a whole lesson's.
+    idle_.wait(lock, [this] { return jobs_.size() < kMaxWaiting; });
     jobs_.push_back(std::make_unique<Job>(Job{std::move(image), path}));
     wake_.notify_one();
 }
@@ -295,7 +297,7 @@ void PictureWriter::run() {
         if (!job->image.save(job->path, "PNG", 50)) qWarning("cannot write the picture %s", qPrintable(job->path));
         lock.lock();
         busy_ = false;
-        if (jobs_.empty()) idle_.notify_all();
+        idle_.notify_all();
     }
 }
 

@@ -112,7 +112,9 @@ class PictureWriter {
 public:
     PictureWriter();
     ~PictureWriter(); // writes what is left
+    // Waits while kMaxWaiting pictures are waiting already.
     void write(QImage image, const QString& path);
+    static constexpr size_t kMaxWaiting = 3;
     // Returns once every picture handed in so far is written.
     void flush();
 
