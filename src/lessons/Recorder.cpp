@@ -141,14 +141,12 @@ void Recorder::recordResult(const QJsonObject& result) {
 
 void Recorder::write(QJsonObject line) {
     if (!file_.isOpen()) return;
-    // The time and the kind first, for a reader's eye; the rest in the order JSON keeps.
-    const QString kind = line.take(QStringLiteral("kind")).toString();
-    QByteArray text = "{\"t\":" + QByteArray::number(c.clock.tickMs()) + ",\"kind\":" +
-                      QJsonDocument(QJsonObject{{QStringLiteral("k"), kind}}).toJson(QJsonDocument::Compact).mid(5);
-    text.chop(1);
+    // The time and the kind first, for a reader's eye (kinds are plain words of ours); the rest
+    // in the order JSON keeps.
+    const QByteArray kind = line.take(QStringLiteral("kind")).toString().toLatin1();
+    QByteArray text = "{\"t\":" + QByteArray::number(c.clock.tickMs()) + ",\"kind\":\"" + kind + '"';
     const QByteArray rest = QJsonDocument(line).toJson(QJsonDocument::Compact);
-    if (rest.size() > 2) text += ',' + rest.mid(1);
-    else text += '}';
+    text += rest.size() > 2 ? ',' + rest.mid(1) : QByteArray("}");
     text += '\n';
     if (file_.write(text) != text.size() || !file_.flush()) {
         // A full disk, a folder taken away: the lesson ends here, the trainer goes on.
@@ -159,9 +157,13 @@ void Recorder::write(QJsonObject line) {
 }
 
 void Recorder::watchChoices(QWidget* w) {
-    if (w->property("vhf.lesson.recorder").toULongLong() == serial_) return;
-    if (auto* box = qobject_cast<QComboBox*>(w)) {
-        w->setProperty("vhf.lesson.recorder", serial_);
+    // Once for each recorder: a drop-down list or scroll bar is shown again and again.
+    static const char* const kWatched = "vhf.lesson.recorder";
+    auto* box = qobject_cast<QComboBox*>(w);
+    auto* slider = qobject_cast<QAbstractSlider*>(w);
+    if ((!box && !slider) || w->property(kWatched).toULongLong() == serial_) return;
+    w->setProperty(kWatched, serial_);
+    if (box) {
         QObject::connect(box, &QComboBox::activated, &connections_, [this, box](int index) {
             // A pick in the open list (the events that made it were not recorded), or a script's.
             if (inPopup_.empty() && platform::input::comboBeingPicked() != box) return;
@@ -171,8 +173,7 @@ void Recorder::watchChoices(QWidget* w) {
                               {QStringLiteral("text"), box->itemText(index)},
                               {QStringLiteral("label"), controlLabel(box, QPointF())}});
         });
-    } else if (auto* slider = qobject_cast<QAbstractSlider*>(w)) {
-        w->setProperty("vhf.lesson.recorder", serial_);
+    } else {
         QObject::connect(slider, &QAbstractSlider::actionTriggered, &connections_, [this, slider](int action) {
             // Only the steps the scroll bar repeats by itself while its arrow is held: the press
             // that started them is recorded.
