@@ -27,11 +27,12 @@ void clickLine(Harness& h, const QString& list, const QString& line) {
 QStringList state(Harness& h) {
     QStringList out;
     for (const char* name : {"lblChannel", "lblStatus", "lblMode", "txtCG1", "txtCG2", "txtCG3", "txtBC1", "txtBC2",
-                             "txtBC3", "cmdDistress"})
+                             "txtBC3", "cmdDistress", "ComboMessage"})
         out << QStringLiteral("%1=%2 %3").arg(QLatin1String(name), h.text(name)).arg(h.visible(name));
     for (const char* list : {"lstCall", "lstDirectory", "lstBC", "lstDistress"})
         out << QLatin1String(list) + QStringLiteral(": ") + h.items(list).join(QLatin1Char('|')) +
                    QString::number(h.visible(list));
+    out << QStringLiteral("natures open: %1").arg(h.find<QComboBox>("ComboMessage")->view()->isVisible());
     for (const air::Transmission& t : h.c().air->log())
         out << QStringLiteral("%1 %2").arg(t.localTime.toString(Qt::ISODate), dscwire::describe(t.message));
     return out;
@@ -49,7 +50,7 @@ class LessonsTest : public QObject {
     QStringList recorded_;  // the state it ended in
 
 private slots:
-    // A distress alert held down and acknowledged, then a routine call answered by the second
+    // A distress alert of a nature picked in the drop-down list, held down and acknowledged, then a routine call answered by the second
     // vessel in the call's closing wait, all from the mouse; an exercise's result at the end.
     void initTestCase() {
         QVERIFY(dir_.isValid());
@@ -58,6 +59,20 @@ private slots:
         QVERIFY(recorder);
         lesson_ = recorder->path();
         h.advance(1200);
+        // A short press opens the natures of distress; Fire is picked in the open list.
+        h.hold("cmdDistress", 300);
+        auto* natures = h.find<QComboBox>("ComboMessage");
+        QTest::mouseClick(natures, Qt::LeftButton);
+        QAbstractItemView* open = natures->view();
+        QVERIFY(open->isVisible());
+        h.advance(800);
+        const QModelIndex fire = natures->model()->index(natures->findText("Fire"), 0);
+        // The hand moves down the list to the line, then clicks it.
+        QTest::mouseMove(open->viewport(), open->visualRect(fire).center());
+        QTest::mouseClick(open->viewport(), Qt::LeftButton, {}, open->visualRect(fire).center());
+        QCOMPARE(natures->currentText(), QString("Fire"));
+        QVERIFY(!open->isVisible());
+        h.advance(1000);
         h.hold("cmdDistress", 5500);
         h.click("cmdAcknowledge");
         h.advance(2000);
@@ -173,6 +188,7 @@ private slots:
         QVERIFY2(html.contains("Held <b>Distress key, hold 5 seconds</b> for 5.5 s"), qPrintable(html.left(3000)));
         QVERIFY(html.contains("Clicked <b>'Routine' in Call type list</b>"));
         QVERIFY(html.contains("<b>Sent</b> (distress):</span> Distress alert"));
+        QVERIFY(html.contains("Chose <b>Fire</b> in Nature of Distress list"));
         QVERIFY(html.contains("<b>Received</b> (routine):"));
         QVERIFY(html.contains("<td>Send a distress alert</td><td class=\"pass\">pass</td><td>held for five seconds</td><td>7.5 s</td>"));
         // Each call the own radio sent, with the window as it was: PNG pictures inside the page.
