@@ -126,6 +126,12 @@ QString Player::perform(const Entry& e) {
                              mods);
     } else if (e.kind == QLatin1String("key")) {
         const bool press = o.value(QLatin1String("event")).toString() == QLatin1String("press");
+        // A key goes to the control with the focus: it had it then. (A script may have given it
+        // the focus from the program, which left no line.)
+        if (press && QApplication::focusWidget() != w) {
+            input::activateWindowOf(w);
+            w->setFocus(Qt::OtherFocusReason);
+        }
         input::sendKey(w, press ? QEvent::KeyPress : QEvent::KeyRelease, number(o, "key"), mods,
                        o.value(QLatin1String("text")).toString(), o.value(QLatin1String("repeat")).toBool());
     } else if (e.kind == QLatin1String("choose")) {
