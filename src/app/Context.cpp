@@ -9,6 +9,7 @@
 #include "dsc/Logs.h"
 #include "dsc/Menu.h"
 #include "dsc/OwnStation.h"
+#include "lessons/Recorder.h"
 #include "platform/Controls.h"
 #include "platform/Wait.h"
 #include "radio/ChannelSelector.h"

@@ -38,6 +38,9 @@ class ExercisePanel;
 namespace air {
 class Air;
 }
+namespace lessons {
+class Recorder;
+}
 
 struct Services {
     platform::Clock& clock;
@@ -90,6 +93,10 @@ struct Context {
     // null on a single seat.
     std::unique_ptr<ClassroomSession> classroom;
     std::unique_ptr<Classmates> classmates;
+    // The lesson of this run as it is recorded: the user's actions, the air, and the exercises'
+    // results (lesson->recordResult). Null when nothing is recorded (tests, replays, a folder
+    // that cannot be written).
+    std::unique_ptr<lessons::Recorder> lesson;
     // Told when the own MMSI the radio sends has changed (the MMSI menu): the class's slot, then
     // every other listener in the order they were added (a running exercise).
     std::function<void()> ownMmsiChanged;

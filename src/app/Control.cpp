@@ -3,6 +3,7 @@
 #include "app/Context.h"
 #include "platform/Clock.h"
 #include "platform/Controls.h"
+#include "platform/Input.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -39,60 +40,18 @@ constexpr double kMaxHoldSeconds = 24 * 3600;
 
 QString quoted(const QString& s) { return QLatin1Char('\'') + s + QLatin1Char('\''); }
 
-// The mouse as the window system drives it: the left button goes down or up at pos.
-void sendMouse(QWidget* w, QEvent::Type type, QPoint pos) {
-    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent e(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), Qt::LeftButton, buttons, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
+using platform::input::activateWindowOf;
+using platform::input::keyOf;
+using platform::input::keyText;
+using platform::input::mouseDown;
 
-// A click brings the control's window to the front with the keyboard, as a window manager does;
-// without it no control of that window would see its focus come and go.
-void activateWindowOf(QWidget* w) {
-    QWidget* top = w->window();
-    if (QApplication::activeWindow() == top) return;
-    top->activateWindow();
-    QApplication::setActiveWindow(top);
-}
-
-// The mouse button goes down on the control: it takes the focus first (so that a text box losing
-// it runs its check), then sees the press.
-void mouseDown(QWidget* w, QPoint pos) {
-    activateWindowOf(w);
-    if (w->focusPolicy() & Qt::ClickFocus) w->setFocus(Qt::MouseFocusReason);
-    sendMouse(w, QEvent::MouseButtonPress, pos);
-}
-
-// The text a key types, as a keyboard gives it: Backspace is character 8, Return a carriage return.
-QString keyText(int key, Qt::KeyboardModifiers mods) {
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return QStringLiteral("\r");
-    case Qt::Key_Backspace: return QStringLiteral("\b");
-    case Qt::Key_Tab: return QStringLiteral("\t");
-    case Qt::Key_Escape: return QStringLiteral("\x1b");
-    case Qt::Key_Delete: return QStringLiteral("\x7f");
-    case Qt::Key_Space: return QStringLiteral(" ");
-    default: break;
-    }
-    if (key <= Qt::Key_Space || key > 0xff || (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-        return {};
-    const QChar ch(key);
-    return QString(mods & Qt::ShiftModifier ? ch : ch.toLower());
-}
-
-// The key code of a typed character: Qt's codes for Latin-1 are the upper-case characters.
-int keyOf(QChar ch) {
-    if (ch == QLatin1Char(' ')) return Qt::Key_Space;
-    const char16_t upper = ch.toUpper().unicode();
-    return upper > 0x20 && upper <= 0xff ? upper : Qt::Key_unknown;
+// The left button goes up at pos.
+void mouseUp(QWidget* w, QPoint pos) {
+    platform::input::sendMouse(w, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
 }
 
 void sendKey(QWidget* w, int key, Qt::KeyboardModifiers mods, const QString& text) {
-    QKeyEvent down(QEvent::KeyPress, key, mods, text);
-    QApplication::sendEvent(w, &down);
-    QKeyEvent up(QEvent::KeyRelease, key, mods, text);
-    QApplication::sendEvent(w, &up);
+    platform::input::tapKey(w, key, mods, text);
 }
 
 // What a control says: the text of a text box, label or button, the chosen item of a drop-down
@@ -280,11 +239,11 @@ void ControlScript::execute(const QString& line) {
         if (const QString why = unreachable(name, w); !why.isEmpty()) return answerError(command, why);
         QPointer<QWidget> target(w);
         mouseDown(w, centre);
-        if (verb == QLatin1String("click") && target) sendMouse(target, QEvent::MouseButtonRelease, centre);
+        if (verb == QLatin1String("click") && target) mouseUp(target, centre);
         answerOk(command);
     } else if (verb == QLatin1String("release")) {
         // The button can always be let go, whatever became of the control meanwhile.
-        sendMouse(w, QEvent::MouseButtonRelease, centre);
+        mouseUp(w, centre);
         answerOk(command);
     } else if (verb == QLatin1String("hold")) {
         bool ok = false;
@@ -342,7 +301,7 @@ void ControlScript::hold(const QString& command, const QString& name, QWidget* w
     timer->setInterval(static_cast<int>(qRound64(seconds * 1000)));
     timer->onTick = [this, timer, command, name, target = QPointer<QWidget>(w)] {
         timer->setEnabled(false);
-        if (target) sendMouse(target, QEvent::MouseButtonRelease, target->rect().center());
+        if (target) mouseUp(target, target->rect().center());
         if (target) answerOk(command);
         else answerError(command, QStringLiteral("control %1 is gone").arg(name));
         checkAwaits();
@@ -369,8 +328,8 @@ void ControlScript::choose(const QString& command, const QString& name, QWidget*
         activateWindowOf(list);
         if (list->focusPolicy() & Qt::ClickFocus) list->setFocus(Qt::MouseFocusReason);
         QPointer<QWidget> viewport(list->viewport());
-        sendMouse(viewport, QEvent::MouseButtonPress, spot);
-        if (viewport) sendMouse(viewport, QEvent::MouseButtonRelease, spot);
+        platform::input::sendMouse(viewport, QEvent::MouseButtonPress, spot);
+        if (viewport) mouseUp(viewport, spot);
         return answerOk(command);
     }
     if (auto* box = qobject_cast<QComboBox*>(w)) {
@@ -378,10 +337,7 @@ void ControlScript::choose(const QString& command, const QString& name, QWidget*
         if (index < 0) return answerError(command, QStringLiteral("no item %1 in %2").arg(quoted(text), name));
         activateWindowOf(box);
         if (box->focusPolicy() & Qt::ClickFocus) box->setFocus(Qt::MouseFocusReason);
-        // What picking the item in the open list does: the choice, then the two signals of a pick.
-        box->setCurrentIndex(index);
-        emit box->activated(index);
-        emit box->textActivated(box->itemText(index));
+        platform::input::pickComboItem(box, index);
         return answerOk(command);
     }
     answerError(command, QStringLiteral("%1 is neither a list nor a drop-down list").arg(name));

@@ -3,6 +3,7 @@
 #include "air/Air.h"
 #include "app/Accessibility.h"
 #include "app/ClassroomSession.h"
+#include "app/Lessons.h"
 #include "app/NmeaOutput.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
@@ -10,8 +11,10 @@
 #include "dsc/Logs.h"
 #include "dsc/Menu.h"
 #include "dsc/OwnStation.h"
+#include "lessons/Recorder.h"
 #include "platform/Controls.h"
 #include "platform/FirstFrame.h"
+#include "platform/Input.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
 #include "radio/ScreenSizePanel.h"
@@ -36,6 +39,17 @@ QPointer<MainWindow> gPreviewWindow; // the window whose keys are previewed
 TrainerApplication::TrainerApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool TrainerApplication::notify(QObject* receiver, QEvent* e) {
+    // A lesson being recorded or replayed sees the event first; a replay keeps the user's hands off.
+    if (platform::input::beforeEvent(receiver, e)) {
+        platform::input::afterEvent(receiver, e);
+        return true;
+    }
+    const bool handled = deliver(receiver, e);
+    platform::input::afterEvent(receiver, e);
+    return handled;
+}
+
+bool TrainerApplication::deliver(QObject* receiver, QEvent* e) {
     const QEvent::Type type = e->type();
     const bool input = type == QEvent::KeyPress || type == QEvent::MouseButtonPress ||
                        type == QEvent::MouseButtonDblClick;
@@ -73,6 +87,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
 Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(services))) {
     Q_INIT_RESOURCE(pictures);
     Context& c = *ctx_;
+    const qint64 builtAt = c.clock.tickMs();
     window_ = new MainWindow(c);
     c.form = window_;
     c.ui = new Ui::frmGMDSS;
@@ -131,6 +146,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.exercises->wire();
     QObject::connect(c.ui->cmdClassroom, &QPushButton::clicked, c.ui->cmdClassroom,
                      [&c] { ClassroomSession::of(c).openDialog(); });
+    if (recordsLessons()) c.lesson = lessons::Recorder::start(c, lessons::defaultFolder(), builtAt);
 
     Form_Load();
 }
@@ -138,6 +154,8 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
 Trainer::~Trainer() {
     if (gPreviewWindow == window_) gPreviewWindow = nullptr;
     Context& c = *ctx_;
+    // The lesson ends before the window goes.
+    c.lesson.reset();
     // The class first: it listens to the air and the window.
     c.classroom.reset();
     c.classmates.reset();

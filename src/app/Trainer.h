@@ -11,6 +11,9 @@ class TrainerApplication : public QApplication {
 public:
     TrainerApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* e) override;
+
+private:
+    bool deliver(QObject* receiver, QEvent* e);
 };
 
 // The main window frmGMDSS. Closing it from the title bar runs the On/Off sequence, so that a

@@ -1,6 +1,7 @@
 // vhf-dsc-trainer: a marine VHF radio with a DSC controller, for GMDSS training.
 #include "app/ClassroomSession.h"
 #include "app/Control.h"
+#include "app/Lessons.h"
 #include "app/NmeaOutput.h"
 #include "app/Trainer.h"
 #include "air/NmeaServer.h"
@@ -181,6 +182,9 @@ int main(int argc, char** argv) {
                        "name, e.g. 01-fire)."),
         QStringLiteral("FILE"));
     parser.addOption(exercise);
+    // Lessons: every ordinary run records its lesson; --replay and --debrief take the run over.
+    LessonOptions lessonOptions(parser);
+    if (const std::optional<int> status = lessonOptions.run(ours, argc, argv)) return *status;
     if (!parser.parse(ours)) return usageError(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));

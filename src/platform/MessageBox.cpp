@@ -5,12 +5,13 @@
 
 namespace platform {
 
-void QtMessageBox::show(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, kProgramTitle, text, QMessageBox::Ok, parent_);
-    // Named like the window's controls, so that a script driving the trainer finds the message.
-    box.setObjectName(QStringLiteral("frmMessageBox"));
-    box.button(QMessageBox::Ok)->setObjectName(QStringLiteral("cmdMessageOK"));
-    box.exec();
+void QtMessageBox::show(const QString& text) { make(text, parent_)->exec(); }
+
+std::unique_ptr<QMessageBox> QtMessageBox::make(const QString& text, QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, kProgramTitle, text, QMessageBox::Ok, parent);
+    box->setObjectName(QStringLiteral("frmMessageBox"));
+    box->button(QMessageBox::Ok)->setObjectName(QStringLiteral("cmdMessageOK"));
+    return box;
 }
 
 } // namespace platform

@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
+#include <memory>
 
+class QMessageBox;
 class QWidget;
 
 namespace platform {
@@ -20,6 +22,9 @@ public:
     explicit QtMessageBox(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
     void show(const QString& text) override;
+    // The box itself, named like the window's controls (frmMessageBox, its button cmdMessageOK),
+    // so that a script driving the trainer finds the message.
+    static std::unique_ptr<QMessageBox> make(const QString& text, QWidget* parent);
 
 private:
     QWidget* parent_;

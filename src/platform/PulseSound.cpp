@@ -164,6 +164,8 @@ struct PulseSound::Impl {
 
     Clock& clock;
     QHash<QString, CacheEntry> cache;
+    bool stillClock = false; // the clock does not move while a cue plays (a replay)
+    bool silent = false;
 
     // The worker that plays beeps and samples one after the other: started with the first of them,
     // stopped and joined with the object.
@@ -280,15 +282,23 @@ void PulseSound::playFile(const QString& fileName) {
     const auto pcm = d->load(fileName);
     if (!pcm || !pcm->playable()) return;
     // No sound server: the cue still takes its time, so that sequences keep their rhythm.
-    if (!playBlocking(*pcm, QFile::encodeName(fileName).constData())) d->clock.pause(pcm->lengthMs());
+    const bool heard = !d->silent && playBlocking(*pcm, QFile::encodeName(fileName).constData());
+    if (!heard || d->stillClock) d->clock.pause(pcm->lengthMs());
+}
+
+void PulseSound::replayOnStillClock(bool audible) {
+    d->stillClock = true;
+    d->silent = !audible;
 }
 
 void PulseSound::beep() {
+    if (d->silent) return;
     if (!d->beepPcm) d->beepPcm = std::make_shared<const Pcm>(makeBeep());
     d->enqueue(d->beepPcm, "beep");
 }
 
 void PulseSound::playSamples(const QList<qint16>& samples, int sampleRate) {
+    if (d->silent) return;
     // The same sanity limits as for a cue file.
     if (samples.isEmpty() || sampleRate < kMinRate || sampleRate > kMaxRate ||
         samples.size() > kMaxSeconds * sampleRate)

@@ -33,6 +33,11 @@ public:
     void beep() override;
     void playSamples(const QList<qint16>& samples, int sampleRate) override;
 
+    // For a replay on a virtual clock, which stands still while a cue plays: from now on every cue
+    // moves the clock on by its length, whether it is heard or not; with `audible` false nothing is
+    // played at all (a replay faster than real time).
+    void replayOnStillClock(bool audible);
+
 private:
     struct Impl;
     std::unique_ptr<Impl> d;

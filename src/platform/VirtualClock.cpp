@@ -89,9 +89,15 @@ bool VirtualClock::fireOneDue() {
 void VirtualClock::runPendingEvents(qint64 untilMs) {
     ++depth_;
     maxDepth_ = std::max(maxDepth_, depth_);
+    if (pace) pace(now_);
     QCoreApplication::sendPostedEvents();
     if (!fireOneDue()) {
-        const qint64 next = std::min(nextDue(), untilMs);
+        qint64 next = std::min(nextDue(), untilMs);
+        if (next > now_ && pace) {
+            pace(next);
+            // What ran meanwhile may have moved time or set an earlier timer.
+            next = std::min(nextDue(), untilMs);
+        }
         if (next > now_) now_ = next;
         while (fireOneDue()) {
         }

@@ -31,6 +31,12 @@ public:
     int maxDepth() const { return maxDepth_; }
     int pendingActions() const { return static_cast<int>(actions_.size()); }
 
+    // A replay shown at the pace of the wall clock: when set, runPendingEvents() calls it with a
+    // tick before it lets virtual time reach that tick (before a jump forward, and before firing
+    // what is due at the present tick), so that it can wait for the wall clock and let the window
+    // system's events run meanwhile. Virtual time never goes back, whatever ran inside it.
+    std::function<void(qint64 tickMs)> pace;
+
 private:
     friend class VirtualTimer;
     struct Action {

@@ -1,0 +1,212 @@
+// Lessons: a run recorded from the trainee's mouse, played back on a fresh trainer to the same
+// screens and the same air; damaged lessons stopped at their line; the folder kept within its
+// size; the debrief told in words, with the pictures of the calls inside it.
+#include "air/Air.h"
+#include "harness/Harness.h"
+#include "harness/TestMain.h"
+#include "lessons/Debrief.h"
+#include "lessons/Player.h"
+#include "lessons/Recorder.h"
+
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace {
+
+// A click on a line of a list where the mouse finds it, as the trainee gives it.
+void clickLine(Harness& h, const QString& list, const QString& line) {
+    auto* l = h.find<QListWidget>(list);
+    const QList<QListWidgetItem*> found = l->findItems(line, Qt::MatchExactly);
+    if (found.isEmpty()) qFatal("no line '%s' in %s", qPrintable(line), qPrintable(list));
+    l->scrollToItem(found.first());
+    QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(found.first()).center());
+}
+
+// What the screens and the air show at the end of a lesson.
+QStringList state(Harness& h) {
+    QStringList out;
+    for (const char* name : {"lblChannel", "lblStatus", "lblMode", "txtCG1", "txtCG2", "txtCG3", "txtBC1", "txtBC2",
+                             "txtBC3", "cmdDistress", "ComboMessage"})
+        out << QStringLiteral("%1=%2 %3").arg(QLatin1String(name), h.text(name)).arg(h.visible(name));
+    for (const char* list : {"lstCall", "lstDirectory", "lstBC", "lstDistress"})
+        out << QLatin1String(list) + QStringLiteral(": ") + h.items(list).join(QLatin1Char('|')) +
+                   QString::number(h.visible(list));
+    out << QStringLiteral("natures open: %1").arg(h.find<QComboBox>("ComboMessage")->view()->isVisible());
+    for (const air::Transmission& t : h.c().air->log())
+        out << QStringLiteral("%1 %2").arg(t.localTime.toString(Qt::ISODate), dscwire::describe(t.message));
+    return out;
+}
+
+const QString kBlueCrane = QStringLiteral("The Blue Crane            366232323");
+
+} // namespace
+
+class LessonsTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString lesson_;        // recorded once, by initTestCase
+    QStringList recorded_;  // the state it ended in
+
+private slots:
+    // A distress alert of a nature picked in the drop-down list, held down and acknowledged, then a routine call answered by the second
+    // vessel in the call's closing wait, all from the mouse; an exercise's result at the end.
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        Harness h;
+        auto recorder = lessons::Recorder::start(h.c(), dir_.path());
+        QVERIFY(recorder);
+        lesson_ = recorder->path();
+        h.advance(1200);
+        // A short press opens the natures of distress; Fire is picked in the open list.
+        h.hold("cmdDistress", 300);
+        auto* natures = h.find<QComboBox>("ComboMessage");
+        QTest::mouseClick(natures, Qt::LeftButton);
+        QAbstractItemView* open = natures->view();
+        QVERIFY(open->isVisible());
+        h.advance(800);
+        const QModelIndex fire = natures->model()->index(natures->findText("Fire"), 0);
+        // The hand moves down the list to the line, then clicks it.
+        QTest::mouseMove(open->viewport(), open->visualRect(fire).center());
+        QTest::mouseClick(open->viewport(), Qt::LeftButton, {}, open->visualRect(fire).center());
+        QCOMPARE(natures->currentText(), QString("Fire"));
+        QVERIFY(!open->isVisible());
+        h.advance(1000);
+        h.hold("cmdDistress", 5500);
+        h.click("cmdAcknowledge");
+        h.advance(2000);
+        h.click("cmdCall");
+        clickLine(h, "lstCall", "Routine");
+        clickLine(h, "lstDirectory", kBlueCrane);
+        h.after(5 * 500 + 5000 + 1000 + 500, [&h] {
+            h.click("cmdBCEnter");
+            clickLine(h, "lstBC", "Able to Comply");
+        });
+        h.click("cmdEnter");
+        h.advance(10000);
+        recorder->recordResult(QJsonObject{{"task", "Send a distress alert"}, {"verdict", "pass"},
+                                           {"reason", "held for five seconds"}, {"seconds", 7.5}});
+        recorded_ = state(h);
+        recorder.reset();
+        // Not a lesson that shows nothing: both calls and their answers went on the air.
+        QCOMPARE(h.c().air->log().size(), size_t(4));
+        QVERIFY(QFile::exists(lessons::picturePath(lesson_, 2)));
+    }
+
+    void replayGivesTheSameScreensAndAir() {
+        Harness h;
+        QStringList reports;
+        lessons::Player player(h.c(), h.clock, lesson_, [&reports](const QString& r) { reports << r; });
+        QVERIFY(player.start());
+        player.playToEnd();
+        QCOMPARE(reports, QStringList());
+        QCOMPARE(state(h), recorded_);
+    }
+
+    void damagedLessonStopsAtItsLine_data() {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<bool>("callListOpen"); // the click before the damage was played
+        const QString header = R"({"kind":"lesson","format":1,"start":"2026-12-06T10:00:00.000","tick":0})";
+        const QString call = R"({"t":1000,"kind":"mouse","event":"press","control":"frmGMDSS/cmdCall","x":10,"y":10,"button":1,"buttons":1}
+{"t":1050,"kind":"mouse","event":"release","control":"frmGMDSS/cmdCall","x":10,"y":10,"button":1,"buttons":0})";
+        const QString menu = R"({"t":3000,"kind":"mouse","event":"press","control":"frmGMDSS/cmdMenu","x":10,"y":10,"button":1,"buttons":1}
+{"t":3050,"kind":"mouse","event":"release","control":"frmGMDSS/cmdMenu","x":10,"y":10,"button":1,"buttons":0})";
+        QTest::newRow("bad JSON in the middle")
+            << QStringList{header, call, R"({"t":2000,"kind":"mouse",)", menu} << "lesson.jsonl line 4: not a JSON object"
+            << true;
+        QTest::newRow("a field missing")
+            << QStringList{header, call, R"({"t":2000,"kind":"key","event":"press","control":"frmGMDSS/cmdCall","text":""})",
+                           menu}
+            << R"(lesson.jsonl line 4: "key" is missing)" << true;
+        QTest::newRow("last line cut short")
+            << QStringList{header, call, menu.left(menu.size() - 20) + "\a"}
+            << "lesson.jsonl line 5: not a JSON object (the line is cut short)" << true;
+        QTest::newRow("a newer format")
+            << QStringList{QString(header).replace("\"format\":1", "\"format\":2"), call, menu}
+            << "lesson.jsonl line 1: a lesson of format 2; this program reads format 1" << false;
+    }
+    void damagedLessonStopsAtItsLine() {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, report);
+        QFETCH(bool, callListOpen);
+        QTemporaryDir dir;
+        QFile f(dir.filePath("lesson.jsonl"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        // "\a" marks a line the crash cut: no newline after it.
+        QByteArray text = lines.join('\n').toUtf8() + '\n';
+        if (text.endsWith("\a\n")) text.chop(2);
+        f.write(text);
+        f.close();
+
+        Harness h;
+        QStringList reports;
+        lessons::Player player(h.c(), h.clock, f.fileName(), [&reports](const QString& r) { reports << r; });
+        const bool started = player.start();
+        QCOMPARE(started, !report.contains("line 1:"));
+        player.playToEnd();
+        QCOMPARE(reports, QStringList{report});
+        QCOMPARE(player.error(), report);
+        QCOMPARE(h.visible("lstCall"), callListOpen);
+        QVERIFY(!h.visible("lstMenu")); // nothing after the damage was played
+        // The window is the user's again.
+        h.click("cmdMenu");
+        QVERIFY(h.visible("lstMenu"));
+    }
+
+    void folderKeepsTheNewestWithinItsLimit() {
+        QTemporaryDir dir;
+        auto make = [&dir](const QString& name, int bytes) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(bytes, 'x'));
+        };
+        make("2026-01-01_09-00-00.jsonl", 600);
+        make("2026-01-01_09-00-00-1.png", 500);
+        make("2026-01-02_09-00-00.jsonl", 600);
+        make("2026-01-02_09-00-00-1.png", 500);
+        make("2026-01-03_09-00-00.jsonl", 900);
+        make("notes.txt", 5000); // not ours: neither counted nor touched
+        Harness h;
+        auto recorder = lessons::Recorder::start(h.c(), dir.path(), -1, 2100);
+        QVERIFY(recorder);
+        QStringList left = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+        left.removeOne(QFileInfo(recorder->path()).fileName());
+        QCOMPARE(left, QStringList({"2026-01-02_09-00-00-1.png", "2026-01-02_09-00-00.jsonl",
+                                    "2026-01-03_09-00-00.jsonl", "notes.txt"}));
+        // A folder that cannot be made: no lesson, and the trainer goes on.
+        QVERIFY(!lessons::Recorder::start(h.c(), "/proc/no-lessons-here"));
+        h.click("cmdCall");
+        QVERIFY(h.visible("lstCall"));
+    }
+
+    void debriefTellsTheLessonWithItsPictures() {
+        QString problem;
+        const QString html = lessons::debriefHtml(lesson_, true, &problem);
+        QCOMPARE(problem, QString());
+        QVERIFY2(html.contains("Held <b>Distress key, hold 5 seconds</b> for 5.5 s"), qPrintable(html.left(3000)));
+        QVERIFY(html.contains("Clicked <b>'Routine' in Call type list</b>"));
+        QVERIFY(html.contains("<b>Sent</b> (distress):</span> Distress alert"));
+        QVERIFY(html.contains("Chose <b>Fire</b> in Nature of Distress list"));
+        QVERIFY(html.contains("<b>Received</b> (routine):"));
+        QVERIFY(html.contains("<td>Send a distress alert</td><td class=\"pass\">pass</td><td>held for five seconds</td><td>7.5 s</td>"));
+        // Each call the own radio sent, with the window as it was: PNG pictures inside the page.
+        static const QRegularExpression image("src=\"data:image/png;base64,([A-Za-z0-9+/=]+)\"");
+        QList<QImage> pictures;
+        for (auto it = image.globalMatch(html); it.hasNext();)
+            pictures << QImage::fromData(QByteArray::fromBase64(it.next().captured(1).toLatin1()), "PNG");
+        QCOMPARE(pictures.size(), 2);
+        for (const QImage& p : pictures) QVERIFY(!p.isNull() && p.width() > 400);
+
+        QTemporaryDir out;
+        const lessons::DebriefOutcome pdf = lessons::writeDebrief(lesson_, out.filePath("debrief.pdf"));
+        QVERIFY(pdf.written);
+        QFile written(out.filePath("debrief.pdf"));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.read(5) == "%PDF-");
+    }
+};
+
+TRAINER_TEST_MAIN(LessonsTest)
+#include "tst_lessons.moc"
