@@ -164,6 +164,20 @@ private slots:
         for (Station* s : {&instructor, &seaBreeze, &waveDancer, &twin}) QCOMPARE(s->quit(), 0);
     }
 
+    // A trainee's exercise results reach the instructor's list as the verdicts come.
+    void exerciseResultsReachTheInstructor() {
+        TestBroker broker;
+        QVERIFY(broker.start());
+        const QString url = QStringLiteral("mqtt://127.0.0.1:%1/deck-3").arg(broker.port());
+        Station instructor(url, {QStringLiteral("--instructor")});
+        Station seaBreeze(url, {"--mmsi", "316000001", "--name", "Sea Breeze", "--exercise", "04-container-safety"});
+        for (Station* s : {&instructor, &seaBreeze}) QVERIFY(anyContains(s->await("frmGMDSS", "Online"), "Online"));
+        for (const char* step : {"click cmdCall", "choose lstCall Safety", "click cmdEnter"})
+            QVERIFY(seaBreeze.run(QString::fromLatin1(step)));
+        QVERIFY(anyContains(instructor.await("tblStations", "Container adrift: Score: 1 of 1"), "Sea Breeze"));
+        for (Station* s : {&instructor, &seaBreeze}) QCOMPARE(s->quit(), 0);
+    }
+
     // The broker restarts in the middle of a lesson: a call sent while it was down reaches the
     // classmate once, after both trainers have found the broker again by themselves.
     void brokerRestartLosesNothing() {

@@ -8,6 +8,7 @@
 #include "screens/StationList.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QJsonArray>
 #include <QTemporaryDir>
 
 using screens::ClassroomDialog;
@@ -221,6 +223,34 @@ private slots:
         QCOMPARE(static_cast<const QList<QList<QVariant>>&>(freezes), (QList<QList<QVariant>>{{true}, {false}}));
         QTest::mouseClick(list.reset, Qt::LeftButton);
         QCOMPARE(resets.count(), 1);
+    }
+
+    // A trainee's results show in its row; the debriefs, one page per trainee, hold its results and
+    // its calls, and are written by the button into the folder asked for.
+    void resultsAndDebriefs() {
+        StationList list;
+        list.setStation(status(kOtter, "Sea Otter", true, true));
+        list.setStation(status(kCrane, "The Blue Crane", true));
+        const QJsonObject results{
+            {"exercise", "Fire on board"}, {"score", "Score: 1 of 2"}, {"finished", true},
+            {"tasks", QJsonArray{QJsonObject{{"task", "Send a distress alert"}, {"verdict", "fail"},
+                                             {"reason", "nature: Flooding, expected Fire"}, {"seconds", 12.5}}}}};
+        list.setResults(kCrane, results);
+        QCOMPARE(cell(list, kCrane, StationList::Exercise)->text(), QString("Fire on board: Score: 1 of 2"));
+        list.noteCall(dscwire::Message::distressAlert(kCrane, 101, dscwire::Position::unknown(), QTime()), at("10:02:13"));
+
+        QTemporaryDir folder;
+        list.askFolder = [&] { return folder.path(); };
+        QTest::mouseClick(list.debriefs, Qt::LeftButton);
+        // The instructor's own station gets none.
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{kCrane + ".html"});
+        QFile page(folder.filePath(kCrane + ".html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        QVERIFY(html.contains("The Blue Crane, MMSI 366232323"));
+        QVERIFY(html.contains("nature: Flooding, expected Fire"));
+        QVERIFY(html.contains("10:02:13  sent: Distress alert"));
+        QVERIFY(list.summary->text().endsWith(": 1 pages"));
     }
 
 private:

@@ -5,10 +5,14 @@
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
 #include "lessons/Debrief.h"
+#include "lessons/Exercise.h"
 #include "lessons/Player.h"
 #include "lessons/Recorder.h"
+#include "screens/ExercisePanel.h"
 
 #include <QJsonObject>
+#include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -205,6 +209,30 @@ private slots:
         QFile written(out.filePath("debrief.pdf"));
         QVERIFY(written.open(QIODevice::ReadOnly));
         QVERIFY(written.read(5) == "%PDF-");
+    }
+
+    // An exercise's verdicts go into the lesson as they are given, and the exercise window's
+    // Debrief writes them out with the rest of the lesson.
+    void exerciseVerdictsReachTheDebrief() {
+        QTemporaryDir folder;
+        Harness h;
+        h.c().lesson = lessons::Recorder::start(h.c(), folder.path());
+        QVERIFY(h.c().lesson);
+        ExercisePanel& panel = *h.c().exercises;
+        QCOMPARE(panel.open(lessons::findExercise(QStringLiteral("04-container-safety"))), QString());
+        h.click("cmdCall");
+        h.chooseItem("lstCall", "Safety");
+        h.click("cmdEnter");
+        h.advance(20000);
+        panel.askDebriefPath = [&] { return folder.filePath("debrief.html"); };
+        h.click(panel.window()->debrief);
+        QCOMPARE(panel.window()->score->text(), "Debrief written to " + folder.filePath("debrief.html"));
+        QFile page(folder.filePath("debrief.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        QVERIFY(html.contains("<td>Send a Safety call to all ships within a minute.</td><td class=\"pass\">pass</td>"));
+        QVERIFY(html.contains("<td>Score</td><td class=\"\">Score: 1 of 1</td>"));
+        h.c().lesson.reset();
     }
 };
 

@@ -33,6 +33,10 @@ ClassroomSession::ClassroomSession(Context& ctx) : c(ctx) {
     if (!c.classmates) c.classmates = std::make_unique<Classmates>(c);
     c.air->subscribe([this](const air::Transmission& t) { published(t); });
     c.ownMmsiChanged = [this] { ownMmsiChanged(); };
+    // A trainee's exercise results go to the instructor as they come.
+    c.resultListeners.push_back([this](const QJsonObject& results) {
+        if (link_ && !settings_.instructor) link_->publishResult(results);
+    });
 }
 
 ClassroomSession::~ClassroomSession() {
@@ -70,6 +74,9 @@ void ClassroomSession::join(const classroom::Settings& settings) {
     });
     connect(link, &classroom::Link::commandReceived, this, &ClassroomSession::command);
     connect(link, &classroom::Link::noticeReceived, this, &ClassroomSession::say);
+    connect(link, &classroom::Link::resultReceived, this, [this](const QString& mmsi, const QJsonObject& results) {
+        if (stations_ && settings_.instructor) stations_->setResults(mmsi, results);
+    });
     updateTitle();
     if (stations_ && instructor) stations_->show();
     link->start();

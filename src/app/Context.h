@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class QJsonObject;
 class QWidget;
 namespace Ui {
 class frmGMDSS;
@@ -101,6 +102,8 @@ struct Context {
     // every other listener in the order they were added (a running exercise).
     std::function<void()> ownMmsiChanged;
     std::vector<std::function<void()>> ownMmsiListeners;
+    // Told the running exercise's results whenever a verdict is given (the class hears them).
+    std::vector<std::function<void(const QJsonObject&)>> resultListeners;
     // The exercise window and the exercise it runs (the Exercises button, --exercise).
     std::unique_ptr<ExercisePanel> exercises;
     // The instructor has frozen the class: the window takes no clicks or keys.

@@ -3,6 +3,7 @@
 #include "classroom/MqttClient.h"
 #include "classroom/Topics.h"
 
+#include <QJsonDocument>
 #include <QUuid>
 
 #include <mosquitto.h>  // constants only
@@ -300,6 +301,7 @@ void Link::joined(int connack) {
     station_->subscribe(topics::allStatus(cls), 1);
     station_->subscribe(topics::command(cls), 1);
     station_->subscribe(topics::notice(cls, settings_.mmsi), 1);
+    if (settings_.instructor) station_->subscribe(topics::allResults(cls), 1);
     station_->publish(topics::status(cls, settings_.mmsi), encodeStatus(ownStatus(true)), 1, true);
     backoff_ = backoffFirst_;
     if (state_ != LinkState::Online)
@@ -369,6 +371,19 @@ bool Link::publishCall(const dscwire::Message& message, QString* error) {
     return true;
 }
 
+bool Link::publishResult(const QJsonObject& results) {
+    QByteArray payload = QJsonDocument(results).toJson(QJsonDocument::Compact);
+    if (payload.size() > kMaxPayload) {
+        // The task list goes first: the score still reaches the instructor.
+        QJsonObject shorter = results;
+        shorter.remove(QStringLiteral("tasks"));
+        payload = QJsonDocument(shorter).toJson(QJsonDocument::Compact);
+    }
+    if (!station_) return false;
+    const int rc = station_->publish(topics::result(settings_.className, settings_.mmsi), payload, 1, true);
+    return rc == MOSQ_ERR_SUCCESS || rc == MOSQ_ERR_NO_CONN;
+}
+
 bool Link::publishCommand(const QString& command, bool retain) {
     if (!settings_.instructor || !station_) {
         qCWarning(lcClass).noquote() << "only the instructor's trainer sends commands; not sent:" << command;
@@ -415,6 +430,15 @@ void Link::received(const QString& topic, const QByteArray& payload, bool) {
             return;
         }
         emit commandReceived(c.value().command, c.value().sender);
+    } else if (const QString from = topics::stationOf(topic, cls, QStringLiteral("result")); !from.isEmpty()) {
+        if (payload.isEmpty()) return;  // a retained result cleared
+        const QJsonDocument doc = payload.size() <= kMaxPayload ? QJsonDocument::fromJson(payload) : QJsonDocument();
+        if (!doc.isObject() || !dscwire::isMmsi(from)) {
+            qCWarning(lcClass).noquote() << "dropped results on" << topic << "- not a JSON object of at most"
+                                         << kMaxPayload << "bytes";
+            return;
+        }
+        emit resultReceived(from, doc.object());
     } else if (topic == topics::notice(cls, settings_.mmsi)) {
         if (payload.size() > kMaxPayload) return;
         emit noticeReceived(QString::fromUtf8(payload));

@@ -20,6 +20,7 @@
 #include "classroom/Settings.h"
 
 #include <QHash>
+#include <QJsonObject>
 #include <QList>
 #include <QLoggingCategory>
 #include <QObject>
@@ -64,6 +65,8 @@ public:
     // must be one of the station's voices. While offline it is queued and goes out once the link is
     // back. False (and why) when the message cannot be put into characters or is not the station's.
     bool publishCall(const dscwire::Message& message, QString* error = nullptr);
+    // The own exercise's results, kept on the broker for an instructor who joins later.
+    bool publishResult(const QJsonObject& results);
     // Instructor only; `retain` keeps it for stations that join later.
     bool publishCommand(const QString& command, bool retain = false);
     // A new vessel name, or a new MMSI (which leaves the class under the old one and joins again).
@@ -84,6 +87,8 @@ signals:
     void stationChanged(const classroom::StationStatus& status);
     void commandReceived(const QString& command, const QString& sender);
     void noticeReceived(const QString& text);
+    // A trainee's exercise results (the instructor's link only).
+    void resultReceived(const QString& mmsi, const QJsonObject& results);
 
 private:
     void setState(LinkState state, const QString& reason);

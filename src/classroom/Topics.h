@@ -11,11 +11,13 @@
 //                    "instance":"<uuid of this run of the trainer>"}
 //   command         the instructor's commands to the class (freeze, reset, ...), QoS 1:
 //                   {"v":1,"sender":"<mmsi>","command":"freeze","time":"..."}
+//   result/<mmsi>   the results of the exercise a trainee runs, retained, QoS 1, for the
+//                   instructor: {"exercise":...,"score":...,"finished":bool,"tasks":[...]}
 //   notice/<mmsi>   notices to one station, plain UTF-8 text, QoS 1 ("another trainer tried to
 //                   join as your MMSI").
 //
 // On a shared broker the user name of a trainee is its MMSI, so that an ACL with %u lets it
-// write only its own ch70/, status/ and notice/ topics, and only the instructor's user the
+// write only its own ch70/, status/, result/ and notice/ topics, and only the instructor's user the
 // command topic (docs/classroom/).
 #include <QString>
 
@@ -27,6 +29,8 @@ inline QString allCalls(const QString& cls) { return root(cls) + QStringLiteral(
 inline QString status(const QString& cls, const QString& mmsi) { return root(cls) + QStringLiteral("/status/") + mmsi; }
 inline QString allStatus(const QString& cls) { return root(cls) + QStringLiteral("/status/+"); }
 inline QString command(const QString& cls) { return root(cls) + QStringLiteral("/command"); }
+inline QString result(const QString& cls, const QString& mmsi) { return root(cls) + QStringLiteral("/result/") + mmsi; }
+inline QString allResults(const QString& cls) { return root(cls) + QStringLiteral("/result/+"); }
 inline QString notice(const QString& cls, const QString& mmsi) { return root(cls) + QStringLiteral("/notice/") + mmsi; }
 
 // The last level of a topic under `kind` ("ch70", "status", "notice"), or empty if the topic is

@@ -5,11 +5,13 @@
 #include "calls/CallSequence.h"
 #include "dsc/Menu.h"
 #include "dsc/OwnStation.h"
+#include "lessons/Recorder.h"
 #include "platform/Controls.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
 #include "ui_frmGMDSS.h"
 
+#include <QJsonArray>
 #include <QScrollBar>
 
 namespace lessons {
@@ -37,6 +39,8 @@ QString ExerciseRun::open(const QString& path) {
     checker_.reset();
     const QString problem = applyStart(loaded.value());
     if (problem.isEmpty()) checker_ = std::make_unique<Checker>(loaded.value(), c.clock.tickMs());
+    reported_.assign(checker_ ? checker_->verdicts().size() : 0, TaskState::Open);
+    reportedEnd_ = false;
     notify();
     return problem;
 }
@@ -48,7 +52,57 @@ void ExerciseRun::stop() {
 }
 
 void ExerciseRun::notify() {
+    reportNewVerdicts();
     if (changed) changed();
+}
+
+namespace {
+QJsonObject taskResult(const Checker& k, int i) {
+    const Verdict& v = k.verdicts().at(size_t(i));
+    QJsonObject r{{QStringLiteral("exercise"), k.exercise().title},
+                  {QStringLiteral("task"), k.exercise().tasks.at(size_t(i)).title},
+                  {QStringLiteral("verdict"), v.state == TaskState::Done    ? QStringLiteral("pass")
+                                              : v.state == TaskState::Wrong ? QStringLiteral("fail")
+                                                                            : k.resultText(i)},
+                  {QStringLiteral("reason"), v.reason}};
+    if (v.ms >= 0) r.insert(QStringLiteral("seconds"), double(v.ms) / 1000.0);
+    return r;
+}
+} // namespace
+
+QJsonObject ExerciseRun::summary() const {
+    if (!checker_) return {};
+    QJsonArray tasks;
+    for (int i = 0; i < int(checker_->verdicts().size()); ++i) tasks.append(taskResult(*checker_, i));
+    return {{QStringLiteral("exercise"), checker_->exercise().title},
+            {QStringLiteral("score"), checker_->scoreText()},
+            {QStringLiteral("finished"), checker_->finished()},
+            {QStringLiteral("tasks"), tasks}};
+}
+
+// Each verdict once, as it is given, into the lesson; the score at the end. The class hears the
+// whole summary at each of them.
+void ExerciseRun::reportNewVerdicts() {
+    if (!checker_) return;
+    bool news = false;
+    for (int i = 0; i < int(reported_.size()); ++i) {
+        const TaskState now = checker_->verdicts().at(size_t(i)).state;
+        if (now == reported_[size_t(i)]) continue;
+        reported_[size_t(i)] = now;
+        news = true;
+        if (c.lesson) c.lesson->recordResult(taskResult(*checker_, i));
+    }
+    if (checker_->finished() && !reportedEnd_) {
+        reportedEnd_ = true;
+        news = true;
+        if (c.lesson)
+            c.lesson->recordResult({{QStringLiteral("exercise"), checker_->exercise().title},
+                                    {QStringLiteral("task"), QStringLiteral("Score")},
+                                    {QStringLiteral("verdict"), checker_->scoreText()}});
+    }
+    if (!news) return;
+    const QJsonObject all = summary();
+    for (const auto& listener : c.resultListeners) listener(all);
 }
 
 QString ExerciseRun::applyStart(const Exercise& x) {

@@ -4,6 +4,7 @@
 // MMSI goes to the checker until the last task is answered or the exercise is stopped.
 #include "lessons/Checker.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -29,13 +30,20 @@ public:
     // Told after every change: a start, a verdict, a stop.
     std::function<void()> changed;
 
+    // The exercise's results so far, as the lesson keeps them and a class hears them:
+    // {"exercise", "score", "finished", "tasks": [{"task", "verdict", "reason", "seconds"}]}.
+    QJsonObject summary() const;
+
 private:
     QString applyStart(const Exercise& x);
     bool tuneTo(const QString& designator);
     void notify();
+    void reportNewVerdicts();
 
     Context& c;
     std::unique_ptr<Checker> checker_;
+    std::vector<TaskState> reported_;  // the verdicts already told to the lesson and the class
+    bool reportedEnd_ = false;
 };
 
 } // namespace lessons

@@ -2,7 +2,9 @@
 
 #include "app/Accessibility.h"
 #include "app/Context.h"
+#include "lessons/Debrief.h"
 #include "lessons/ExerciseRun.h"
+#include "lessons/Recorder.h"
 #include "platform/Controls.h"
 #include "ui_frmGMDSS.h"
 
@@ -95,6 +97,9 @@ ExerciseWindow::ExerciseWindow(QWidget* parent)
     nameControl(open, QStringLiteral("Open exercise"), QStringLiteral("Opens an exercise file and starts it"));
     stop = button(this, "cmdExerciseStop", QStringLiteral("Stop"));
     nameControl(stop, QStringLiteral("Stop exercise"), QStringLiteral("Ends the exercise now and gives the score"));
+    debrief = button(this, "cmdExerciseDebrief", QStringLiteral("Debrief..."));
+    nameControl(debrief, QStringLiteral("Debrief"),
+                QStringLiteral("Writes the debrief of this lesson so far: results, timeline and pictures, in HTML or PDF"));
     close = button(this, "cmdExerciseClose", QStringLiteral("Close"));
     nameControl(close, QStringLiteral("Close Exercise"),
                 QStringLiteral("Closes this window; a running exercise goes on"));
@@ -103,6 +108,7 @@ ExerciseWindow::ExerciseWindow(QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(open);
     buttons->addWidget(stop);
+    buttons->addWidget(debrief);
     buttons->addStretch(1);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
@@ -117,7 +123,8 @@ ExerciseWindow::ExerciseWindow(QWidget* parent)
     setTabOrder(briefing, tasks);
     setTabOrder(tasks, open);
     setTabOrder(open, stop);
-    setTabOrder(stop, close);
+    setTabOrder(stop, debrief);
+    setTabOrder(debrief, close);
     resize(620, 480);
 }
 
@@ -144,6 +151,11 @@ const QColor kWrongColour(192, 0, 0);
 ExercisePanel::ExercisePanel(Context& ctx) : c(ctx) {
     const QStringList folders = lessons::exerciseFolders();
     folder_ = folders.isEmpty() ? QDir::homePath() : folders.first();
+    askDebriefPath = [this] {
+        return QFileDialog::getSaveFileName(window_.get(), QStringLiteral("Save Debrief"),
+                                            QDir::home().filePath(QStringLiteral("debrief.html")),
+                                            QStringLiteral("Debrief (*.html *.pdf)"));
+    };
     askOpenPath = [this] {
         return QFileDialog::getOpenFileName(window_.get(), QStringLiteral("Open Exercise"), folder_,
                                             QStringLiteral("Exercises (*.json)"));
@@ -165,6 +177,10 @@ void ExercisePanel::make() {
     screens::ExerciseWindow& w = *window_;
     QObject::connect(w.open, &QPushButton::clicked, &w, [this] { chooseAndOpen(); });
     QObject::connect(w.stop, &QPushButton::clicked, &w, [this] { stop(); });
+    QObject::connect(w.debrief, &QPushButton::clicked, &w, [this] {
+        const QString out = askDebriefPath();
+        if (!out.isEmpty()) window_->score->setText(debrief(out));
+    });
     // Beside the radio, on the same screen as far as it reaches: the radio's own window stays as designed.
     const QRect radio = c.form->frameGeometry();
     QPoint at(radio.right() + 8, radio.top());
@@ -194,6 +210,14 @@ QString ExercisePanel::open(const QString& path) {
 }
 
 void ExercisePanel::stop() { run_->stop(); }
+
+QString ExercisePanel::debrief(const QString& outPath) {
+    if (!c.lesson) return QStringLiteral("This run is not recorded: there is no lesson to debrief.");
+    c.lesson->flushPictures();
+    const lessons::DebriefOutcome done = lessons::writeDebrief(c.lesson->path(), outPath);
+    if (!done.written) return QStringLiteral("No debrief written: %1").arg(done.problem);
+    return QStringLiteral("Debrief written to %1").arg(outPath);
+}
 
 void ExercisePanel::chooseAndOpen() {
     const QString path = askOpenPath();

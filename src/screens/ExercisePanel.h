@@ -34,6 +34,7 @@ public:
     QLabel* score;            // lblExerciseScore: the score, how far the trainee is, or a file's problem
     QPushButton* open;        // cmdExerciseOpen
     QPushButton* stop;        // cmdExerciseStop
+    QPushButton* debrief;     // cmdExerciseDebrief
     QPushButton* close;       // cmdExerciseClose
 
 protected:
@@ -64,6 +65,11 @@ public:
     // The exercise file to open; an empty answer opens nothing. The file dialog, unless replaced
     // (the tests do).
     std::function<QString()> askOpenPath;
+    // Writes the debrief of the lesson recorded so far to outPath (HTML, or PDF for a .pdf name);
+    // returns what happened in words.
+    QString debrief(const QString& outPath);
+    // Where the Debrief button writes it; an empty answer writes nothing.
+    std::function<QString()> askDebriefPath;
 
     screens::ExerciseWindow* window() const { return window_.get(); }
     lessons::ExerciseRun& run() { return *run_; }

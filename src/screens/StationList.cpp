@@ -3,9 +3,13 @@
 #include "app/Accessibility.h"
 #include "platform/Controls.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QJsonArray>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -61,7 +65,8 @@ StationList::StationList(QWidget* parent)
     table = new QTableWidget(0, ColumnCount, this);
     table->setObjectName(QStringLiteral("tblStations"));
     table->setHorizontalHeaderLabels({QStringLiteral("MMSI"), QStringLiteral("Vessel"), QStringLiteral("Station"),
-                                      QStringLiteral("Last call"), QStringLiteral("Distress")});
+                                      QStringLiteral("Last call"), QStringLiteral("Distress"),
+                                      QStringLiteral("Exercise")});
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -88,6 +93,9 @@ StationList::StationList(QWidget* parent)
     reset = button(this, "cmdReset", QStringLiteral("Reset class"));
     nameControl(reset, QStringLiteral("Reset class"),
                 QStringLiteral("Puts every trainer of the class back to its start, at once and without asking"));
+    debriefs = button(this, "cmdSaveDebriefs", QStringLiteral("Save debriefs..."));
+    nameControl(debriefs, QStringLiteral("Save debriefs"),
+                QStringLiteral("Writes one debrief page for every station of the class into a folder"));
     close = button(this, "cmdStationsClose", QStringLiteral("Close"));
     nameControl(close, QStringLiteral("Close class stations"),
                 QStringLiteral("Closes this window; the class goes on"));
@@ -98,11 +106,20 @@ StationList::StationList(QWidget* parent)
         emit freezeRequested(frozen());
     });
     connect(reset, &QPushButton::clicked, this, &StationList::resetRequested);
+    askFolder = [this] { return QFileDialog::getExistingDirectory(this, QStringLiteral("Save debriefs into")); };
+    connect(debriefs, &QPushButton::clicked, this, [this] {
+        const QString folder = askFolder();
+        if (folder.isEmpty()) return;
+        const auto saved = saveDebriefs(folder);
+        summary->setText(saved.ok() ? QStringLiteral("Debriefs saved in %1: %2 pages").arg(folder).arg(saved.value().size())
+                                    : saved.error());
+    });
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(freeze);
     buttons->addWidget(reset);
+    buttons->addWidget(debriefs);
     buttons->addStretch(1);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
@@ -114,7 +131,8 @@ StationList::StationList(QWidget* parent)
 
     setTabOrder(table, freeze);
     setTabOrder(freeze, reset);
-    setTabOrder(reset, close);
+    setTabOrder(reset, debriefs);
+    setTabOrder(debriefs, close);
     showSummary();
     resize(820, 380);
 }
@@ -142,6 +160,10 @@ void StationList::noteCall(const dscwire::Message& message, const QDateTime& loc
     sender.lastCallTime = localTime;
     sender.lastCall = callWords(message);
     sender.lastCallWhole = dscwire::describe(message);
+    const QString when = localTime.toString(QStringLiteral("HH:mm:ss  "));
+    sender.timeline << when + QStringLiteral("sent: ") + sender.lastCallWhole;
+    if (entries_.contains(message.address))
+        entries_[message.address].timeline << when + QStringLiteral("received: ") + sender.lastCallWhole;
     if (message.format == dscwire::code::kDistress) sender.inDistress = true;
     showRow(message.selfId);
     // A vessel that is not in the list was never marked: nothing to clear.
@@ -185,8 +207,11 @@ void StationList::showRow(const QString& mmsi) {
     const QString lastCall = e.lastCall.isEmpty() ? QString()
                                                   : QStringLiteral("%1 %2").arg(e.lastCallTime.toString(QStringLiteral("HH:mm:ss")),
                                                                                 e.lastCall);
+    const QString exercise = e.results.isEmpty() ? QString()
+                                                 : QStringLiteral("%1: %2").arg(e.results.value("exercise").toString(),
+                                                                                e.results.value("score").toString());
     const QString cells[ColumnCount] = {mmsi, vessel, station, lastCall,
-                                        e.inDistress ? QStringLiteral("IN DISTRESS") : QString()};
+                                        e.inDistress ? QStringLiteral("IN DISTRESS") : QString(), exercise};
     for (int col = 0; col < ColumnCount; ++col) table->item(row, col)->setText(cells[col]);
     table->item(row, LastCall)->setToolTip(e.lastCallWhole);
     table->item(row, Station)->setForeground(e.reported && !e.status.online ? kGrey : ctl::kBlack);
@@ -216,6 +241,54 @@ void StationList::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+
+void StationList::setResults(const QString& mmsi, const QJsonObject& results) {
+    entry(mmsi).results = results;
+    showRow(mmsi);
+}
+
+namespace {
+QString esc(const QString& s) { return s.toHtmlEscaped(); }
+} // namespace
+
+dscwire::Result<QStringList> StationList::saveDebriefs(const QString& folder) const {
+    using R = dscwire::Result<QStringList>;
+    QStringList written;
+    for (auto it = entries_.constBegin(); it != entries_.constEnd(); ++it) {
+        const Entry& e = *it;
+        if (e.status.instructor) continue;
+        QString html = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Debrief %1</title>"
+                                      "<style>body{font-family:sans-serif} td,th{border:1px solid #999;padding:2px 6px}"
+                                      " table{border-collapse:collapse} .fail{color:#c00} .pass{color:#060}</style>"
+                                      "</head><body>\n<h1>%2, MMSI %1</h1>\n")
+                           .arg(esc(it.key()), esc(e.status.name.isEmpty() ? QStringLiteral("Station") : e.status.name));
+        html += QStringLiteral("<h2>Exercise</h2>\n");
+        if (e.results.isEmpty()) {
+            html += QStringLiteral("<p>No exercise results.</p>\n");
+        } else {
+            html += QStringLiteral("<p>%1: %2</p>\n<table><tr><th>Task</th><th>Verdict</th><th>Reason</th><th>Time</th></tr>\n")
+                        .arg(esc(e.results.value("exercise").toString()), esc(e.results.value("score").toString()));
+            for (const QJsonValue& v : e.results.value("tasks").toArray()) {
+                const QJsonObject t = v.toObject();
+                const QString verdict = t.value("verdict").toString();
+                const QJsonValue secs = t.value("seconds");
+                html += QStringLiteral("<tr><td>%1</td><td class=\"%2\">%2</td><td>%3</td><td>%4</td></tr>\n")
+                            .arg(esc(t.value("task").toString()), esc(verdict), esc(t.value("reason").toString()),
+                                 secs.isDouble() ? QStringLiteral("%1 s").arg(secs.toDouble(), 0, 'f', 1) : QString());
+            }
+            html += QStringLiteral("</table>\n");
+        }
+        html += QStringLiteral("<h2>Calls</h2>\n<ul>\n");
+        for (const QString& line : e.timeline) html += QStringLiteral("<li>%1</li>\n").arg(esc(line));
+        html += QStringLiteral("</ul>\n</body></html>\n");
+        QFile f(QDir(folder).filePath(it.key() + QStringLiteral(".html")));
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(html.toUtf8()) < 0)
+            return R::bad(QStringLiteral("Cannot write %1: %2").arg(f.fileName(), f.errorString()));
+        written << f.fileName();
+    }
+    return R::good(written);
 }
 
 } // namespace screens

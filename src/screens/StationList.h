@@ -7,6 +7,8 @@
 #include "classroom/Envelope.h"
 
 #include <QDateTime>
+#include <QJsonObject>
+#include <functional>
 #include <QMap>
 #include <QString>
 #include <QWidget>
@@ -21,7 +23,7 @@ namespace screens {
 class StationList : public QWidget {
     Q_OBJECT
 public:
-    enum Column { Mmsi, Vessel, Station, LastCall, Distress, ColumnCount };
+    enum Column { Mmsi, Vessel, Station, LastCall, Distress, Exercise, ColumnCount };
 
     explicit StationList(QWidget* parent = nullptr);
 
@@ -31,6 +33,13 @@ public:
     // call of its sender (a station not heard of before gets a row); a distress alert marks its
     // sender in distress, a distress acknowledgement clears the mark of the vessel it names.
     void noteCall(const dscwire::Message& message, const QDateTime& localTime);
+    // A trainee's exercise results as its trainer reported them (see lessons::ExerciseRun::summary).
+    void setResults(const QString& mmsi, const QJsonObject& results);
+    // One debrief page per station: its calls in the class, in words, and its exercise results.
+    // Written into `folder` as <MMSI>.html; returns the files written, or why none could be.
+    dscwire::Result<QStringList> saveDebriefs(const QString& folder) const;
+    // Asks for the folder of the debriefs (a dialog; tests give their own).
+    std::function<QString()> askFolder;
     // Forgets every last call and distress mark, as after a reset of the class; the stations stay.
     void clearCalls();
 
@@ -42,6 +51,7 @@ public:
     QLabel* summary;        // lblStationsSummary
     QPushButton* freeze;    // cmdFreeze
     QPushButton* reset;     // cmdReset
+    QPushButton* debriefs;  // cmdSaveDebriefs
     QPushButton* close;     // cmdStationsClose
 
 signals:
@@ -59,6 +69,8 @@ private:
         QDateTime lastCallTime;
         QString lastCall, lastCallWhole;
         bool inDistress = false;
+        QJsonObject results;
+        QStringList timeline;  // every call it sent or was sent, "HH:mm:ss  words"
     };
 
     // The entry of an MMSI, with its row made where it belongs in MMSI order.
