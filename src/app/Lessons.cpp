@@ -93,10 +93,7 @@ int LessonOptions::replay(const QString& path, double speed, bool quitAtEnd, int
         return 1;
     }
     const lessons::Header header = probe.header();
-    if (!platform::displayAvailable()) {
-        std::fprintf(stderr, "vhf-dsc-trainer: cannot open a display (is DISPLAY or WAYLAND_DISPLAY set?)\n");
-        return 1;
-    }
+    if (!platform::displayOrSay()) return 1;
     TrainerApplication app(argc, argv);
     platform::closeDisplayProbe();
     QGuiApplication::setDesktopFileName("io.github.vhfdsctrainer.VhfDscTrainer");

@@ -222,10 +222,7 @@ int main(int argc, char** argv) {
                 return usageError(QStringLiteral("--%1 is for joining a class: give --class too").arg(o->names().first()));
     }
 
-    if (!platform::displayAvailable()) {
-        std::fprintf(stderr, "vhf-dsc-trainer: cannot open a display (is DISPLAY or WAYLAND_DISPLAY set?)\n");
-        return 1;
-    }
+    if (!platform::displayOrSay()) return 1;
     TrainerApplication app(argc, argv);
     platform::closeDisplayProbe();
     QGuiApplication::setDesktopFileName("io.github.vhfdsctrainer.VhfDscTrainer");

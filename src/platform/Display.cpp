@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -56,6 +57,12 @@ std::vector<std::string> requestedPlatforms() {
 void closeDisplayProbe() {
     if (gProbe) XCloseDisplay(gProbe);
     gProbe = nullptr;
+}
+
+bool displayOrSay() {
+    if (displayAvailable()) return true;
+    std::fprintf(stderr, "vhf-dsc-trainer: cannot open a display (is DISPLAY or WAYLAND_DISPLAY set?)\n");
+    return false;
 }
 
 bool displayAvailable() {

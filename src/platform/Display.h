@@ -5,6 +5,8 @@ namespace platform {
 // with QT_QPA_PLATFORM that needs none, such as offscreen).
 // An X server is asked with a connection of its own, which stays open until closeDisplayProbe().
 bool displayAvailable();
+// displayAvailable(), saying on standard error what is missing when there is none.
+bool displayOrSay();
 // Closes the connection displayAvailable() opened; call once the application has its own.
 void closeDisplayProbe();
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "screens/ClassroomDialog.h"
 
+#include "screens/ToolWindow.h"
+
 #include "app/Accessibility.h"
 #include "platform/Controls.h"
 
@@ -15,8 +17,6 @@
 
 namespace screens {
 namespace {
-
-const QColor kBackground(192, 192, 255); // as the main window and its other windows
 
 // The program sets no organization or application name, and a QSettings made without them would
 // land in "Unknown Organization": name the file ourselves (~/.config/vhf-dsc-trainer/).
@@ -38,13 +38,6 @@ QLineEdit* field(QWidget* parent, const char* objectName, const QString& text) {
     return f;
 }
 
-QPushButton* button(QWidget* parent, const char* objectName, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(objectName));
-    b->setAutoDefault(false);
-    return b;
-}
-
 QLabel* caption(QWidget* parent, const char* objectName, const QString& text, QWidget* buddy) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QString::fromLatin1(objectName));
@@ -59,7 +52,7 @@ ClassroomDialog::ClassroomDialog(QWidget* parent, const classroom::Settings& cur
     setObjectName(QStringLiteral("frmClassroom"));
     setWindowTitle(QStringLiteral("Classroom"));
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, kBackground);
+    pal.setColor(QPalette::Window, kWindowBackground);
     setPalette(pal);
     setAutoFillBackground(true);
 
@@ -102,13 +95,13 @@ ClassroomDialog::ClassroomDialog(QWidget* parent, const classroom::Settings& cur
     problem->setPalette(red);
     showProblem(QString());
 
-    join = button(this, "cmdClassJoin", QStringLiteral("&Join"));
+    join = toolButton(this, "cmdClassJoin", QStringLiteral("&Join"));
     join->setDefault(true); // Return in any field joins
     nameControl(join, QStringLiteral("Join"), QStringLiteral("Joins the class with these settings"));
-    leave = button(this, "cmdClassLeave", QStringLiteral("&Leave class"));
+    leave = toolButton(this, "cmdClassLeave", QStringLiteral("&Leave class"));
     leave->setEnabled(inClass);
     nameControl(leave, QStringLiteral("Leave class"), QStringLiteral("Leaves the class this trainer is in"));
-    cancel = button(this, "cmdClassCancel", QStringLiteral("Cancel"));
+    cancel = toolButton(this, "cmdClassCancel", QStringLiteral("Cancel"));
     nameControl(cancel, QStringLiteral("Cancel"), QStringLiteral("Closes this window and changes nothing"));
 
     connect(join, &QPushButton::clicked, this, &ClassroomDialog::tryJoin);

@@ -27,26 +27,11 @@
 namespace screens {
 namespace {
 
-const QColor kBackground(192, 192, 255); // as the main window and its other windows
-
-QPushButton* button(QWidget* parent, const char* objectName, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(objectName));
-    b->setAutoDefault(false);
-    return b;
-}
 
 } // namespace
 
 DscMessagesWindow::DscMessagesWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                          Qt::WindowCloseButtonHint) {
-    setObjectName(QStringLiteral("frmDscMessages"));
-    setWindowTitle(QStringLiteral("DSC Messages"));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, kBackground);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    : ToolWindow(parent, QStringLiteral("frmDscMessages"), QStringLiteral("DSC Messages")) {
 
     list = new QTableWidget(0, DscMessages::ColumnCount, this);
     list->setObjectName(QStringLiteral("lstDscMessages"));
@@ -85,11 +70,11 @@ DscMessagesWindow::DscMessagesWindow(QWidget* parent)
          QStringLiteral("The chosen message whole: who sent it to whom, every field in words, and its symbols"));
     nameScrollBars(detail, detail->accessibleName());
 
-    play = button(this, "cmdPlayBurst", QStringLiteral("Play"));
+    play = toolButton(this, "cmdPlayBurst", QStringLiteral("Play"));
     nameControl(play, QStringLiteral("Play"), QStringLiteral("Plays the chosen message's DSC burst, as it sounds on channel 70"));
-    save = button(this, "cmdSaveWav", QStringLiteral("Save WAV..."));
+    save = toolButton(this, "cmdSaveWav", QStringLiteral("Save WAV..."));
     nameControl(save, QStringLiteral("Save WAV"), QStringLiteral("Saves the chosen message's DSC burst as a WAV file"));
-    close = button(this, "cmdDscClose", QStringLiteral("Close"));
+    close = toolButton(this, "cmdDscClose", QStringLiteral("Close"));
     nameControl(close, QStringLiteral("Close DSC Messages"), QStringLiteral("Closes this window; the list stays as it is"));
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
 
@@ -112,18 +97,7 @@ DscMessagesWindow::DscMessagesWindow(QWidget* parent)
     resize(940, 480);
 }
 
-void DscMessagesWindow::closeEvent(QCloseEvent* event) {
-    hide();
-    event->ignore();
-}
 
-void DscMessagesWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        hide();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
 
 } // namespace screens
 

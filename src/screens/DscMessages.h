@@ -4,6 +4,8 @@
 // as a WAV file. It follows the air while it is open. Opened by F2 on the main window and by its
 // DSC Messages button; created on first use, only hidden when closed.
 #include <QString>
+#include "screens/ToolWindow.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -22,7 +24,7 @@ struct Transmission;
 namespace screens {
 
 // The window's controls; what they do is DscMessages' business.
-class DscMessagesWindow : public QWidget {
+class DscMessagesWindow : public ToolWindow {
     Q_OBJECT
 public:
     explicit DscMessagesWindow(QWidget* parent = nullptr);
@@ -33,9 +35,6 @@ public:
     QPushButton* save;      // cmdSaveWav
     QPushButton* close;     // cmdDscClose
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace screens

@@ -25,27 +25,12 @@
 namespace screens {
 namespace {
 
-const QColor kBackground(192, 192, 255); // as the main window and its other windows
-
-QPushButton* button(QWidget* parent, const char* objectName, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(objectName));
-    b->setAutoDefault(false);
-    return b;
-}
 
 } // namespace
 
 ExerciseWindow::ExerciseWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                          Qt::WindowCloseButtonHint) {
-    setObjectName(QStringLiteral("frmExercise"));
-    setWindowTitle(QStringLiteral("Exercise"));
+    : ToolWindow(parent, QStringLiteral("frmExercise"), QStringLiteral("Exercise")) {
     nameControl(this, QStringLiteral("Exercise"));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, kBackground);
-    setPalette(pal);
-    setAutoFillBackground(true);
 
     title = new QLabel(this);
     title->setObjectName(QStringLiteral("lblExerciseTitle"));
@@ -93,14 +78,14 @@ ExerciseWindow::ExerciseWindow(QWidget* parent)
     score->setTextInteractionFlags(Qt::TextSelectableByMouse);
     nameControl(score, QStringLiteral("Score"));
 
-    open = button(this, "cmdExerciseOpen", QStringLiteral("Open..."));
+    open = toolButton(this, "cmdExerciseOpen", QStringLiteral("Open..."));
     nameControl(open, QStringLiteral("Open exercise"), QStringLiteral("Opens an exercise file and starts it"));
-    stop = button(this, "cmdExerciseStop", QStringLiteral("Stop"));
+    stop = toolButton(this, "cmdExerciseStop", QStringLiteral("Stop"));
     nameControl(stop, QStringLiteral("Stop exercise"), QStringLiteral("Ends the exercise now and gives the score"));
-    debrief = button(this, "cmdExerciseDebrief", QStringLiteral("Debrief..."));
+    debrief = toolButton(this, "cmdExerciseDebrief", QStringLiteral("Debrief..."));
     nameControl(debrief, QStringLiteral("Debrief"),
                 QStringLiteral("Writes the debrief of this lesson so far: results, timeline and pictures, in HTML or PDF"));
-    close = button(this, "cmdExerciseClose", QStringLiteral("Close"));
+    close = toolButton(this, "cmdExerciseClose", QStringLiteral("Close"));
     nameControl(close, QStringLiteral("Close Exercise"),
                 QStringLiteral("Closes this window; a running exercise goes on"));
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
@@ -128,18 +113,7 @@ ExerciseWindow::ExerciseWindow(QWidget* parent)
     resize(620, 480);
 }
 
-void ExerciseWindow::closeEvent(QCloseEvent* event) {
-    hide();
-    event->ignore();
-}
 
-void ExerciseWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        hide();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
 
 } // namespace screens
 

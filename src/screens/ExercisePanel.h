@@ -4,6 +4,8 @@
 // an exercise file and to stop. Opened by the main window's Exercises button and by --exercise;
 // created on first use, only hidden when closed.
 #include <QString>
+#include "screens/ToolWindow.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -23,7 +25,7 @@ class ExerciseRun;
 namespace screens {
 
 // The window's controls; what they do is ExercisePanel's business.
-class ExerciseWindow : public QWidget {
+class ExerciseWindow : public ToolWindow {
     Q_OBJECT
 public:
     explicit ExerciseWindow(QWidget* parent = nullptr);
@@ -37,9 +39,6 @@ public:
     QPushButton* debrief;     // cmdExerciseDebrief
     QPushButton* close;       // cmdExerciseClose
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace screens

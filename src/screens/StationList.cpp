@@ -19,15 +19,7 @@
 namespace screens {
 namespace {
 
-const QColor kBackground(192, 192, 255); // as the main window and its other windows
 const QColor kGrey(96, 96, 96);
-
-QPushButton* button(QWidget* parent, const char* objectName, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(objectName));
-    b->setAutoDefault(false);
-    return b;
-}
 
 bool isDistressAcknowledgement(const dscwire::Message& m) {
     return m.format == dscwire::code::kAllShips && m.category == dscwire::code::kDistressCategory &&
@@ -53,14 +45,7 @@ const QString kUnfreeze = QStringLiteral("Unfreeze class");
 } // namespace
 
 StationList::StationList(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                          Qt::WindowCloseButtonHint) {
-    setObjectName(QStringLiteral("frmStations"));
-    setWindowTitle(QStringLiteral("Class stations"));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, kBackground);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    : ToolWindow(parent, QStringLiteral("frmStations"), QStringLiteral("Class stations")) {
 
     table = new QTableWidget(0, ColumnCount, this);
     table->setObjectName(QStringLiteral("tblStations"));
@@ -89,14 +74,14 @@ StationList::StationList(QWidget* parent)
     summary->setTextFormat(Qt::PlainText);
     nameControl(summary, QStringLiteral("Class summary"));
 
-    freeze = button(this, "cmdFreeze", kFreeze);
-    reset = button(this, "cmdReset", QStringLiteral("Reset class"));
+    freeze = toolButton(this, "cmdFreeze", kFreeze);
+    reset = toolButton(this, "cmdReset", QStringLiteral("Reset class"));
     nameControl(reset, QStringLiteral("Reset class"),
                 QStringLiteral("Puts every trainer of the class back to its start, at once and without asking"));
-    debriefs = button(this, "cmdSaveDebriefs", QStringLiteral("Save debriefs..."));
+    debriefs = toolButton(this, "cmdSaveDebriefs", QStringLiteral("Save debriefs..."));
     nameControl(debriefs, QStringLiteral("Save debriefs"),
                 QStringLiteral("Writes one debrief page for every station of the class into a folder"));
-    close = button(this, "cmdStationsClose", QStringLiteral("Close"));
+    close = toolButton(this, "cmdStationsClose", QStringLiteral("Close"));
     nameControl(close, QStringLiteral("Close class stations"),
                 QStringLiteral("Closes this window; the class goes on"));
     setFrozen(false);
@@ -235,13 +220,6 @@ void StationList::showSummary() {
     summary->setAccessibleDescription(summary->text());
 }
 
-void StationList::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        hide();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
 
 
 void StationList::setResults(const QString& mmsi, const QJsonObject& results) {

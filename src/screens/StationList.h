@@ -11,6 +11,8 @@
 #include <functional>
 #include <QMap>
 #include <QString>
+#include "screens/ToolWindow.h"
+
 #include <QWidget>
 
 class QKeyEvent;
@@ -20,7 +22,7 @@ class QTableWidget;
 
 namespace screens {
 
-class StationList : public QWidget {
+class StationList : public ToolWindow {
     Q_OBJECT
 public:
     enum Column { Mmsi, Vessel, Station, LastCall, Distress, Exercise, ColumnCount };
@@ -59,8 +61,6 @@ signals:
     void freezeRequested(bool freeze);
     void resetRequested();
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct Entry {
