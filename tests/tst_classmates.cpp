@@ -113,6 +113,25 @@ private slots:
         QVERIFY(!trainee.h.c().TimerRepeat->isEnabled());
         QCOMPARE(trainee.h.text("lblChannel"), QStringLiteral("16"));
     }
+
+    // On the instructor's trainer a classmate's call to the second vessel shows on its panel, and
+    // the panel's own keys answer it to the class.
+    void secondVesselAnswersAClassmate() {
+        Class instructor(true);
+        instructor.receive(Message::individual(calls::kBlueCraneMMSI, code::kRoutine, kMate, 72));
+        QCOMPARE(instructor.h.text("txtBC1"), "MMSI # " + kMate);
+        QCOMPARE(instructor.h.text("txtBC7"), QStringLiteral("Vessel: Wave Dancer"));
+        instructor.h.click("cmdBCEnter");
+        instructor.h.chooseItem("lstBC", "Unable to Comply");
+        instructor.h.chooseItem("lstBC2", "Busy");
+        instructor.h.click("cmdBCEnter");
+        instructor.h.advance(12000);
+        const Message& answer = instructor.lastOnAir();
+        QCOMPARE(answer.selfId, calls::kBlueCraneMMSI);
+        QCOMPARE(answer.address, kMate);
+        QCOMPARE(answer.command1, code::kUnableToComply);
+        QCOMPARE(answer.command2, 102);
+    }
 };
 
 TRAINER_TEST_MAIN(TestClassmates)
