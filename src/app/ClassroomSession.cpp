@@ -17,11 +17,6 @@ const QString kUnfreeze = QStringLiteral("unfreeze");
 const QString kReset = QStringLiteral("reset");
 } // namespace
 
-const QString& ClassroomSession::baseTitle() {
-    static const QString title = QStringLiteral("Nature of Distress");
-    return title;
-}
-
 ClassroomSession& ClassroomSession::of(Context& c) {
     if (!c.classroom) c.classroom = std::make_unique<ClassroomSession>(c);
     return *c.classroom;
@@ -32,7 +27,9 @@ void ClassroomSession::join(Context& c, const classroom::Settings& settings) { o
 ClassroomSession::ClassroomSession(Context& ctx) : c(ctx) {
     if (!c.classmates) c.classmates = std::make_unique<Classmates>(c);
     c.air->subscribe([this](const air::Transmission& t) { published(t); });
-    c.ownMmsiChanged = [this] { ownMmsiChanged(); };
+    // The session lives as long as the window's stations: the listener never outlives it.
+    c.ownMmsiListeners.push_back([this] { ownMmsiChanged(); });
+    baseTitle_ = c.form->windowTitle();
     // A trainee's exercise results go to the instructor as they come.
     c.resultListeners.push_back([this](const QJsonObject& results) {
         if (link_ && !settings_.instructor) link_->publishResult(results);
@@ -40,7 +37,6 @@ ClassroomSession::ClassroomSession(Context& ctx) : c(ctx) {
 }
 
 ClassroomSession::~ClassroomSession() {
-    c.ownMmsiChanged = nullptr;
     delete link_.data();
     delete stations_.data();
     delete dialog_.data();
@@ -66,7 +62,7 @@ void ClassroomSession::join(const classroom::Settings& settings) {
     }
     classroom::Link* link = link_;
     connect(link, &classroom::Link::callReceived, this,
-            [this](const QString& sender, const dscwire::Message& m, const QDateTime&) { received(sender, m); });
+            [this](const QString&, const dscwire::Message& m, const QDateTime&) { received(m); });
     connect(link, &classroom::Link::stateChanged, this, &ClassroomSession::stateChanged);
     connect(link, &classroom::Link::stationChanged, this, [this](const classroom::StationStatus& s) {
         c.classmates->setName(s.mmsi, s.name);
@@ -113,8 +109,7 @@ void ClassroomSession::published(const air::Transmission& t) {
 
 // Calls from the class arrive inside the network's handling; the stations' reactions may wait
 // (alarms), so they run from the event loop, one after the other, in the order received.
-void ClassroomSession::received(const QString& sender, const dscwire::Message& message) {
-    if (sender.isEmpty()) return;
+void ClassroomSession::received(const dscwire::Message& message) {
     inbox_ << message;
     if (inbox_.size() == 1 && !delivering_) QTimer::singleShot(0, this, &ClassroomSession::deliverReceived);
 }
@@ -179,9 +174,9 @@ void ClassroomSession::ownMmsiChanged() {
 }
 
 QString ClassroomSession::titleText() const {
-    if (!link_) return baseTitle();
+    if (!link_) return baseTitle_;
     const classroom::Settings& s = settings_;
-    QString text = baseTitle() + QStringLiteral(" - class %1, %2 %3: %4")
+    QString text = baseTitle_ + QStringLiteral(" - class %1, %2 %3: %4")
                                      .arg(s.className, s.instructor ? QStringLiteral("instructor") : QStringLiteral("MMSI"),
                                           s.mmsi, classroom::stateText(link_->state()));
     if (c.frozen) text += QStringLiteral(" - frozen by the instructor");

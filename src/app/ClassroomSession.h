@@ -45,12 +45,10 @@ public:
     void freezeClass(bool freeze);
     void resetClass();
 
-    // The window's base title, before the class's part is added.
-    static const QString& baseTitle();
 
 private:
     void published(const air::Transmission& t);
-    void received(const QString& sender, const dscwire::Message& message);
+    void received(const dscwire::Message& message);
     void deliverReceived();
     void stateChanged(classroom::LinkState state, const QString& reason);
     void command(const QString& command, const QString& sender);
@@ -62,6 +60,7 @@ private:
     Context& c;
     classroom::Settings settings_;
     QPointer<classroom::Link> link_;
+    QString baseTitle_;  // the window's own title, before the class's part
     QPointer<screens::StationList> stations_;
     QPointer<screens::ClassroomDialog> dialog_;
     bool receiving_ = false;   // a classmate's call is being put on the air: not sent back out

@@ -98,9 +98,8 @@ struct Context {
     // results (lesson->recordResult). Null when nothing is recorded (tests, replays, a folder
     // that cannot be written).
     std::unique_ptr<lessons::Recorder> lesson;
-    // Told when the own MMSI the radio sends has changed (the MMSI menu): the class's slot, then
-    // every other listener in the order they were added (a running exercise).
-    std::function<void()> ownMmsiChanged;
+    // Told, in the order they were added, when the own MMSI the radio sends has changed (the MMSI
+    // menu): the class, a running exercise.
     std::vector<std::function<void()>> ownMmsiListeners;
     // Told the running exercise's results whenever a verdict is given (the class hears them).
     std::vector<std::function<void(const QJsonObject&)>> resultListeners;

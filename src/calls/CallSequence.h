@@ -43,6 +43,10 @@ inline const QString kOwnVesselLine = QStringLiteral("Vessel: Kelpo");
 // The two model stations.
 inline const QString kCoastGuardMMSI = QStringLiteral("003669927");
 inline const QString kBlueCraneMMSI = QStringLiteral("366232323");
+// The coast station answers to its own MMSI and to the Coast Guard's other one.
+inline bool isCoastGuard(const QString& mmsi) {
+    return mmsi == kCoastGuardMMSI || mmsi == QLatin1String("003669999");
+}
 // The channel on the display, with "A" when the A suffix is shown (e.g. "22A").
 QString displayedChannel(Context& c);
 

@@ -27,6 +27,14 @@ int channelOnAir(const QString& designator) {
     return a ? dscwire::unconfirmed::kAChannelOffset + n : n;
 }
 
+QString channelDesignator(int channelOnAir) {
+    if (channelOnAir <= 0) return {};
+    const int offset = dscwire::unconfirmed::kAChannelOffset;
+    const bool a = channelOnAir > offset;
+    return QStringLiteral("%1").arg(a ? channelOnAir - offset : channelOnAir, 2, 10, QLatin1Char('0')) +
+           (a ? QStringLiteral("A") : QString());
+}
+
 namespace {
 // The trainer's three groups, as group MMSIs of the USA (0 + 366 + five digits).
 const QStringList kGroups{QStringLiteral("036600001"), QStringLiteral("036600002"), QStringLiteral("036600003")};

@@ -25,6 +25,8 @@ int natureOnAir(const QString& nature);
 // A channel designator as a DSC call carries it: "16" -> 16; an "A" channel as its number plus
 // the offset kept with the other open readings of the standard ("22A" -> 1022).
 int channelOnAir(const QString& designator);
+// Back from the air: 1022 -> "22A", 6 -> "06", as the channel display writes it; empty for none.
+QString channelDesignator(int channelOnAir);
 // The group MMSI of the group a line of the group list belongs to ("#1", "#2", "#3" and the
 // vessels under each); empty for no line.
 QString groupMmsi(int row, const QStringList& lines);

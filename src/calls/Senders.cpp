@@ -10,6 +10,7 @@
 #include "ui_frmGMDSS.h"
 
 using calls::CallMember;
+using calls::isCoastGuard;
 using calls::kOwnVesselLine;
 using calls::mmsiLine;
 using dscwire::Message;
@@ -18,10 +19,6 @@ namespace code = dscwire::code;
 namespace {
 
 const QString& kBlueCrane = calls::kBlueCraneMMSI;
-
-bool isCoastGuard(const QString& mmsi) {
-    return mmsi == calls::kCoastGuardMMSI || mmsi == QLatin1String("003669999");
-}
 
 QString voiceChannel(const QString& channel) { return QStringLiteral("Voice Channel ") + channel; }
 

@@ -82,7 +82,6 @@ void OwnStation::txtMMSI_LostFocus() {
         c.s.OwnMMSI = t;
         const bool changed = c.s.AcceptedMMSI != t;
         c.s.AcceptedMMSI = t;
-        if (changed && c.ownMmsiChanged) c.ownMmsiChanged();
         if (changed) {
             const auto listeners = c.ownMmsiListeners; // a listener may add another
             for (const auto& listener : listeners) listener();

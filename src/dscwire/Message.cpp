@@ -451,6 +451,18 @@ QString categoryWords(int c) {
     default: return QString::number(c);
     }
 }
+} // namespace
+
+QString Position::trainerText() const {
+    if (!known) return {};
+    return QStringLiteral("L%1°%2'%3  Lo%4°%5'%6")
+        .arg(latDeg, 2, 10, QLatin1Char('0')).arg(latMin, 2, 10, QLatin1Char('0'))
+        .arg(quadrant >= 2 ? QLatin1Char('S') : QLatin1Char('N'))
+        .arg(lonDeg, 3, 10, QLatin1Char('0')).arg(lonMin, 2, 10, QLatin1Char('0'))
+        .arg(quadrant % 2 ? QLatin1Char('W') : QLatin1Char('E'));
+}
+
+namespace {
 QString positionWords(const Position& p) {
     if (!p.known) return QStringLiteral("position unknown");
     return QStringLiteral("position %1°%2'%3 %4°%5'%6")

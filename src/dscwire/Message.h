@@ -56,6 +56,8 @@ struct Position {
     static Position of(int quadrant, int latDeg, int latMin, int lonDeg, int lonMin);
     // The trainer's position text, e.g. "L42°21.0'N  Lo070°55.7'W" (tenths become extra decimals).
     static std::optional<Position> fromTrainerText(const QString& text);
+    // Back in the trainer's form, on whole minutes ("L42°21'N  Lo070°55'W"); empty when unknown.
+    QString trainerText() const;
     QString digits() const;  // ten digits, "9999999999" when unknown
     bool hasExtra() const { return known && latMinFrac >= 0 && lonMinFrac >= 0; }
     bool operator==(const Position&) const = default;

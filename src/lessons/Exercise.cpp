@@ -335,12 +335,7 @@ Exercise read(Reader& r, const QJsonObject& root) {
 }
 
 QString positionWords(const dscwire::Position& p) {
-    if (!p.known) return QStringLiteral("none");
-    return QStringLiteral("L%1°%2'%3  Lo%4°%5'%6")
-        .arg(p.latDeg, 2, 10, QLatin1Char('0')).arg(p.latMin, 2, 10, QLatin1Char('0'))
-        .arg(p.quadrant >= 2 ? QLatin1Char('S') : QLatin1Char('N'))
-        .arg(p.lonDeg, 3, 10, QLatin1Char('0')).arg(p.lonMin, 2, 10, QLatin1Char('0'))
-        .arg(p.quadrant % 2 ? QLatin1Char('W') : QLatin1Char('E'));
+    return p.known ? p.trainerText() : QStringLiteral("none");
 }
 
 bool sameWholeMinutes(const dscwire::Position& a, const dscwire::Position& b) {
@@ -423,9 +418,7 @@ dscwire::Result<Exercise> loadExercise(const QString& path) {
 }
 
 QString channelWords(int channelOnAir) {
-    if (channelOnAir <= 0) return QStringLiteral("none");
-    if (channelOnAir > 1000) return QStringLiteral("%1A").arg(channelOnAir - 1000, 2, 10, QLatin1Char('0'));
-    return QStringLiteral("%1").arg(channelOnAir, 2, 10, QLatin1Char('0'));
+    return channelOnAir > 0 ? calls::channelDesignator(channelOnAir) : QStringLiteral("none");
 }
 
 QStringList mismatches(const Expect& e, const dscwire::Message& m) {

@@ -4,7 +4,6 @@
 #include "calls/CallSequence.h"
 #include "calls/CallTime.h"
 #include "calls/OnAir.h"
-#include "dscwire/Unconfirmed.h"
 #include "dsc/Logs.h"
 #include "platform/Controls.h"
 #include "radio/FrontPanel.h"
@@ -23,10 +22,6 @@ const QString kAble = QStringLiteral("Able to Comply");
 const QString kUnable = QStringLiteral("Unable to Comply");
 const QString kRule(19, QLatin1Char('_'));
 
-bool isCoastStation(const QString& mmsi) {
-    return mmsi == calls::kCoastGuardMMSI || mmsi == QLatin1String("003669999");
-}
-
 QString priorityText(int category) {
     switch (category) {
     case code::kDistressCategory: return QStringLiteral("Distress");
@@ -36,13 +31,7 @@ QString priorityText(int category) {
     }
 }
 
-// "22A" for 1022, "72" for 72; empty for no channel.
-QString channelText(const Message& m) {
-    if (m.channels.isEmpty() || m.channels.first() <= 0) return {};
-    const int ch = m.channels.first();
-    const int offset = dscwire::unconfirmed::kAChannelOffset;
-    return ch > offset ? QString::number(ch - offset) + QLatin1Char('A') : QString::number(ch);
-}
+QString channelText(const Message& m) { return calls::channelDesignator(m.channels.value(0, 0)); }
 
 QString voiceLine(const Message& m) {
     const QString ch = channelText(m);
@@ -51,16 +40,7 @@ QString voiceLine(const Message& m) {
 
 // The position as the trainer's displays write it; "no position received" when there is none.
 QString positionText(const dscwire::Position& p) {
-    if (!p.known) return QStringLiteral("no position received");
-    const bool north = p.quadrant == 0 || p.quadrant == 1;
-    const bool west = p.quadrant == 1 || p.quadrant == 3;
-    return QStringLiteral("L%1°%2'%3  Lo%4°%5'%6")
-        .arg(p.latDeg, 2, 10, QLatin1Char('0'))
-        .arg(p.latMin, 2, 10, QLatin1Char('0'))
-        .arg(north ? QLatin1Char('N') : QLatin1Char('S'))
-        .arg(p.lonDeg, 3, 10, QLatin1Char('0'))
-        .arg(p.lonMin, 2, 10, QLatin1Char('0'))
-        .arg(west ? QLatin1Char('W') : QLatin1Char('E'));
+    return p.known ? p.trainerText() : QStringLiteral("no position received");
 }
 
 QString natureLine(const Message& m) {
@@ -74,10 +54,12 @@ bool isAnswer(const Message& m) { return m.eos == code::kAcknowledgement; }
 
 void Classmates::setName(const QString& mmsi, const QString& name) { names_.insert(mmsi, name); }
 
-QString Classmates::vesselLine(const QString& mmsi) const {
+QString Classmates::vesselName(const QString& mmsi) const {
     const QString name = names_.value(mmsi);
-    return QStringLiteral("Vessel: ") + (name.isEmpty() ? mmsi : name);
+    return name.isEmpty() ? mmsi : name;
 }
+
+QString Classmates::vesselLine(const QString& mmsi) const { return QStringLiteral("Vessel: ") + vesselName(mmsi); }
 
 QString Classmates::timeText() const {
     return QLocale::system().toString(c.clock.now(), QLocale::ShortFormat);
@@ -180,7 +162,7 @@ void Classmates::allShipsOrGroup(const Message& m) {
 void Classmates::individual(const Message& m) {
     auto& ui = *c.ui;
     const QString own = c.s.AcceptedMMSI;
-    if (instructor_ && isCoastStation(m.address) && !isAnswer(m)) {
+    if (instructor_ && calls::isCoastGuard(m.address) && !isAnswer(m)) {
         if (m.command1 == code::kTelephony) toCoastStation(m, priorityText(m.category));
         return;
     }
@@ -202,7 +184,7 @@ void Classmates::individual(const Message& m) {
         } else if (m.command1 == code::kShipPosition) {
             status = positionText(m.position);
         } else if (m.command1 == code::kPolling) {
-            status = caller.mid(8) + QStringLiteral(" replied");
+            status = vesselName(m.selfId) + QStringLiteral(" replied");
         } else {
             status = kAble + QStringLiteral(" Ch ") + channelText(m);
         }
@@ -328,7 +310,7 @@ void Classmates::toSecondVessel(const Message& m) {
 
 void Classmates::logOtherCall(const Message& m, const QString& what) {
     otherCalls_ << QStringLiteral("UTC ") + c.clock.now().toUTC().toString(QStringLiteral("HH:mm"))
-                << vesselLine(m.selfId).mid(8) << m.selfId << what << kRule << QString();
+                << vesselName(m.selfId) << m.selfId << what << kRule << QString();
 }
 
 void Classmates::showReceived(const QStringList& lines) {

@@ -21,7 +21,8 @@ public:
     bool instructor() const { return instructor_; }
     // The vessel name a station goes by in the class.
     void setName(const QString& mmsi, const QString& name);
-    QString vesselLine(const QString& mmsi) const;
+    QString vesselName(const QString& mmsi) const;  // its name, or the MMSI when it gave none
+    QString vesselLine(const QString& mmsi) const;  // "Vessel: <name>"
 
     // A call a classmate sent, already on the air. Runs the reaction of every station of this
     // window that it is for; may wait (alarms), so it must not be called from inside a network
