@@ -329,6 +329,25 @@ private slots:
         QCOMPARE(h.text("txtBC1"), QString("MMSI # 316123456"));
     }
 
+    // Clear cancels the entry: a changed MMSI that the field held when Clear took the focus is
+    // never accepted, announced or sent.
+    void clearCancelsMmsiEntry() {
+        Harness h;
+        int announced = 0;
+        h.c().ownMmsiListeners.push_back([&announced] { ++announced; });
+        h.openMenuItem("MMSI#");
+        ctl::setText(h.ui().txtMMSI, QString());
+        h.type("txtMMSI", "316123459");
+        h.click("cmdClear");
+        QVERIFY(h.messages.texts().isEmpty());
+        QCOMPARE(h.text("txtMMSI"), QString("316123456"));
+        QCOMPARE(announced, 0);
+        h.openMenuItem("Exit this menu");
+        QCOMPARE(h.text("lblMMSI"), QString("MMSI# 316123456"));
+        h.hold("cmdDistress", 5500);
+        QCOMPARE(h.text("txtCG1"), QString("MMSI # 316123456"));
+    }
+
     void gpsSwitchAndClock() {
         Harness h;
         h.click("GPSOn");

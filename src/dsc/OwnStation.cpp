@@ -8,6 +8,7 @@
 #include "platform/Controls.h"
 #include "ui_frmGMDSS.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QLocale>
 
@@ -63,7 +64,11 @@ QString clockText(const QTime& t) {
 
 void OwnStation::wire() {
     Ui::frmGMDSS& ui = *c.ui;
-    ui.txtMMSI->installEventFilter(new FocusLossFilter(ui.txtMMSI, [this] { txtMMSI_LostFocus(); }));
+    // Clear cancels the entry: the focus going to it checks nothing, so that a typed MMSI is
+    // never accepted (nor announced, nor sent) on its way out; Clear then puts the old text back.
+    ui.txtMMSI->installEventFilter(new FocusLossFilter(ui.txtMMSI, [this] {
+        if (QApplication::focusWidget() != c.ui->cmdClear) txtMMSI_LostFocus();
+    }));
     ui.txtTime->installEventFilter(new FocusLossFilter(ui.txtTime, [this] { txtTime_LostFocus(); }));
     QObject::connect(ui.txtLatLon, &QLineEdit::textChanged, ui.txtLatLon, [this] { txtLatLon_Change(); });
     QObject::connect(ui.GPSOn, &QAbstractButton::clicked, ui.GPSOn, [this] { GPSOn_Click(); });
