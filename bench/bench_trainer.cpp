@@ -32,6 +32,7 @@
 #include "platform/PulseSound.h"
 #include "platform/RealClock.h"
 #include "platform/ScreenMode.h"
+#include "calls/Answers.h"
 #include "stations/CoastGuard.h"
 
 #include "ui_frmGMDSS.h"
@@ -381,7 +382,7 @@ int runTiming(Bench& b, int runs, int repeats) {
     }
     gPhase = "reply";
     for (int run = 0; run < runs; ++run) {
-        c.coastGuard->ReplyAlarm();
+        calls::ReplyAlarm(c);
         runEventLoop(300);
     }
     gPhase = "urgency";

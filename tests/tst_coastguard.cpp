@@ -3,6 +3,7 @@
 #include "harness/TestMain.h"
 #include "platform/Controls.h"
 #include "radio/ChannelSelector.h"
+#include "calls/Answers.h"
 #include "stations/CoastGuard.h"
 
 #include <QLabel>
@@ -176,7 +177,7 @@ private slots:
         const qint64 t0 = h.now();
         QStringList colours;
         for (int i = 0; i <= 10; ++i) h.at(t0 + 500 + 1000 * i, [&] { colours << h.back("lblStatus").name(); });
-        h.c().coastGuard->ReplyAlarm();
+        calls::ReplyAlarm(h.c());
         QCOMPARE(h.now() - t0, qint64(10000));
         h.advance(1000);
         QCOMPARE(colours, QStringList({"#ffff80", "#ff0000", "#ffff00", "#ff0000", "#ffff00", "#ff0000", "#ffff00",

@@ -1,6 +1,7 @@
 #include "stations/Classmates.h"
 
 #include "app/Context.h"
+#include "calls/Answers.h"
 #include "calls/CallSequence.h"
 #include "calls/CallTime.h"
 #include "calls/OnAir.h"
@@ -51,6 +52,14 @@ QString natureLine(const Message& m) {
 bool isAnswer(const Message& m) { return m.eos == code::kAcknowledgement; }
 
 } // namespace
+
+Classmates::Classmates(Context& ctx) : c(ctx) {
+    c.coastGuard->acknowledgeClassCall = [this] { return acknowledgeOnCoastStation(); };
+}
+
+Classmates::~Classmates() {
+    if (c.coastGuard) c.coastGuard->acknowledgeClassCall = nullptr;
+}
 
 void Classmates::setName(const QString& mmsi, const QString& name) { names_.insert(mmsi, name); }
 
@@ -119,9 +128,9 @@ void Classmates::distressAcknowledgement(const Message& m) {
     if (m.distressMmsi == c.s.AcceptedMMSI) {
         if (c.s.CallTypeDistress == QLatin1String("Distress") ||
             ui.lblStatus->text() == QLatin1String("Waiting for Ack")) {
-            c.coastGuard->ownAlertAcknowledged();
+            calls::ownAlertAcknowledged(c);
             c.s.CallTypeDistress.clear();
-            c.coastGuard->ReplyAlarm();
+            calls::ReplyAlarm(c);
         }
         return;
     }
@@ -193,7 +202,7 @@ void Classmates::individual(const Message& m) {
         ui.lblStatus->show();
         ui.lblStatus->setText(status);
         c.playSoundCue(QStringLiteral("Chimes.wav"), 1);
-        c.coastGuard->ReplyAlarm();
+        calls::ReplyAlarm(c);
         return;
     }
     if (m.command1 == code::kShipPosition || m.command1 == code::kPolling) {

@@ -14,7 +14,11 @@ struct Context;
 
 class Classmates {
 public:
-    explicit Classmates(Context& ctx) : c(ctx) {}
+    // Takes the coast station's Acknowledge key first while it exists.
+    explicit Classmates(Context& ctx);
+    ~Classmates();
+    Classmates(const Classmates&) = delete;
+    Classmates& operator=(const Classmates&) = delete;
 
     // On the instructor's trainer the coast station and the second vessel are the class's.
     void setInstructor(bool instructor) { instructor_ = instructor; }

@@ -1,19 +1,16 @@
 #include "stations/CoastGuard.h"
 
 #include "app/Context.h"
+#include "calls/Answers.h"
 #include "calls/CallSequence.h"
 #include "calls/OnAir.h"
 #include "platform/Controls.h"
-#include "stations/Classmates.h"
-#include "radio/ChannelSelector.h"
-#include "radio/FrontPanel.h"
 #include "ui_frmGMDSS.h"
 
 namespace {
 const QString kDistressAck = QStringLiteral("Recv'd Distress Ack");
 
 bool isDistressAlert(const dscwire::Message& m) { return m.format == dscwire::code::kDistress; }
-constexpr int kReplyAlarmMs = 10000;
 } // namespace
 
 void CoastGuard::wire() {
@@ -43,7 +40,7 @@ void CoastGuard::CGClear_Click() {
 void CoastGuard::cmdAcknowledge_Click() {
     Ui::frmGMDSS& ui = *c.ui;
     // In a class, the display may hold a classmate's call: the acknowledgement goes to the class.
-    if (c.classmates && c.classmates->acknowledgeOnCoastStation()) return;
+    if (acknowledgeClassCall && acknowledgeClassCall()) return;
     if (ui.txtCG1->text() == QLatin1String("MMSI #366232323")) {
         ui.lblStatus->show();
         ui.lblStatus->setText(kDistressAck);
@@ -58,7 +55,7 @@ void CoastGuard::cmdAcknowledge_Click() {
         // The own alert is waiting, also when a step of the knob has since rewritten the status
         // line: the acknowledgement that ends it always says so.
         ctl::setText(ui.txtBC7, kDistressAck);
-        ownAlertAcknowledged();
+        calls::ownAlertAcknowledged(c);
         // The own alert, sent with whatever own MMSI the radio had then.
         const auto ownAlert = [](const dscwire::Message& m) {
             return isDistressAlert(m) && m.selfId != calls::kBlueCraneMMSI;
@@ -76,28 +73,7 @@ void CoastGuard::cmdAcknowledge_Click() {
                        m.eos == dscwire::code::kAckRequired && m.command1 == dscwire::code::kTelephony;
             },
             [](const dscwire::Message& call) { return dscwire::Message::ableToComply(call, calls::kCoastGuardMMSI); });
-        ReplyAlarm();
+        calls::ReplyAlarm(c);
     }
     c.s.CallTypeDistress = QString();
-}
-
-// The own radio receives the acknowledgement of its distress alert: back on 16, the repeat ends.
-void CoastGuard::ownAlertAcknowledged() {
-    Ui::frmGMDSS& ui = *c.ui;
-    ui.lblChannel->setText(QStringLiteral("16"));
-    c.front->toChannel16();
-    // Written after the knob, whose channel display may have put the channel's use text there.
-    ui.lblStatus->setText(kDistressAck);
-    c.TimerRepeat->setEnabled(false);
-}
-
-// The own radio's call alarm: ten seconds of beeps, the status line flashing red and yellow.
-void CoastGuard::ReplyAlarm() {
-    Ui::frmGMDSS& ui = *c.ui;
-    c.beep();
-    c.timedWait(kReplyAlarmMs, [this] {
-        c.beep();
-        ctl::toggleRedYellow(c.ui->lblStatus);
-    });
-    ctl::setBackColor(ui.lblStatus, ctl::kDisplay);
 }

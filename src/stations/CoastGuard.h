@@ -1,7 +1,8 @@
 #pragma once
+#include <functional>
 struct Context;
 
-// The Coast Guard station display, and the own radio's ten-second reply alarm.
+// The Coast Guard station display.
 class CoastGuard {
 public:
     explicit CoastGuard(Context& ctx) : c(ctx) {}
@@ -9,8 +10,10 @@ public:
 
     void CGClear_Click();
     void cmdAcknowledge_Click();
-    void ReplyAlarm();
-    void ownAlertAcknowledged();
+
+    // Offered the Acknowledge key first: true when it has answered a call on the display (in a
+    // class, a classmate's call), so that the display's own acknowledgement is not given.
+    std::function<bool()> acknowledgeClassCall;
 
 private:
     Context& c;

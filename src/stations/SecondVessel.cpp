@@ -2,12 +2,12 @@
 
 #include "app/Context.h"
 #include "calls/DistressAlert.h"
+#include "calls/Answers.h"
 #include "calls/CallSequence.h"
 #include "calls/CallTime.h"
 #include "calls/HoldKey.h"
 #include "calls/OnAir.h"
 #include "platform/Controls.h"
-#include "stations/CoastGuard.h"
 #include "ui_frmGMDSS.h"
 
 #include <QLocale>
@@ -72,7 +72,7 @@ void SecondVessel::cmdBCEnter_Click() {
         c.s.CallTypeRoutine.clear();
         ui->lstBC->hide();
         ui->lstBC2->hide();
-        c.coastGuard->ReplyAlarm();
+        calls::ReplyAlarm(c);
     }
 
     if (ui->txtBC2->text() == QLatin1String("Position Request")) {
@@ -82,7 +82,7 @@ void SecondVessel::cmdBCEnter_Click() {
             return dscwire::Message::positionReply(request, kBCMMSI, calls::positionOnAir(kBCPosition),
                                                    gpsTimeUtc(c));
         });
-        c.coastGuard->ReplyAlarm();
+        calls::ReplyAlarm(c);
     }
 
     if (ui->txtBC2->text() == QLatin1String("Polling Request")) {
@@ -91,7 +91,7 @@ void SecondVessel::cmdBCEnter_Click() {
         answerCallTo(c, dscwire::code::kPolling, [](const dscwire::Message& poll) {
             return dscwire::Message::pollingReply(poll, kBCMMSI);
         });
-        c.coastGuard->ReplyAlarm();
+        calls::ReplyAlarm(c);
     }
 }
 
@@ -108,7 +108,7 @@ void SecondVessel::lstBC_Click() {
         answerCallTo(c, dscwire::code::kTelephony, [](const dscwire::Message& call) {
             return dscwire::Message::ableToComply(call, kBCMMSI);
         });
-        c.coastGuard->ReplyAlarm();
+        calls::ReplyAlarm(c);
         c.s.CallTypeRoutine = QStringLiteral("RoutineX");
     } else {
         ui->lstBC2->show();
