@@ -2,6 +2,7 @@
 // lookup and its faults, the generated cue files, the screen mode off X11 and the display check.
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
+#include "platform/AudioFile.h"
 #include "platform/Display.h"
 #include "platform/PulseSound.h"
 #include "platform/RealClock.h"
@@ -641,6 +642,31 @@ private slots:
         QCOMPARE(lines.size(), 1);
         QVERIFY(lines.first().contains("display"));
         QVERIFY(p.readAllStandardOutput().isEmpty());
+    }
+
+    // A sound written as WAV, FLAC and Opus reads back whole at another rate, at its loudness.
+    void audioFilesRoundTrip_data() {
+        QTest::addColumn<int>("format");
+        QTest::newRow("WAV") << int(platform::AudioFormat::Wav);
+        QTest::newRow("FLAC") << int(platform::AudioFormat::Flac);
+        QTest::newRow("Opus") << int(platform::AudioFormat::Opus);
+    }
+    void audioFilesRoundTrip() {
+        QFETCH(int, format);
+        std::vector<float> tone(48000);
+        for (size_t i = 0; i < tone.size(); ++i) tone[i] = 0.5f * float(std::sin(2 * M_PI * 440 * double(i) / 48000));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("tone");
+        QString error;
+        QVERIFY2(platform::writeAudioFile(path, tone, 48000, platform::AudioFormat(format), &error), qPrintable(error));
+        const std::vector<float> back = platform::readMono(path, 16000, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QVERIFY2(std::abs(int(back.size()) - 16000) < 200, qPrintable(QString::number(back.size())));
+        double energy = 0;
+        for (size_t i = 2000; i < 14000; ++i) energy += double(back[i]) * back[i];
+        QVERIFY2(std::abs(std::sqrt(energy / 12000) - 0.5 / std::sqrt(2.0)) < 0.03, "the tone's loudness changed");
+        QVERIFY(platform::readMono(dir.filePath("missing"), 16000, &error).empty());
+        QVERIFY(!error.isEmpty());
     }
 };
 

@@ -1,5 +1,7 @@
 #include "platform/PulseSound.h"
 
+#include "platform/SndFile.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -9,7 +11,6 @@
 
 #include <pulse/error.h>
 #include <pulse/simple.h>
-#include <sndfile.h>
 
 #include <dlfcn.h>
 
@@ -48,20 +49,14 @@ struct Pcm {
     }
 };
 
-// libsndfile and the PulseAudio simple API are loaded with the first cue or beep, not with the
-// program: the window shows sooner (they bring a dozen libraries with them). Both are
-// dependencies of the package all the same. Without libsndfile every cue is silent and takes no
-// time, as a missing file; without the simple API a cue takes its length, as with no sound server.
-struct AudioLibraries {
-    decltype(&::sf_open) sf_open = nullptr;
-    decltype(&::sf_readf_short) sf_readf_short = nullptr;
-    decltype(&::sf_error) sf_error = nullptr;
-    decltype(&::sf_close) sf_close = nullptr;
+// The PulseAudio simple API is loaded with the first cue or beep, as libsndfile is, not with the
+// program: the window shows sooner. Without libsndfile every cue is silent and takes no time, as a
+// missing file; without the simple API a cue takes its length, as with no sound server.
+struct PulseLibrary {
     decltype(&::pa_simple_new) pa_simple_new = nullptr;
     decltype(&::pa_simple_write) pa_simple_write = nullptr;
     decltype(&::pa_simple_drain) pa_simple_drain = nullptr;
     decltype(&::pa_simple_free) pa_simple_free = nullptr;
-    bool sndfile = false;
     bool pulse = false;
 };
 
@@ -71,17 +66,13 @@ bool resolve(void* library, const char* name, F& function) {
     return function != nullptr;
 }
 
-const AudioLibraries& audio() {
-    static const AudioLibraries libs = [] {
-        AudioLibraries l;
-        void* sndfile = dlopen("libsndfile.so.1", RTLD_NOW | RTLD_LOCAL);
-        l.sndfile = resolve(sndfile, "sf_open", l.sf_open) & resolve(sndfile, "sf_readf_short", l.sf_readf_short) &
-                    resolve(sndfile, "sf_error", l.sf_error) & resolve(sndfile, "sf_close", l.sf_close);
+const PulseLibrary& pulseLibrary() {
+    static const PulseLibrary libs = [] {
+        PulseLibrary l;
         void* pulse = dlopen("libpulse-simple.so.0", RTLD_NOW | RTLD_LOCAL);
         l.pulse = resolve(pulse, "pa_simple_new", l.pa_simple_new) &
                   resolve(pulse, "pa_simple_write", l.pa_simple_write) &
                   resolve(pulse, "pa_simple_drain", l.pa_simple_drain) & resolve(pulse, "pa_simple_free", l.pa_simple_free);
-        if (!l.sndfile) qCWarning(lcSound, "cannot load libsndfile.so.1: cues are silent");
         if (!l.pulse) qCWarning(lcSound, "cannot load libpulse-simple.so.0: no sound is played");
         return l;
     }();
@@ -102,8 +93,8 @@ bool isWav(int format) {
 // Decodes the whole file; an unreadable, non-WAV or absurd file gives an empty Pcm.
 Pcm decode(const QString& path) {
     Pcm pcm;
-    const AudioLibraries& lib = audio();
-    if (!lib.sndfile) return pcm;
+    const sndfile::Api& lib = sndfile::api();
+    if (!lib.loaded) return pcm;
     SF_INFO info{};
     SNDFILE* f = lib.sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
     if (!f) return pcm;
@@ -126,7 +117,7 @@ Pcm decode(const QString& path) {
 
 // Plays the samples blocking; false when no sound server could be reached.
 bool playBlocking(const Pcm& pcm, const char* what) {
-    const AudioLibraries& lib = audio();
+    const PulseLibrary& lib = pulseLibrary();
     if (!lib.pulse) return false;
     pa_sample_spec spec{};
     spec.format = PA_SAMPLE_S16NE;
