@@ -27,7 +27,7 @@ QByteArray startXvfb() {
     int fds[2];
     if (pipe(fds) != 0) return {};
     const QByteArray fd = QByteArray::number(fds[1]);
-    const char* argv[] = {"Xvfb", "-displayfd", fd.constData(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+    const char* argv[] = {"Xvfb", "-displayfd", fd.constData(), "-noreset", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
                           nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

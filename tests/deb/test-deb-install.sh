@@ -224,19 +224,12 @@ grep -qx "$pkg_of" <<<"$rec_names" || fail "Liberation Sans Narrow comes from $p
 say "uses Liberation Sans Narrow: from $pkg_of, recommended"
 
 # ---- the installed program on a virtual X screen ----
-# The server picks a free display number itself and writes it once it is ready, so that no other
+# The server picks a free display number itself and says it once it takes clients, so that no other
 # server started meanwhile can take the number between our choice and its start.
-display=""
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do # up to 10 s
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  n="$(head -n1 "$work/display" 2>/dev/null || true)"
-  if [ -n "$n" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then display="$n"; break; fi
-  sleep 0.1
-done
-[ -n "$display" ] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
-export DISPLAY=":$display"
+. "$(dirname "$0")/../../scripts/xserver.sh"
+start_x_server "$work/xvfb.fd" "$work/xvfb.log" Xvfb -screen 0 1280x1024x24 -nolisten tcp ||
+  { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
+xvfb_pid=$server_pid
 say "Xvfb on $DISPLAY"
 
 run="$work/run" # an empty current directory: no cue file there
