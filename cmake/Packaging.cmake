@@ -6,6 +6,7 @@
 #   share/applications/<id>.desktop                      (menu entry)
 #   share/icons/hicolor/scalable/apps/<id>.svg           (icon)
 #   share/metainfo/<id>.metainfo.xml                     (AppStream data for software centres)
+#   share/man/man1/vhf-dsc-trainer.1.gz                  (manual page, made from --help)
 # Every destination is relative, so the same rules serve any prefix and the package's /usr.
 #
 # `cpack -G DEB` in the build folder makes vhf-dsc-trainer_<version>_<arch>.deb installing under
@@ -23,6 +24,21 @@ install(FILES ${VHF_DESKTOP_DIR}/${VHF_APP_ID}.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${VHF_DESKTOP_DIR}/${VHF_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# The manual page, made at build time from the program's own --help and --version (help2man), so
+# that it always lists the options the program has.
+find_program(HELP2MAN help2man REQUIRED)
+set(VHF_MAN_PAGE ${CMAKE_BINARY_DIR}/vhf-dsc-trainer.1.gz)
+add_custom_command(
+  OUTPUT ${VHF_MAN_PAGE}
+  COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen
+          ${HELP2MAN} --no-info --section 1 --name "trainer for a marine VHF radio with Digital Selective Calling"
+          --output ${CMAKE_BINARY_DIR}/vhf-dsc-trainer.1 $<TARGET_FILE:vhf-dsc-trainer>
+  COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/vhf-dsc-trainer.1
+  DEPENDS vhf-dsc-trainer
+  COMMENT "Making the manual page from --help")
+add_custom_target(man-page ALL DEPENDS ${VHF_MAN_PAGE})
+install(FILES ${VHF_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # ---- CPack: the Debian package ----
 set(CPACK_GENERATOR DEB)

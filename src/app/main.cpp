@@ -165,6 +165,7 @@ int main(int argc, char** argv) {
                                           QStringLiteral("FILE"));
     parser.addOptions({help, nmeaPort, nmeaListen, decode, classUrl, classMmsi, className, instructor, classUser,
                        passwordFile});
+    const QCommandLineOption version = parser.addVersionOption();
     // A trainer driven by a script (tests, screenshots), and its clock run faster (replays).
     const QCommandLineOption control(
         QStringLiteral("control"),
@@ -192,6 +193,12 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         std::fputs(qPrintable(parser.helpText()), stdout);
         return 0;
+    }
+    if (parser.isSet(version)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("vhf-dsc-trainer"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(VHF_VERSION));
+        parser.showVersion(); // prints "vhf-dsc-trainer 3.0" and ends the program
     }
     bool portOk = false;
     const uint port = parser.value(nmeaPort).toUInt(&portOk);

@@ -121,6 +121,8 @@ rec_names="$(names "$recommends")"
 # Everything the package holds lies below /usr.
 outside="$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -vE '^\./$|^\./usr/' || true)"
 [ -z "$outside" ] || fail "the package puts files outside /usr: $outside"
+dpkg-deb -c "$deb" | awk '{print $6}' | grep -qx './usr/share/man/man1/vhf-dsc-trainer.1.gz' ||
+  fail "the package has no manual page"
 
 # ---- installing it ----
 installed_packages() { dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n' | awk '$1 == "ii" {print $2}' | sort; }
