@@ -5,6 +5,7 @@
 #include "calls/CallSequence.h"
 #include "screens/ClassroomDialog.h"
 #include "screens/StationList.h"
+#include "screens/ToolWindow.h"
 #include "stations/Classmates.h"
 #include "ui_frmGMDSS.h"
 
@@ -74,7 +75,7 @@ void ClassroomSession::join(const classroom::Settings& settings) {
         if (stations_ && settings_.instructor) stations_->setResults(mmsi, results);
     });
     updateTitle();
-    if (stations_ && instructor) stations_->show();
+    if (stations_ && instructor) screens::showBeside(stations_, c.form);
     link->start();
 }
 
@@ -201,5 +202,5 @@ void ClassroomSession::openDialog() {
         if (choice == screens::ClassroomDialog::Join) join(dialog_->settings());
         else if (choice == screens::ClassroomDialog::Leave) leave();
     });
-    dialog_->show();
+    screens::showBeside(dialog_, c.form);
 }

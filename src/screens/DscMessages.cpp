@@ -138,9 +138,7 @@ void DscMessages::make() {
 
 void DscMessages::show() {
     if (!window_) make();
-    window_->show();
-    window_->raise();
-    window_->activateWindow();
+    screens::showBeside(window_.get(), c.form);
     window_->list->setFocus(Qt::ActiveWindowFocusReason);
 }
 

@@ -155,23 +155,12 @@ void ExercisePanel::make() {
         const QString out = askDebriefPath();
         if (!out.isEmpty()) window_->score->setText(debrief(out));
     });
-    // Beside the radio, on the same screen as far as it reaches: the radio's own window stays as designed.
-    const QRect radio = c.form->frameGeometry();
-    QPoint at(radio.right() + 8, radio.top());
-    if (const QScreen* screen = c.form->screen()) {
-        const QRect room = screen->availableGeometry();
-        at.setX(std::max(room.left(), std::min(at.x(), room.right() - w.frameGeometry().width())));
-        at.setY(std::max(room.top(), at.y()));
-    }
-    w.move(at);
     refresh();
 }
 
 void ExercisePanel::show() {
     if (!window_) make();
-    window_->show();
-    window_->raise();
-    window_->activateWindow();
+    screens::showBeside(window_.get(), c.form);
 }
 
 QString ExercisePanel::open(const QString& path) {

@@ -24,4 +24,18 @@ protected:
 // A push button of such a window: named for tests and tools, and not taking Return for itself.
 QPushButton* toolButton(QWidget* parent, const char* objectName, const QString& caption);
 
+// Where a window of `preferred` size (at least `minimum`) goes beside the radio's window, whose
+// frame is `radio`, on the screen area `room`, so that it covers none of the radio: to its right
+// when the room there takes the window's width, else below when the room there takes its height;
+// failing both, on the side that keeps more of the window, shrunk to fit (down to `minimum`).
+// `frame` is the margin the window system puts round a window. Returns the window's frame
+// rectangle; null when neither side has room even for the minimum.
+QRect besideRadio(const QRect& radio, const QRect& room, QSize preferred, QSize minimum, const QMargins& frame);
+
+// Shows a window beside the radio in front. The first time in a run it opens where the user left it
+// in an earlier run, or else where besideRadio() puts it (on a screen without room, to the radio's
+// right as far as the screen reaches). Where the user then moves or sizes it is remembered in the
+// settings, under the window's objectName.
+void showBeside(QWidget* window, const QWidget* radio);
+
 } // namespace screens
