@@ -62,14 +62,14 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Qt6 Widgets/Gui/Core, libXrandr, libX11 and the C/C++ runtime.
+# Qt6 Widgets/Gui/Core, libX11, libsamplerate and the C/C++ runtime.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded at run time, so no linker record shows them: libsndfile and libpulse-simple (in libpulse0),
-# which the program opens with its first cue, and libmosquitto (2.0 or later: MOSQ_OPT_TLS_USE_OS_CERTS),
+# Loaded at run time, so no linker record shows them: libXrandr, opened with the first change of
+# the display mode; libsndfile and libpulse-simple (in libpulse0), which the program opens with its first cue, and libmosquitto (2.0 or later: MOSQ_OPT_TLS_USE_OS_CERTS),
 # which it opens when it joins a class. Qt's X11 platform plugin (libqxcb) ships in Debian's
 # libqt6gui6 itself, which dpkg-shlibdeps names already. The pictures are built into the program,
 # so no image plugin is needed.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsndfile1 (>= 1.0.20), libpulse0, libmosquitto1 (>= 2.0)")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libxrandr2, libsndfile1 (>= 1.0.20), libpulse0, libmosquitto1 (>= 2.0)")
 # The channel display's narrow face, Liberation Sans Narrow.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
 

@@ -26,13 +26,28 @@ struct ControlId {
     int index = 0;
 };
 
-QWidget* findControl(QWidget* form, const ControlId& id) {
-    const QString name = QString::fromLatin1(id.name);
-    if (id.index == 0) return form->findChild<QWidget*>(name);
-    for (QWidget* w : form->findChildren<QWidget*>(name))
-        if (w->property("index").toInt() == id.index) return w;
-    return nullptr;
-}
+// The form's controls by name (the first of each name) and the members of control arrays by name
+// and index, gathered in one walk over the form.
+class Controls {
+public:
+    explicit Controls(QWidget* form) {
+        for (QWidget* w : form->findChildren<QWidget*>()) {
+            const QString name = w->objectName();
+            if (name.isEmpty()) continue;
+            if (!byName_.contains(name)) byName_.insert(name, w);
+            if (const QVariant index = w->property("index"); index.isValid())
+                byIndex_.insert(qMakePair(name, index.toInt()), w);
+        }
+    }
+    QWidget* find(const ControlId& id) const {
+        const QString name = QString::fromLatin1(id.name);
+        return id.index == 0 ? byName_.value(name) : byIndex_.value(qMakePair(name, id.index));
+    }
+
+private:
+    QHash<QString, QWidget*> byName_;
+    QHash<QPair<QString, int>, QWidget*> byIndex_;
+};
 
 struct Description {
     const char* control;
@@ -325,13 +340,14 @@ void describeControls(QWidget* form) {
     // The coloured keys and drop-down lists in their own colours, every line of a list whole.
     ctl::useDesignedFaces(form);
     auto* choiceKeys = new ChoiceKeys(form);
+    const Controls controls(form);
     for (QListWidget* list : form->findChildren<QListWidget*>()) {
         ctl::fitLinesToWidth(list);
         choiceKeys->watch(list);
     }
     for (QComboBox* box : form->findChildren<QComboBox*>()) choiceKeys->watch(box);
     for (const Description& d : kDescriptions) {
-        QWidget* w = findControl(form, {d.control});
+        QWidget* w = controls.find({d.control});
         if (!w) {
             qWarning("describeControls: no control named %s", d.control);
             continue;
@@ -341,7 +357,7 @@ void describeControls(QWidget* form) {
     }
     // The keypad keys, by their caption: "Key 1" ... "Key 9", "Key CE", "Key 10", "Key EN".
     for (int i = 1; i <= 12; ++i)
-        if (auto* key = qobject_cast<QAbstractButton*>(findControl(form, {"command1", i})))
+        if (auto* key = qobject_cast<QAbstractButton*>(controls.find({"command1", i})))
             nameControl(key, QStringLiteral("Key ") + key->text(), QStringLiteral("Keypad key"));
 
     // The choices of each drop-down list are a list of their own, with its scroll bars.
@@ -355,14 +371,14 @@ void describeControls(QWidget* form) {
     }
 
     // The knob turns with the arrow keys, so it takes the focus like every other key of the radio.
-    if (auto* knob = qobject_cast<QAbstractSlider*>(findControl(form, {"ScrollChannel"}))) {
+    if (auto* knob = qobject_cast<QAbstractSlider*>(controls.find({"ScrollChannel"}))) {
         knob->setFocusPolicy(Qt::StrongFocus);
         new KnobKeys(knob);
     }
 
     QWidget* previous = nullptr;
     for (const ControlId& id : kTabOrder) {
-        QWidget* w = findControl(form, id);
+        QWidget* w = controls.find(id);
         if (!w) {
             qWarning("describeControls: no control named %s to put in the Tab order", id.name);
             continue;

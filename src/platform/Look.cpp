@@ -161,7 +161,8 @@ namespace {
 // Closer than this the letters of the lists' small type would touch.
 constexpr qreal kTightestSpacing = -0.6;
 
-void fitNow(QListWidget* list) {
+// The letter spacing the lines from row `from` on need, given the spacing the earlier ones need.
+void fitRows(QListWidget* list, int from, qreal spacing) {
     QFont font = list->font();
     font.setLetterSpacing(QFont::AbsoluteSpacing, 0);
     const QFontMetricsF metrics(font);
@@ -171,8 +172,7 @@ void fitNow(QListWidget* list) {
     const qreal room = list->width() - 2 * list->frameWidth() -
                        style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list->verticalScrollBar()) - margins;
     // The letters move closer together by what the longest line is over, shared among its letters.
-    qreal spacing = 0;
-    for (int i = 0; i < list->count(); ++i) {
+    for (int i = from; i < list->count(); ++i) {
         const QString line = list->item(i)->text();
         const qreal over = metrics.horizontalAdvance(line) + 2 - room; // two pixels to spare for rounding
         if (over > 0) spacing = qMin(spacing, -over / line.size());
@@ -187,8 +187,13 @@ void fitNow(QListWidget* list) {
 } // namespace
 
 void fitLinesToWidth(QListWidget* list) {
-    fitNow(list);
-    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list, [list] { fitNow(list); });
+    fitRows(list, 0, 0);
+    // Lines added at the end only need measuring themselves: the spacing can only get tighter. Any
+    // other change measures every line again.
+    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list, [list](const QModelIndex&, int first, int last) {
+        const bool appended = first > 0 && last == list->count() - 1;
+        fitRows(list, appended ? first : 0, appended ? list->font().letterSpacing() : 0);
+    });
 }
 
 } // namespace ctl

@@ -7,10 +7,56 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
+#include <dlfcn.h>
+#include <type_traits>
 
 namespace platform {
 
 namespace {
+
+// libXrandr is loaded with the first mode change (dlopen), not with the program: the window
+// shows sooner without it and the two libraries it brings. A dependency of the package all the same.
+struct XRandr {
+    decltype(&::XRRGetOutputPrimary) GetOutputPrimary = nullptr;
+    decltype(&::XRRGetOutputInfo) GetOutputInfo = nullptr;
+    decltype(&::XRRFreeOutputInfo) FreeOutputInfo = nullptr;
+    decltype(&::XRRGetScreenResources) GetScreenResources = nullptr;
+    decltype(&::XRRGetCrtcInfo) GetCrtcInfo = nullptr;
+    decltype(&::XRRFreeCrtcInfo) FreeCrtcInfo = nullptr;
+    decltype(&::XRRGetScreenSizeRange) GetScreenSizeRange = nullptr;
+    decltype(&::XRRSetScreenSize) SetScreenSize = nullptr;
+    decltype(&::XRRSetCrtcConfig) SetCrtcConfig = nullptr;
+    decltype(&::XRRFreeScreenResources) FreeScreenResources = nullptr;
+    decltype(&::XRRQueryExtension) QueryExtension = nullptr;
+    decltype(&::XRRQueryVersion) QueryVersion = nullptr;
+    bool loaded = false;
+};
+
+const XRandr& xrr() {
+    static const XRandr lib = [] {
+        XRandr x;
+        void* so = dlopen("libXrandr.so.2", RTLD_NOW | RTLD_LOCAL);
+        auto get = [so](const char* name, auto& function) {
+            function = so ? reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(so, name)) : nullptr;
+            return function != nullptr;
+        };
+        x.loaded = get("XRRGetOutputPrimary", x.GetOutputPrimary) &
+                   get("XRRGetOutputInfo", x.GetOutputInfo) &
+                   get("XRRFreeOutputInfo", x.FreeOutputInfo) &
+                   get("XRRGetScreenResources", x.GetScreenResources) &
+                   get("XRRGetCrtcInfo", x.GetCrtcInfo) &
+                   get("XRRFreeCrtcInfo", x.FreeCrtcInfo) &
+                   get("XRRGetScreenSizeRange", x.GetScreenSizeRange) &
+                   get("XRRSetScreenSize", x.SetScreenSize) &
+                   get("XRRSetCrtcConfig", x.SetCrtcConfig) &
+                   get("XRRFreeScreenResources", x.FreeScreenResources) &
+                   get("XRRQueryExtension", x.QueryExtension) &
+                   get("XRRQueryVersion", x.QueryVersion);
+        if (!x.loaded) qWarning("cannot load libXrandr.so.2: the display mode stays as it is");
+        return x;
+    }();
+    return lib;
+}
 
 bool onX11() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
 
@@ -20,20 +66,20 @@ int ignoreXError(Display*, XErrorEvent*) { return 0; }
 
 // The primary output if it drives a CRTC, otherwise the first connected output that does.
 RROutput pickOutput(Display* dpy, Window root, XRRScreenResources* res) {
-    const RROutput primary = XRRGetOutputPrimary(dpy, root);
+    const RROutput primary = xrr().GetOutputPrimary(dpy, root);
     RROutput chosen = None;
     for (int i = 0; i < res->noutput && chosen == None; ++i) {
-        XRROutputInfo* oi = XRRGetOutputInfo(dpy, res, res->outputs[i]);
+        XRROutputInfo* oi = xrr().GetOutputInfo(dpy, res, res->outputs[i]);
         if (!oi) continue;
         if (oi->connection == RR_Connected && oi->crtc != None && (res->outputs[i] == primary || primary == None))
             chosen = res->outputs[i];
-        XRRFreeOutputInfo(oi);
+        xrr().FreeOutputInfo(oi);
     }
     for (int i = 0; i < res->noutput && chosen == None; ++i) {
-        XRROutputInfo* oi = XRRGetOutputInfo(dpy, res, res->outputs[i]);
+        XRROutputInfo* oi = xrr().GetOutputInfo(dpy, res, res->outputs[i]);
         if (!oi) continue;
         if (oi->connection == RR_Connected && oi->crtc != None) chosen = res->outputs[i];
-        XRRFreeOutputInfo(oi);
+        xrr().FreeOutputInfo(oi);
     }
     return chosen;
 }
@@ -48,11 +94,11 @@ const XRRModeInfo* modeInfo(XRRScreenResources* res, RRMode id) {
 void switchMode(Display* dpy, int width, int height) {
     const int screen = DefaultScreen(dpy);
     const Window root = RootWindow(dpy, screen);
-    XRRScreenResources* res = XRRGetScreenResources(dpy, root);
+    XRRScreenResources* res = xrr().GetScreenResources(dpy, root);
     if (!res) return;
     const RROutput output = pickOutput(dpy, root, res);
-    XRROutputInfo* oi = output != None ? XRRGetOutputInfo(dpy, res, output) : nullptr;
-    XRRCrtcInfo* ci = oi ? XRRGetCrtcInfo(dpy, res, oi->crtc) : nullptr;
+    XRROutputInfo* oi = output != None ? xrr().GetOutputInfo(dpy, res, output) : nullptr;
+    XRRCrtcInfo* ci = oi ? xrr().GetCrtcInfo(dpy, res, oi->crtc) : nullptr;
     RRMode mode = None;
     for (int i = 0; oi && i < oi->nmode && mode == None; ++i) {
         const XRRModeInfo* m = modeInfo(res, oi->modes[i]);
@@ -66,30 +112,30 @@ void switchMode(Display* dpy, int width, int height) {
         int newW = ci->x + crtcW, newH = ci->y + crtcH;
         for (int i = 0; i < res->ncrtc; ++i) {
             if (res->crtcs[i] == oi->crtc) continue;
-            if (XRRCrtcInfo* other = XRRGetCrtcInfo(dpy, res, res->crtcs[i])) {
+            if (XRRCrtcInfo* other = xrr().GetCrtcInfo(dpy, res, res->crtcs[i])) {
                 if (other->mode != None) {
                     newW = std::max(newW, other->x + int(other->width));
                     newH = std::max(newH, other->y + int(other->height));
                 }
-                XRRFreeCrtcInfo(other);
+                xrr().FreeCrtcInfo(other);
             }
         }
         int minW = 0, minH = 0, maxW = 0, maxH = 0;
-        XRRGetScreenSizeRange(dpy, root, &minW, &minH, &maxW, &maxH);
+        xrr().GetScreenSizeRange(dpy, root, &minW, &minH, &maxW, &maxH);
         const int curW = DisplayWidth(dpy, screen), curH = DisplayHeight(dpy, screen);
         const int curMmW = DisplayWidthMM(dpy, screen), curMmH = DisplayHeightMM(dpy, screen);
         auto setScreen = [&](int w, int h) {
             if (w == DisplayWidth(dpy, screen) && h == DisplayHeight(dpy, screen)) return;
             const int mmW = curW > 0 ? std::max(1, curMmW * w / curW) : w;
             const int mmH = curH > 0 ? std::max(1, curMmH * h / curH) : h;
-            XRRSetScreenSize(dpy, root, w, h, mmW, mmH);
+            xrr().SetScreenSize(dpy, root, w, h, mmW, mmH);
             XSync(dpy, False);
         };
         if (newW >= minW && newH >= minH && newW <= maxW && newH <= maxH) {
             XGrabServer(dpy);
             // Grow first where the new mode is larger, then switch, then shrink to fit.
             setScreen(std::max(curW, newW), std::max(curH, newH));
-            XRRSetCrtcConfig(dpy, res, oi->crtc, CurrentTime, ci->x, ci->y, mode, ci->rotation, ci->outputs,
+            xrr().SetCrtcConfig(dpy, res, oi->crtc, CurrentTime, ci->x, ci->y, mode, ci->rotation, ci->outputs,
                              ci->noutput);
             XSync(dpy, False);
             setScreen(newW, newH);
@@ -97,9 +143,9 @@ void switchMode(Display* dpy, int width, int height) {
             XSync(dpy, False);
         }
     }
-    if (ci) XRRFreeCrtcInfo(ci);
-    if (oi) XRRFreeOutputInfo(oi);
-    XRRFreeScreenResources(res);
+    if (ci) xrr().FreeCrtcInfo(ci);
+    if (oi) xrr().FreeOutputInfo(oi);
+    xrr().FreeScreenResources(res);
 }
 
 } // namespace
@@ -113,9 +159,12 @@ QSize XRandrScreenMode::screenSize() {
 void XRandrScreenMode::setMode(int width, int height) {
     if (!onX11() || width <= 0 || height <= 0) return;
     Display* dpy = XOpenDisplay(nullptr);
-    if (!dpy) return;
+    if (!dpy || !xrr().loaded) {
+        if (dpy) XCloseDisplay(dpy);
+        return;
+    }
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-    if (XRRQueryExtension(dpy, &eventBase, &errorBase) && XRRQueryVersion(dpy, &major, &minor) &&
+    if (xrr().QueryExtension(dpy, &eventBase, &errorBase) && xrr().QueryVersion(dpy, &major, &minor) &&
         (major > 1 || (major == 1 && minor >= 2))) {
         XSync(dpy, False);
         auto* previous = XSetErrorHandler(ignoreXError);
