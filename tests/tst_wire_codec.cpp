@@ -205,7 +205,7 @@ private slots:
         QTest::newRow("random bits") << modulate(noiseBits) << "no dot pattern / phasing found";
         QTest::newRow("silence") << Samples(48000, 0) << "no dot pattern / phasing found";
         QTest::newRow("a few samples") << Samples(10, 1000) << "no dot pattern / phasing found";
-        QTest::newRow("truncated frame") << modulate(good.left(405)) << "truncated after 11 symbols";
+        QTest::newRow("truncated frame") << modulate(good.left(405)) << "truncated after 13 symbols";
 
         Bits broken = good;  // the same bit of characters 7 and 9 in both their copies: no one can tell
         for (int j : {7, 9}) {

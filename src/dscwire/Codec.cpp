@@ -133,17 +133,18 @@ Choice choose(const float dx[10], const float rx[10]) {
 }
 
 // Reads the call whose phasing starts at `start`; `end` receives the position after it.
-// `needMore` tells that the call goes on past what has been received so far.
-Decoded readFrame(const SoftStream& s, qint64 start, qint64& end, bool& needMore) {
+// `needMore` tells that the call goes on past what has been received so far. At the end of a
+// stream (`final`) a character whose RX copy was cut off is read from its DX copy alone.
+Decoded readFrame(const SoftStream& s, qint64 start, qint64& end, bool& needMore, bool final) {
     Decoded d;
     d.atSample = start;
     needMore = false;
     end = start + qint64(kSyncBits) * s.stride;
     // Message character j: DX copy in pair 6 + j, RX copy in pair 8 + j.
     auto read = [&](int j, Choice& out) {
-        float dx[10], rx[10];
-        if (!softCharacter(s, start, 2 * (kDxPhasingCount + j), dx) ||
-            !softCharacter(s, start, 2 * (kRxPhasingCount + j) + 1, rx)) {
+        float dx[10], rx[10] = {};
+        const bool haveDx = softCharacter(s, start, 2 * (kDxPhasingCount + j), dx);
+        if (!haveDx || (!softCharacter(s, start, 2 * (kRxPhasingCount + j) + 1, rx) && !final)) {
             needMore = true;
             d.error = QStringLiteral("truncated after %1 symbols").arg(j);
             return false;
@@ -226,7 +227,7 @@ qint64 scan(const SoftStream& s, qint64 from, qint64& pending, bool final, bool 
         if (start < 0) return std::max(from, until);
         qint64 end = start;
         bool needMore = false;
-        const Decoded d = readFrame(s, start, end, needMore);
+        const Decoded d = readFrame(s, start, end, needMore, final);
         if (needMore && !final) {
             pending = start;
             return from;
