@@ -65,7 +65,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Qt6 Widgets/Gui/Core, libX11, libsamplerate and the C/C++ runtime.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so no linker record shows them: libXrandr, opened with the first change of
-# the display mode; libsndfile and libpulse-simple (in libpulse0), which the program opens with its first cue, and libmosquitto (2.0 or later: MOSQ_OPT_TLS_USE_OS_CERTS),
+# the display mode; libsndfile and libpulse-simple (in libpulse0), which the program opens with its
+# first cue; libpulse (libpulse0 too), which the receiver opens to list and record sound inputs; and
+# libmosquitto (2.0 or later: MOSQ_OPT_TLS_USE_OS_CERTS),
 # which it opens when it joins a class. Qt's X11 platform plugin (libqxcb) ships in Debian's
 # libqt6gui6 itself, which dpkg-shlibdeps names already. The pictures are built into the program,
 # so no image plugin is needed.

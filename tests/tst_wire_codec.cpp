@@ -205,13 +205,15 @@ private slots:
         QTest::newRow("random bits") << modulate(noiseBits) << "no dot pattern / phasing found";
         QTest::newRow("silence") << Samples(48000, 0) << "no dot pattern / phasing found";
         QTest::newRow("a few samples") << Samples(10, 1000) << "no dot pattern / phasing found";
-        QTest::newRow("truncated frame") << modulate(good.left(405)) << "truncated after 11 symbols";
+        QTest::newRow("truncated frame") << modulate(good.left(405)) << "truncated after 13 symbols";
 
-        Bits flipped = good;  // one bit of message character 7 in its DX copy and in its RX copy
-        flipped[kDotBits + 10 * (2 * (6 + 7)) + 3] ^= 1;
-        flipped[kDotBits + 10 * (2 * (8 + 7) + 1) + 5] ^= 1;
-        QTest::newRow("flipped bit in both copies") << modulate(flipped)
-                                                    << "character 7: check bits do not match in DX and RX copies";
+        Bits broken = good;  // the same bit of characters 7 and 9 in both their copies: no one can tell
+        for (int j : {7, 9}) {
+            broken[kDotBits + 10 * (2 * (6 + j)) + 3] ^= 1;
+            broken[kDotBits + 10 * (2 * (8 + j) + 1) + 3] ^= 1;
+        }
+        QTest::newRow("two characters broken in both copies")
+            << modulate(broken) << "character 7: check bits do not match in DX and RX copies";
 
         QList<int> air = onAir(s);  // its ECC, worked out by hand, is 32: the last RX and sixth-last DX
         air[air.size() - 1] = air[air.size() - 6] = 99;
@@ -234,6 +236,24 @@ private slots:
         const Decoded d = decodeAudio(audio);
         QVERIFY(!d.ok());
         QCOMPARE(d.error, error);
+    }
+
+    // What one copy lost the other gives; a character lost in both is set right by the
+    // error-check character when it alone is in doubt.
+    void setsRightDamagedCharacters() {
+        const Message m = Message::individual(kOther, code::kRoutine, kOwn, 72);
+        const Bits good = frameBits(symbolsOf(m));
+        Bits twoCopies = good;
+        twoCopies[kDotBits + 10 * (2 * (6 + 7)) + 3] ^= 1;
+        twoCopies[kDotBits + 10 * (2 * (8 + 7) + 1) + 5] ^= 1;
+        Bits both = good;
+        both[kDotBits + 10 * (2 * (6 + 9)) + 2] ^= 1;
+        both[kDotBits + 10 * (2 * (8 + 9) + 1) + 2] ^= 1;
+        for (const Bits& bits : {twoCopies, both}) {
+            const Decoded d = decodeAudio(modulate(bits));
+            QVERIFY2(d.ok(), qPrintable(d.error));
+            QCOMPARE(*d.message, m);
+        }
     }
 
     void wavRoundTrip() {

@@ -17,6 +17,10 @@ class Clock;
 
 namespace air {
 
+// Where a message on the air comes from: the trainer's own stations (and the class's, which the
+// trainer's stations speak for), or a real receiver on channel 70 that heard it from outside.
+enum class Source { Trainer, Receiver };
+
 struct Transmission {
     int number = 0;             // 1, 2, ... in the order sent
     QDateTime localTime;        // when it went out, local time
@@ -25,6 +29,8 @@ struct Transmission {
     QString error;              // why it could not be built, empty otherwise
     bool fromOwnRadio = false;  // sent by the trainee's radio (else received by it, or overheard)
     bool toOwnRadio = false;    // a call the own radio receives: to all ships, its group or itself
+    // A call heard by a receiver is neither sent nor received by the own radio: it is only heard.
+    Source source = Source::Trainer;
 };
 
 class Air {
@@ -37,13 +43,18 @@ public:
     // Puts the message on the air: records it, then tells every listener in the order they
     // subscribed. Returns the record.
     const Transmission& transmit(const dscwire::Message& message);
+    // Puts a message that a receiver heard on the air, as heard from outside; the same otherwise.
+    const Transmission& hear(const dscwire::Message& message);
 
     void subscribe(Listener listener);
     const std::vector<Transmission>& log() const { return log_; }
-    // The newest message on the air that `matches`, or nullptr.
+    // The newest message of the trainer's stations on the air that `matches`, or nullptr: they
+    // answer one another, never a call heard by a receiver.
     const dscwire::Message* latest(const std::function<bool(const dscwire::Message&)>& matches) const;
 
 private:
+    const Transmission& put(Transmission t);
+
     platform::Clock& clock_;
     std::function<QString()> ownMmsi_;
     std::vector<Transmission> log_;

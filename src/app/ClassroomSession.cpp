@@ -100,7 +100,8 @@ void ClassroomSession::say(const QString& text) {
 
 // What the window's stations send: out to the class, unless it came from the class.
 void ClassroomSession::published(const air::Transmission& t) {
-    if (receiving_ || !t.error.isEmpty() || !link_) return;
+    // Calls a receiver heard stay on this trainer: the class carries its stations' own calls.
+    if (receiving_ || !t.error.isEmpty() || !link_ || t.source == air::Source::Receiver) return;
     if (!link_->voices().contains(t.message.selfId)) return;
     if (stations_) stations_->noteCall(t.message, t.localTime);
     QString error;

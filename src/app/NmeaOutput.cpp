@@ -38,7 +38,8 @@ private:
 
 NmeaOutput::NmeaOutput(Context& c) {
     c.air->subscribe([this](const air::Transmission& t) {
-        if (!server_ || !t.toOwnRadio || !t.error.isEmpty()) return;
+        // A receiver on channel 70 reports every call it hears, as the radio does the calls to it.
+        if (!server_ || !(t.toOwnRadio || t.source == air::Source::Receiver) || !t.error.isEmpty()) return;
         QByteArray sentences;
         for (const QString& s : dscwire::nmeaSentences(t.message)) sentences += s.toLatin1();
         server_->send(sentences);

@@ -1,6 +1,7 @@
 #pragma once
 // The radio's NMEA output: every call the own radio receives goes to the chart plotters as its
-// $CDDSC sentence (and $CDDSE where the position has more decimals), through the NMEA server.
+// $CDDSC sentence (and $CDDSE where the position has more decimals), through the NMEA server, and
+// so does every call a receiver hears.
 // Calls the own radio sends, and calls between other stations, are not reported. Until start()
 // nothing touches the network; the program starts it once its window is on screen.
 #include <QString>

@@ -8,7 +8,7 @@
 #include "calls/CallSequence.h"
 #include "classroom/Settings.h"
 #include "dscwire/Codec.h"
-#include "dscwire/Wav.h"
+#include "dscwire/Receiver.h"
 #include "lessons/Exercise.h"
 #include "platform/Display.h"
 #include "platform/MessageBox.h"
@@ -73,22 +73,28 @@ int usageError(const QString& text) {
     return kUsageError;
 }
 
-// --decode: every call found in the recording, one line each in words.
-int decodeRecording(const QString& path) {
-    const auto audio = dscwire::readWavFile(path);
-    if (!audio.ok()) {
-        std::fprintf(stderr, "vhf-dsc-trainer: %s: %s\n", qPrintable(path), qPrintable(audio.error()));
-        return kUsageError;
-    }
+// --decode: every call found in a recording, or in raw samples on standard input ("-"), one line
+// each in words, written the moment the call has ended.
+int decodeRecording(const QString& path, int rate) {
+    const QString name = path == QLatin1String("-") ? QStringLiteral("standard input") : path;
     int found = 0;
-    for (const dscwire::Decoded& d : dscwire::decodeAll(audio.value())) {
+    const dscwire::Found print = [&](const dscwire::Decoded& d) {
         if (d.ok()) {
             ++found;
             std::printf("%s: %s\n", qPrintable(dscwire::categoryText(*d.message)), qPrintable(dscwire::describe(*d.message)));
+            std::fflush(stdout);
         } else {
-            std::fprintf(stderr, "vhf-dsc-trainer: %s: %s\n", qPrintable(path), qPrintable(d.error));
+            std::fprintf(stderr, "vhf-dsc-trainer: %s: %s\n", qPrintable(name), qPrintable(d.error));
         }
+    };
+    QString error;
+    const bool read = path == QLatin1String("-") ? dscwire::decodeRaw(STDIN_FILENO, rate, print, &error)
+                                                 : dscwire::decodeFile(path, print, &error);
+    if (!read) {
+        std::fprintf(stderr, "vhf-dsc-trainer: %s: %s\n", qPrintable(name), qPrintable(error));
+        return kUsageError;
     }
+    if (found == 0) std::fprintf(stderr, "vhf-dsc-trainer: %s: no DSC call found\n", qPrintable(name));
     return found > 0 ? 0 : 1;
 }
 
@@ -146,9 +152,15 @@ int main(int argc, char** argv) {
     const QCommandLineOption nmeaListen(QStringLiteral("nmea-listen"),
                                         QStringLiteral("Address the NMEA output listens on."),
                                         QStringLiteral("ADDRESS"), QStringLiteral("127.0.0.1"));
-    const QCommandLineOption decode(QStringLiteral("decode"),
-                                    QStringLiteral("Print the DSC calls in a recording (WAV, 16-bit mono 48 kHz) and exit."),
-                                    QStringLiteral("FILE.wav"));
+    const QCommandLineOption decode(
+        QStringLiteral("decode"),
+        QStringLiteral("Print the DSC calls in a recording (any sound file, 8 kHz or more, each channel tried) and "
+                       "exit; '-' reads raw signed 16-bit little-endian mono samples from standard input and "
+                       "prints each call as it ends."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption rate(QStringLiteral("rate"),
+                                  QStringLiteral("Sample rate of the raw samples that --decode - reads."),
+                                  QStringLiteral("N"), QStringLiteral("48000"));
     const QCommandLineOption classUrl(QStringLiteral("class"),
                                       QStringLiteral("Join a class through its MQTT broker: mqtt://HOST[:PORT]/CLASS, or "
                                                      "mqtts:// for TLS."),
@@ -165,7 +177,7 @@ int main(int argc, char** argv) {
                                           QStringLiteral("File whose first line is the broker password (without it, "
                                                          "--user asks for the password on the terminal)."),
                                           QStringLiteral("FILE"));
-    parser.addOptions({help, nmeaPort, nmeaListen, decode, classUrl, classMmsi, className, instructor, classUser,
+    parser.addOptions({help, nmeaPort, nmeaListen, decode, rate, classUrl, classMmsi, className, instructor, classUser,
                        passwordFile});
     const QCommandLineOption version = parser.addVersionOption();
     // A trainer driven by a script (tests, screenshots), and its clock run faster (replays).
@@ -212,9 +224,15 @@ int main(int argc, char** argv) {
     const double clockSpeed = parser.value(speed).toDouble(&speedOk);
     if (!speedOk || !(clockSpeed >= platform::RealClock::kMinSpeed && clockSpeed <= platform::RealClock::kMaxSpeed))
         return usageError(QStringLiteral("--speed wants a number from 0.1 to 100"));
+    bool rateOk = false;
+    const int rawRate = parser.value(rate).toInt(&rateOk);
+    if (!rateOk || rawRate < dscwire::kMinInputRate || rawRate > dscwire::kMaxInputRate)
+        return usageError(QStringLiteral("--rate wants a sample rate from %1 to %2").arg(dscwire::kMinInputRate).arg(dscwire::kMaxInputRate));
+    if (parser.isSet(rate) && (!parser.isSet(decode) || parser.value(decode) != QLatin1String("-")))
+        return usageError(QStringLiteral("--rate is for raw samples on standard input: give --decode - too"));
     if (parser.isSet(decode)) {
         QCoreApplication app(argc, argv);
-        return decodeRecording(parser.value(decode));
+        return decodeRecording(parser.value(decode), rawRate);
     }
 
     std::optional<classroom::Settings> joinClass;

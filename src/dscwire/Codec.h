@@ -7,6 +7,9 @@
 #include <QByteArray>
 #include <QList>
 
+#include <functional>
+#include <memory>
+
 namespace dscwire {
 
 // Bits travel as text, one '0' or '1' per bit in transmission order.
@@ -49,6 +52,9 @@ struct Decoded {
     bool ok() const { return message.has_value(); }
 };
 
+// Each character is read from its DX and RX copies together (the character whose bits agree best
+// with both), and the error-check character may set right one doubtful character.
+
 // The bits of a call (from its phasing on, any dot pattern in front is skipped) -> the message.
 Decoded decodeBits(const Bits& bits);
 // The first call in a recording.
@@ -56,5 +62,27 @@ Decoded decodeAudio(const Samples& audio);
 // Every call in a recording (or only the first), in order; damaged ones carry their error. When
 // nothing at all is found the one entry says so.
 QList<Decoded> decodeAll(const Samples& audio, bool all = true);
+
+// The decoder for audio that comes in pieces, for as long as it lasts (a receiver, a pipe, a file
+// read in blocks), in constant memory. Samples are at kSampleRate, full scale -1 to 1. Each call
+// is handed to `found` as soon as the audio after its end has arrived, with atSample counted from
+// the stream's first sample; damaged calls carry their error. Nothing is said when nothing is found.
+class StreamDecoder {
+public:
+    // `all` false: only the first call is read.
+    explicit StreamDecoder(std::function<void(const Decoded&)> found, bool all = true);
+    ~StreamDecoder();
+    StreamDecoder(const StreamDecoder&) = delete;
+    StreamDecoder& operator=(const StreamDecoder&) = delete;
+
+    void feed(const float* samples, qint64 count);
+    // The stream has ended: a call still open is read as far as it goes.
+    void finish();
+    int calls() const; // good calls found so far
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
 
 } // namespace dscwire

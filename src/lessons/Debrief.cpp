@@ -167,6 +167,7 @@ QString debriefHtml(const QString& lessonPath, bool embedPictures, QString* prob
             const QString direction = text(o, "direction");
             const QString how = direction == QLatin1String("sent")       ? QStringLiteral("Sent")
                                 : direction == QLatin1String("received") ? QStringLiteral("Received")
+                                : direction == QLatin1String("receiver") ? QStringLiteral("Heard by the receiver")
                                                                          : QStringLiteral("Heard on the air");
             QString what = QStringLiteral("<span class=\"%1\"><b>%2</b> (%3):</span> %4")
                                .arg(esc(direction), how, esc(text(o, "category")), esc(text(o, "words")));

@@ -13,7 +13,7 @@
 //   {"t":..,"kind":"choose","control":PATH,"index":..,"text":..}   an item picked in a drop-down's open list
 //   {"t":..,"kind":"step","control":PATH,"action":..,"position":..}  a held scroll bar's repeated step
 //   {"t":..,"kind":"close-popup"}                         an open list or menu closed without a pick
-//   {"t":..,"kind":"message","direction":"sent"|"received"|"heard","number":..,"time":"10:00:05",
+//   {"t":..,"kind":"message","direction":"sent"|"received"|"heard"|"receiver","number":..,"time":"10:00:05",
 //    "category":..,"symbols":"120 120 ...","words":..[,"error":..][,"picture":"NAME-1.png"]}
 //   {"t":..,"kind":"result","result":{...}}               an exercise's result, as the exercise gives it
 //   {"t":..,"kind":"end"}                                 the run ended

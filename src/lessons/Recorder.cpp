@@ -82,7 +82,8 @@ std::unique_ptr<Recorder> Recorder::start(Context& c, const QString& folder, qin
         Recorder* rec = *alive;
         if (!rec) return;
         QJsonObject m{{QStringLiteral("kind"), QStringLiteral("message")},
-                      {QStringLiteral("direction"), t.fromOwnRadio ? QStringLiteral("sent")
+                      {QStringLiteral("direction"), t.source == air::Source::Receiver ? QStringLiteral("receiver")
+                                                    : t.fromOwnRadio                      ? QStringLiteral("sent")
                                                     : t.toOwnRadio ? QStringLiteral("received")
                                                                    : QStringLiteral("heard")},
                       {QStringLiteral("number"), t.number},

@@ -8,6 +8,7 @@
 #include "dscwire/Message.h"
 #include "dscwire/Wav.h"
 #include "platform/Controls.h"
+#include "screens/ReceiverPanel.h"
 #include "ui_frmGMDSS.h"
 
 #include <QCloseEvent>
@@ -89,6 +90,8 @@ DscMessagesWindow::DscMessagesWindow(QWidget* parent)
     layout->addWidget(list, 1);
     layout->addWidget(detail);
     layout->addLayout(buttons);
+    receiverRow = new QHBoxLayout;
+    layout->addLayout(receiverRow);
 
     setTabOrder(list, detail);
     setTabOrder(detail, play);
@@ -132,6 +135,7 @@ void DscMessages::make() {
     QObject::connect(w.list, &QTableWidget::activated, &w, [this] { playSelected(); });
     QObject::connect(w.play, &QPushButton::clicked, &w, [this] { playSelected(); });
     QObject::connect(w.save, &QPushButton::clicked, &w, [this] { saveSelected(); });
+    receiver_ = std::make_unique<screens::ReceiverPanel>(c, &w, w.receiverRow);
     for (const air::Transmission& t : c.air->log()) addRow(t);
     showSelected();
 }
@@ -143,6 +147,7 @@ void DscMessages::show() {
 }
 
 QString DscMessages::direction(const air::Transmission& t) {
+    if (t.source == air::Source::Receiver) return QStringLiteral("Receiver");
     if (t.fromOwnRadio) return QStringLiteral("Sent");
     if (t.toOwnRadio) return QStringLiteral("Received");
     return QStringLiteral("Overheard");
@@ -219,7 +224,8 @@ void DscMessages::showSelected() {
     QStringList lines;
     lines << QStringLiteral("Message %1, %2 at %3 on %4")
                  .arg(t->number)
-                 .arg(direction(*t).toLower(), t->localTime.toString(QStringLiteral("HH:mm:ss")),
+                 .arg(t->source == air::Source::Receiver ? QStringLiteral("heard by the receiver") : direction(*t).toLower(),
+                      t->localTime.toString(QStringLiteral("HH:mm:ss")),
                       t->localTime.toString(QStringLiteral("d MMM yyyy")))
           << QStringLiteral("From: %1").arg(from) << QStringLiteral("To:   %1").arg(to) << QString()
           << dscwire::describe(m) << QString();

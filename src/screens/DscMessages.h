@@ -13,6 +13,7 @@
 
 struct Context;
 class QCloseEvent;
+class QHBoxLayout;
 class QKeyEvent;
 class QPlainTextEdit;
 class QPushButton;
@@ -22,6 +23,7 @@ struct Transmission;
 }
 
 namespace screens {
+class ReceiverPanel;
 
 // The window's controls; what they do is DscMessages' business.
 class DscMessagesWindow : public ToolWindow {
@@ -34,6 +36,7 @@ public:
     QPushButton* play;      // cmdPlayBurst
     QPushButton* save;      // cmdSaveWav
     QPushButton* close;     // cmdDscClose
+    QHBoxLayout* receiverRow; // the receiver's controls (ReceiverPanel)
 
 };
 
@@ -52,6 +55,8 @@ public:
     // Shows the window (made now if it was never shown) in front.
     void show();
     screens::DscMessagesWindow* window() const { return window_.get(); }
+    // The receiver's controls; null until the window is made.
+    screens::ReceiverPanel* receiver() const { return receiver_.get(); }
 
     // Where to save a burst, asked with the suggested file name; an empty answer saves nothing.
     // The file dialog, unless replaced (the tests do).
@@ -61,7 +66,8 @@ public:
     void playSelected();
     void saveSelected();
 
-    // "Sent", "Received" or "Overheard", as the own radio sees the message.
+    // "Sent", "Received" or "Overheard", as the own radio sees the message; "Receiver" for one a
+    // receiver heard.
     static QString direction(const air::Transmission& t);
     // The station's name for an MMSI ("The Blue Crane", "Group #2"), the MMSI itself for a
     // station the trainer does not know. `own` tells that it is the own radio's MMSI.
@@ -77,5 +83,6 @@ private:
 
     Context& c;
     std::unique_ptr<screens::DscMessagesWindow> window_;
+    std::unique_ptr<screens::ReceiverPanel> receiver_;
     QString saveFolder_;
 };

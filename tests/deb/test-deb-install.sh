@@ -200,9 +200,10 @@ for lib in "${needed[@]}"; do
   grep -qx "$pkg_of" <<<"$dep_names" || fail "$lib comes from $pkg_of, which is not in Depends: $depends"
   say "needs $lib: from $pkg_of, in Depends"
 done
-# The libraries the program opens when it first needs them (XRandR with the first mode change, the sound libraries with the first
-# cue, the MQTT client with the first class), which no NEEDED entry shows.
-for lib in libXrandr.so.2 libsndfile.so.1 libpulse-simple.so.0 libmosquitto.so.1; do
+# The libraries the program opens when it first needs them (XRandR with the first mode change, the
+# sound libraries with the first cue, libpulse with the receiver's inputs, the MQTT client with the
+# first class), which no NEEDED entry shows.
+for lib in libXrandr.so.2 libsndfile.so.1 libpulse-simple.so.0 libpulse.so.0 libmosquitto.so.1; do
   # awk reads to the end: leaving early would end ldconfig with SIGPIPE, a failure under pipefail.
   path="$("$(command -v ldconfig || echo /sbin/ldconfig)" -p | awk -v l="$lib" '$1 == l && !found {print $NF; found = 1}')"
   [ -n "$path" ] || fail "the loader knows no $lib"

@@ -1,0 +1,26 @@
+// What a class's broker hands over: calls, station statuses and commands, as the link checks them.
+// A call that passes the checks is sent on again by the trainer: it must make the same envelope.
+#include "Fuzz.h"
+
+#include "classroom/Envelope.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray payload(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString topic = QStringLiteral("316123456");
+    const auto call = classroom::decodeCall(payload, topic);
+    if (call.ok()) {
+        const classroom::CallEnvelope& e = call.value();
+        const auto again = classroom::encodeCall(e.sender, e.seq, e.sent, e.message);
+        fuzz::require(again.ok(), "a call that was accepted can be put in an envelope again");
+        const auto back = classroom::decodeCall(again.value(), topic);
+        fuzz::require(back.ok() && back.value().message == e.message && back.value().seq == e.seq,
+                      "an envelope made again reads back the same");
+    }
+    const auto status = classroom::decodeStatus(payload, topic);
+    if (status.ok()) {
+        const auto back = classroom::decodeStatus(classroom::encodeStatus(status.value()), topic);
+        fuzz::require(back.ok() && back.value() == status.value(), "a status made again reads back the same");
+    }
+    classroom::decodeCommand(payload);
+    return 0;
+}
