@@ -67,7 +67,7 @@ private slots:
     }
 
     void reopensWhereTheUserLeftIt() {
-        const QRect moved(40, 650, 700, 330);
+        const QRect moved(20, 640, 1000, 360);
         {
             Harness h;
             h.click("cmdDscMessages");
