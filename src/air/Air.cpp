@@ -43,6 +43,18 @@ const Transmission& Air::put(Transmission t) {
     return log_[static_cast<size_t>(record.number - 1)];
 }
 
+const VoiceTransmission& Air::speak(VoiceTransmission t) {
+    t.number = static_cast<int>(voiceLog_.size()) + 1;
+    voiceLog_.push_back(std::move(t));
+    // A listener may answer by voice: work on a copy.
+    const VoiceTransmission record = voiceLog_.back();
+    const std::vector<VoiceListener> listeners = voiceListeners_;
+    for (const VoiceListener& l : listeners) l(record);
+    return voiceLog_[static_cast<size_t>(record.number - 1)];
+}
+
+void Air::subscribeVoice(VoiceListener listener) { voiceListeners_.push_back(std::move(listener)); }
+
 void Air::subscribe(Listener listener) { listeners_.push_back(std::move(listener)); }
 
 const dscwire::Message* Air::latest(const std::function<bool(const dscwire::Message&)>& matches) const {

@@ -3,6 +3,7 @@
 // message of a call to, at the moment the call is delivered. It keeps every message of the run in
 // order and tells whoever listens (the DSC message window, the NMEA output, later a classroom)
 // through subscriptions they make; it names none of them.
+#include "air/Voice.h"
 #include "dscwire/Message.h"
 
 #include <QDateTime>
@@ -47,6 +48,13 @@ public:
     const Transmission& hear(const dscwire::Message& message);
 
     void subscribe(Listener listener);
+
+    // Voice: a transmission is put on the air once it has ended and its words are known. Numbers it
+    // and tells every voice listener in the order they subscribed; returns the record.
+    using VoiceListener = std::function<void(const VoiceTransmission&)>;
+    const VoiceTransmission& speak(VoiceTransmission t);
+    void subscribeVoice(VoiceListener listener);
+    const std::vector<VoiceTransmission>& voiceLog() const { return voiceLog_; }
     const std::vector<Transmission>& log() const { return log_; }
     // The newest message of the trainer's stations on the air that `matches`, or nullptr: they
     // answer one another, never a call heard by a receiver.
@@ -59,6 +67,8 @@ private:
     std::function<QString()> ownMmsi_;
     std::vector<Transmission> log_;
     std::vector<Listener> listeners_;
+    std::vector<VoiceTransmission> voiceLog_;
+    std::vector<VoiceListener> voiceListeners_;
 };
 
 } // namespace air

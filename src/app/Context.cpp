@@ -11,6 +11,7 @@
 #include "dsc/OwnStation.h"
 #include "lessons/Recorder.h"
 #include "platform/Controls.h"
+#include "platform/Microphone.h"
 #include "platform/Wait.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"

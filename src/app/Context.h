@@ -42,6 +42,9 @@ class Air;
 namespace lessons {
 class Recorder;
 }
+namespace platform {
+class Microphone;
+}
 
 struct Services {
     platform::Clock& clock;
@@ -105,6 +108,8 @@ struct Context {
     std::vector<std::function<void(const QJsonObject&)>> resultListeners;
     // The exercise window and the exercise it runs (the Exercises button, --exercise).
     std::unique_ptr<ExercisePanel> exercises;
+    // What the talk key listens to: the sound server's input, a file (--mic), or a test's. Null: none.
+    std::unique_ptr<platform::Microphone> microphone;
     // The instructor has frozen the class: the window takes no clicks or keys.
     bool frozen = false;
 
