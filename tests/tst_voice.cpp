@@ -42,8 +42,7 @@ private slots:
     // Every transmission the spoken tests use, read as text: its procedure and which elements
     // are wrong.
     void transmissionsAsText_data() {
-        QTest::addColumn<int>("index");
-        for (int i = 0; i < voicetest::spokenCases().size(); ++i) QTest::newRow(voicetest::spokenCases()[i].name) << i;
+        voicetest::addSpokenRows();
     }
     void transmissionsAsText() {
         QFETCH(int, index);

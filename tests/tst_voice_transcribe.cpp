@@ -74,8 +74,7 @@ private slots:
     // Each procedure said right and with a typical mistake, in one of flite's voices, as a file of
     // one format or another: the procedure and the elements judged wrong are those of its text.
     void spokenProcedures_data() {
-        QTest::addColumn<int>("index");
-        for (int i = 0; i < voicetest::spokenCases().size(); ++i) QTest::newRow(voicetest::spokenCases()[i].name) << i;
+        voicetest::addSpokenRows();
     }
     void spokenProcedures() {
         QFETCH(int, index);

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <QTest>
 
 namespace voicetest {
 
@@ -100,6 +101,12 @@ inline const QList<SpokenCase>& spokenCases() {
          "rms", Kind::Cancel, {"time", "ending"}},
     };
     return cases;
+}
+
+// One data row per transmission, by its name, with its index in spokenCases().
+inline void addSpokenRows() {
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < spokenCases().size(); ++i) QTest::newRow(spokenCases()[i].name) << i;
 }
 
 } // namespace voicetest
