@@ -7,8 +7,8 @@
 //
 // Usage: bench_startup RUNS TRAINER REFERENCE
 // Prints one line per start, then "ROW |...|" table rows: median time to the first frame and
-// median resident memory of each, the median of the pairwise time ratios, and the difference in
-// memory.
+// median resident memory of each, the median of the pairwise time ratios, the difference in
+// memory, and any speech library the trainer had loaded by then (it should have none).
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -50,7 +50,19 @@ struct Start {
     double firstFrameMs = 0;
     double residentMb = 0;
     std::string size;
+    std::string voice;  // the speech libraries mapped after start-up, if any
 };
+
+// The speech libraries (loaded with the first transmission, never at start) mapped into pid.
+std::string voiceLibraries(pid_t pid) {
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    std::string found;
+    for (std::string line; std::getline(maps, line);)
+        for (const char* lib : {"libpocketsphinx", "libsphinxbase", "libflite", "libespeak-ng"})
+            if (line.find(lib) != std::string::npos && found.find(lib) == std::string::npos)
+                found += (found.empty() ? "" : " ") + std::string(lib);
+    return found;
+}
 
 // Reads one line from fd within timeoutMs; empty when none came.
 std::string readLine(int fd, int timeoutMs) {
@@ -98,6 +110,7 @@ std::optional<Start> startOnce(const std::string& command, const std::string& ar
             s.size = size;
             usleep(1000 * 1000); // let start-up settle before reading the memory
             s.residentMb = double(residentKb(pid)) / 1024.0;
+            s.voice = voiceLibraries(pid);
             result = s;
             break;
         }
@@ -140,6 +153,7 @@ int main(int argc, char** argv) {
     }
 
     std::vector<double> tTime, tMem, rTime, rMem;
+    std::string voice;
     for (int i = 0; i < runs; ++i) {
         const auto t = startOnce(trainer, {});
         const auto r = startOnce(reference, size);
@@ -149,6 +163,7 @@ int main(int argc, char** argv) {
         }
         std::printf("start %2d: trainer %7.1f ms %6.1f MiB   reference %7.1f ms %6.1f MiB\n", i + 1,
                     t->firstFrameMs, t->residentMb, r->firstFrameMs, r->residentMb);
+        if (voice.empty()) voice = t->voice;
         tTime.push_back(t->firstFrameMs);
         tMem.push_back(t->residentMb);
         rTime.push_back(r->firstFrameMs);
@@ -165,5 +180,7 @@ int main(int argc, char** argv) {
                 runs, tt, rt, timeRatio, timeRatio <= 1.3 ? "yes" : "no");
     std::printf("ROW |Resident memory after start-up (median)|%.1f MiB|%.1f MiB|+%.1f MiB|at most +15 MB|%s|\n", tm,
                 rm, memMore, memMore * 1.048576 <= 15.0 ? "yes" : "no");
+    std::printf("ROW |Speech libraries mapped after start-up (pocketsphinx, sphinxbase, flite, espeak-ng; %d starts)|%s|—|—|none|%s|\n",
+                runs, voice.empty() ? "none" : voice.c_str(), voice.empty() ? "yes" : "no");
     return 0;
 }

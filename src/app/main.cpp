@@ -14,13 +14,19 @@
 #include "platform/MessageBox.h"
 #include "platform/PulseSound.h"
 #include "platform/RealClock.h"
+#include "platform/AudioFile.h"
 #include "platform/XRandrScreenMode.h"
 #include "screens/ExercisePanel.h"
+#include "voice/Procedure.h"
+#include "voice/Recognizer.h"
+
+#include "DirectoryAtStart.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -96,6 +102,38 @@ int decodeRecording(const QString& path, int rate) {
     }
     if (found == 0) std::fprintf(stderr, "vhf-dsc-trainer: %s: no DSC call found\n", qPrintable(name));
     return found > 0 ? 0 : 1;
+}
+
+// --transcribe: the words heard in a recording of one transmission and how they were judged, for
+// the radio as it starts: Kelpo (316123456) speaking, the stations of its directory known.
+int transcribeRecording(const QString& path) {
+    QString error;
+    const std::vector<float> audio = platform::readMono(path, 16000, &error);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "vhf-dsc-trainer: %s: %s\n", qPrintable(path), qPrintable(error));
+        return kUsageError;
+    }
+    if (const QString why = voice::Recognizer::unavailable(); !why.isEmpty()) {
+        std::fprintf(stderr, "vhf-dsc-trainer: cannot recognise speech: %s\n", qPrintable(why));
+        return kUsageError;
+    }
+    QStringList directory;
+    for (const char* line : kDirectoryAtStart) directory << QString::fromUtf8(line);
+    voice::Speaker speaker{{QStringLiteral("Kelpo"), QStringLiteral("316123456")}, voice::stationsFromDirectory(directory)};
+    for (const voice::Station& model : {voice::Station{QStringLiteral("Boston Coast Guard"), calls::kCoastGuardMMSI},
+                                        voice::Station{QStringLiteral("The Blue Crane"), calls::kBlueCraneMMSI}})
+        if (std::none_of(speaker.known.begin(), speaker.known.end(), [&](const voice::Station& s) { return s.mmsi == model.mmsi; }))
+            speaker.known << model;
+    QStringList names{speaker.own.name};
+    for (const voice::Station& s : speaker.known) names << s.name;
+    voice::Recognizer recognizer;
+    recognizer.setNames(names);
+    const QString words = recognizer.recognize(platform::toInt16(audio));
+    const voice::Judgement j = voice::judge(words, speaker);
+    std::printf("heard: %s\nprocedure: %s\n", qPrintable(words), qPrintable(voice::kindName(j.kind)));
+    for (const voice::Element& e : j.elements)
+        std::printf("%s: %s: %s\n", qPrintable(e.id), e.ok ? "ok" : "wrong", qPrintable(e.verdict));
+    return words.isEmpty() ? 1 : 0;
 }
 
 // The class to join from the command line. The password comes from a file or the terminal, never
@@ -177,7 +215,12 @@ int main(int argc, char** argv) {
                                           QStringLiteral("File whose first line is the broker password (without it, "
                                                          "--user asks for the password on the terminal)."),
                                           QStringLiteral("FILE"));
-    parser.addOptions({help, nmeaPort, nmeaListen, decode, rate, classUrl, classMmsi, className, instructor, classUser,
+    const QCommandLineOption transcribe(
+        QStringLiteral("transcribe"),
+        QStringLiteral("Print the words heard in a recording of one spoken transmission (any sound file), the "
+                       "procedure and the verdict on each of its elements, and exit."),
+        QStringLiteral("FILE"));
+    parser.addOptions({help, nmeaPort, nmeaListen, decode, rate, transcribe, classUrl, classMmsi, className, instructor, classUser,
                        passwordFile});
     const QCommandLineOption version = parser.addVersionOption();
     // A trainer driven by a script (tests, screenshots), and its clock run faster (replays).
@@ -233,6 +276,10 @@ int main(int argc, char** argv) {
     if (parser.isSet(decode)) {
         QCoreApplication app(argc, argv);
         return decodeRecording(parser.value(decode), rawRate);
+    }
+    if (parser.isSet(transcribe)) {
+        QCoreApplication app(argc, argv);
+        return transcribeRecording(parser.value(transcribe));
     }
 
     std::optional<classroom::Settings> joinClass;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package, end to end: builds it from a build folder with cpack, installs it on this
 # machine with apt-get, checks the installed files (desktop entry, AppStream data, icon, cue files)
-# and that the package depends on every library the program links and on the Qt plugins it loads,
-# then starts the INSTALLED trainer on a virtual X screen from an empty folder, switches it off
+# and that the package depends on every library the program links or opens and on the Qt plugins it
+# loads, has the installed trainer transcribe a radio check spoken by flite (--transcribe), then
+# starts the INSTALLED trainer on a virtual X screen from an empty folder, switches it off
 # with a click on its On/Off key and checks that it played its shutdown cue from the installed
 # sounds folder and ended with status 0. The package is removed again on every way out.
 #
@@ -38,7 +39,7 @@ else
 fi
 
 for tool in cpack dpkg dpkg-deb dpkg-query dpkg-shlibdeps apt-get desktop-file-validate appstreamcli \
-            objdump ldd file fc-match Xvfb xdpyinfo xdotool flock; do
+            objdump ldd file fc-match Xvfb xdpyinfo xdotool flock flite; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps installs it)"
 done
 [ -x "$built" ] || fail "the program is not built: $built"
@@ -202,8 +203,10 @@ for lib in "${needed[@]}"; do
 done
 # The libraries the program opens when it first needs them (XRandR with the first mode change, the
 # sound libraries with the first cue, libpulse with the receiver's inputs, the MQTT client with the
-# first class), which no NEEDED entry shows.
-for lib in libXrandr.so.2 libsndfile.so.1 libpulse-simple.so.0 libpulse.so.0 libmosquitto.so.1; do
+# first class, speech recognition and synthesis with the first transmission), which no NEEDED entry
+# shows.
+for lib in libXrandr.so.2 libsndfile.so.1 libpulse-simple.so.0 libpulse.so.0 libmosquitto.so.1 libpocketsphinx.so.3 \
+           libsphinxbase.so.3 libflite.so.1 libflite_cmu_us_rms.so.1 libespeak-ng.so.1; do
   # awk reads to the end: leaving early would end ldconfig with SIGPIPE, a failure under pipefail.
   path="$("$(command -v ldconfig || echo /sbin/ldconfig)" -p | awk -v l="$lib" '$1 == l && !found {print $NF; found = 1}')"
   [ -n "$path" ] || fail "the loader knows no $lib"
@@ -211,6 +214,14 @@ for lib in libXrandr.so.2 libsndfile.so.1 libpulse-simple.so.0 libpulse.so.0 lib
   grep -qx "$pkg_of" <<<"$dep_names" || fail "$lib comes from $pkg_of, which is not in Depends: $depends"
   say "opens $lib when first needed: from $pkg_of, in Depends"
 done
+# The speech model: a package the program needs, though it is no library.
+model=/usr/share/pocketsphinx/model/en-us/en-us/mdef
+pkg_of="$(owner "$model")" || fail "the speech model $model belongs to no package"
+grep -qx "$pkg_of" <<<"$dep_names" || fail "the speech model comes from $pkg_of, which is not in Depends: $depends"
+say "reads the speech model: from $pkg_of, in Depends"
+# ... and none of the voice libraries is linked: start-up does without them.
+linked_voice="$(grep -E 'pocketsphinx|sphinxbase|flite|espeak' <<<"$ldd_out" || true)"
+[ -z "$linked_voice" ] || fail "the program links voice libraries, which it should open only when first needed: $linked_voice"
 # The plugins Qt loads at run time, which no NEEDED entry shows.
 for plugin in platforms/libqxcb.so; do
   path="$(dpkg -S "*/qt6/plugins/$plugin" 2>/dev/null | head -n1)" || true
@@ -225,6 +236,20 @@ grep -q '^Liberation Sans Narrow' <<<"$font" || fail "Liberation Sans Narrow is 
 pkg_of="$(owner "$(cut -f2 <<<"$font")")" || fail "the font file $(cut -f2 <<<"$font") belongs to no package"
 grep -qx "$pkg_of" <<<"$rec_names" || fail "Liberation Sans Narrow comes from $pkg_of, which is not in Recommends: $recommends"
 say "uses Liberation Sans Narrow: from $pkg_of, recommended"
+
+# ---- the installed program transcribes a spoken radio check ----
+spoken="$work/radio-check.wav"
+flite -voice rms -t "Boston Coast Guard, this is Kelpo, radio check on channel one six. Over." -o "$spoken" ||
+  fail "flite could not speak the test phrase"
+transcribed=0
+(cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY "$program" --transcribe "$spoken") >"$work/transcribe.log" 2>&1 ||
+  transcribed=$?
+sed 's/^/deb_install: transcribe: /' "$work/transcribe.log"
+[ "$transcribed" -eq 0 ] || fail "--transcribe ended with status $transcribed"
+grep -qx "heard: boston coast guard this is kelpo radio check on channel one six over" "$work/transcribe.log" ||
+  fail "--transcribe did not hear the radio check"
+grep -qx "procedure: routine" "$work/transcribe.log" || fail "--transcribe did not judge the radio check a routine call"
+say "the installed trainer transcribed a spoken radio check"
 
 # ---- the installed program on a virtual X screen ----
 # The server picks a free display number itself and says it once it takes clients, so that no other

@@ -1,0 +1,76 @@
+#pragma once
+// Speech to words: pocketsphinx with Debian's US English model and a grammar shaped like the
+// procedures (voice/Vocabulary.h), loaded at the first recognition; and a worker that recognises
+// and judges transmissions on a thread of its own and reports back through the event loop.
+#include "voice/Procedure.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace voice {
+
+// Used from one thread only.
+class Recognizer {
+public:
+    Recognizer();
+    ~Recognizer();
+    Recognizer(const Recognizer&) = delete;
+    Recognizer& operator=(const Recognizer&) = delete;
+
+    // Why recognition cannot run here (library or model missing); empty when it can.
+    static QString unavailable();
+    // The station names the grammar knows; the grammar is rebuilt when they change.
+    void setNames(const QStringList& stationNames);
+    // 16 kHz mono speech -> lower-case words separated by single blanks; "" when nothing was
+    // understood (or recognition is unavailable).
+    QString recognize(const std::vector<qint16>& pcm16k);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// Recognises and judges transmissions one after another on a thread of its own; each result is
+// delivered on the thread the worker lives on, in the order they were submitted.
+class RecognitionWorker : public QObject {
+    Q_OBJECT
+public:
+    explicit RecognitionWorker(QObject* parent = nullptr);
+    ~RecognitionWorker() override;  // waits for the job in hand; the rest are dropped
+
+    void setNames(const QStringList& stationNames);
+    void submit(quint64 id, std::vector<qint16> pcm16k, Speaker speaker);
+    // Returns when every submitted job has been reported (its signal emitted). For tests.
+    void waitIdle();
+
+signals:
+    void recognised(quint64 id, QString words, voice::Judgement judgement);
+
+private:
+    struct Job {
+        quint64 id = 0;
+        std::vector<qint16> pcm;
+        Speaker speaker;
+    };
+    void run();
+
+    std::mutex lock_;
+    std::condition_variable wake_;
+    std::condition_variable done_;
+    std::deque<Job> jobs_;
+    QStringList names_;
+    bool stop_ = false;
+    quint64 submitted_ = 0;  // jobs handed in
+    quint64 finished_ = 0;   // jobs whose result is posted to this object
+    quint64 reported_ = 0;   // results emitted (owner's thread only)
+    std::thread thread_;
+};
+
+} // namespace voice

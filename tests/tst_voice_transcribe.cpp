@@ -1,0 +1,171 @@
+// Spoken transmissions, synthesized by flite at test time, recognised and judged: through the
+// program's --transcribe and through the recognition worker; and the program's start-up, which
+// loads nothing of voice.
+#include "platform/AudioFile.h"
+#include "voice/Phrases.h"
+#include "voice/Recognizer.h"
+#include "voice/Synthesizer.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QStringList lines;
+};
+
+Run transcribe(const QString& file) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(VHF_TRAINER_PROGRAM), {QStringLiteral("--transcribe"), file});
+    if (!p.waitForFinished(180000)) qFatal("--transcribe %s did not finish", qPrintable(file));
+    Run r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return r;
+}
+
+const char* const kVoiceLibraries[] = {"libpocketsphinx", "libsphinxbase", "libflite", "libespeak-ng"};
+
+} // namespace
+
+class VoiceTranscribeTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    voice::Synthesizer synth_;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        QVERIFY2(voice::Synthesizer::unavailable().isEmpty(), qPrintable(voice::Synthesizer::unavailable()));
+        QVERIFY2(voice::Recognizer::unavailable().isEmpty(), qPrintable(voice::Recognizer::unavailable()));
+        QCOMPARE(voice::Synthesizer::voices(), QStringList({"rms", "slt", "awb", "kal16"}));
+    }
+
+    // The program with its window up has loaded no library of speech.
+    void startUpLoadsNoVoice() {
+        QProcess trainer;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent"));
+        trainer.setProcessEnvironment(env);
+        trainer.start(QStringLiteral(VHF_TRAINER_PROGRAM), {"-platform", "offscreen", "--control", "--nmea-port", "0"});
+        QVERIFY(trainer.waitForStarted());
+        trainer.write("show lblChannel\n");
+        while (!trainer.canReadLine()) QVERIFY(trainer.waitForReadyRead(60000));
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(trainer.processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QByteArray mapped = maps.readAll();
+        QVERIFY(mapped.contains("libQt6Widgets"));  // the right process, up and running
+        for (const char* library : kVoiceLibraries) QVERIFY2(!mapped.contains(library), library);
+        trainer.write("quit\n");
+        trainer.closeWriteChannel();
+        QVERIFY(trainer.waitForFinished(60000));
+    }
+
+    // Each procedure said right and with a typical mistake, in one of flite's voices, as a file of
+    // one format or another: the procedure and the elements judged wrong are those of its text.
+    void spokenProcedures_data() {
+        voicetest::addSpokenRows();
+    }
+    void spokenProcedures() {
+        QFETCH(int, index);
+        const voicetest::SpokenCase& c = voicetest::spokenCases()[index];
+        const std::vector<float> speech = platform::toFloat(synth_.speak(QString::fromUtf8(c.text), QString::fromLatin1(c.voice)));
+        QVERIFY(speech.size() > 16000);
+        // WAV at 16 kHz, FLAC, and WAV at 44.1 kHz (resampled back on reading).
+        QString file = dir_.filePath(QStringLiteral("clip%1").arg(index));
+        bool written = false;
+        switch (index % 3) {
+        case 0: written = platform::writeAudioFile(file += ".wav", speech, 16000, platform::AudioFormat::Wav); break;
+        case 1: written = platform::writeAudioFile(file += ".flac", speech, 16000, platform::AudioFormat::Flac); break;
+        default: {
+            platform::Resampler up(16000, 44100);
+            std::vector<float> cd;
+            up.process(speech.data(), qint64(speech.size()), true, cd);
+            written = platform::writeAudioFile(file += ".wav", cd, 44100, platform::AudioFormat::Wav);
+        }
+        }
+        QVERIFY(written);
+
+        const Run r = transcribe(file);
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.lines.size() >= 3, qPrintable(r.lines.join('\n')));
+        QVERIFY(r.lines[0].startsWith("heard: "));
+        const QString heard = r.lines[0].mid(7);
+        QCOMPARE(heard, heard.simplified().toLower());
+        QCOMPARE(r.lines[1], "procedure: " + voice::kindName(c.kind));
+        // The element lines, "id: ok: verdict" or "id: wrong: verdict", those of the text's form.
+        const voice::Judgement expected = voice::judge(voicetest::wordsOf(c.text), voicetest::kelpo());
+        QStringList ids;
+        QSet<QString> wrong;
+        for (const QString& line : r.lines.mid(2)) {
+            const QStringList parts = line.split(QStringLiteral(": "));
+            QVERIFY2(parts.size() >= 3 && (parts[1] == "ok" || parts[1] == "wrong"), qPrintable(line));
+            ids << parts[0];
+            if (parts[1] == "wrong") wrong << parts[0];
+        }
+        QStringList expectedIds;
+        for (const voice::Element& e : expected.elements) expectedIds << e.id;
+        QCOMPARE(ids, expectedIds);
+        QVERIFY2(wrong == QSet<QString>(c.wrong.begin(), c.wrong.end()), qPrintable("heard: " + heard));
+    }
+
+    void statuses() {
+        const QString silence = dir_.filePath("silence.wav");
+        QVERIFY(platform::writeAudioFile(silence, std::vector<float>(16000, 0.0f), 16000, platform::AudioFormat::Wav));
+        Run r = transcribe(silence);
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.lines, QStringList({"heard: ", "procedure: none"}));
+
+        const QString text = dir_.filePath("notes.wav");
+        QFile f(text);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("not a sound\n") > 0);
+        f.close();
+        QCOMPARE(transcribe(text).status, 2);
+        QCOMPARE(transcribe(dir_.filePath("missing.flac")).status, 2);
+    }
+
+    // The worker recognises on a thread of its own and reports on the owner's, in order; a
+    // classmate who comes later is in its grammar from then on.
+    void worker() {
+        voice::RecognitionWorker worker;
+        const voice::Speaker kelpo = voicetest::kelpo();
+        voice::Speaker withClassmate = kelpo;
+        withClassmate.known << voice::Station{"Sea Breeze", "316000001"};
+        QThread* const owner = QThread::currentThread();
+        QList<QThread*> deliveredOn;
+        connect(&worker, &voice::RecognitionWorker::recognised, this, [&] { deliveredOn << QThread::currentThread(); });
+        QSignalSpy spy(&worker, &voice::RecognitionWorker::recognised);
+        worker.submit(7, synth_.speak("The Blue Crane, this is Kelpo. Over.", "slt"), kelpo);
+        worker.submit(8, std::vector<qint16>(8000, 0), kelpo);
+        worker.submit(9, synth_.speak("Sea Breeze, Sea Breeze, this is Kelpo. Switch to channel six eight. Over.", "rms"),
+                      withClassmate);
+        worker.waitIdle();
+        QCOMPARE(spy.size(), 3);
+        QCOMPARE(deliveredOn, QList<QThread*>({owner, owner, owner}));
+        QList<quint64> ids;
+        for (const QList<QVariant>& signal : spy) ids << signal[0].value<quint64>();
+        QCOMPARE(ids, QList<quint64>({7, 8, 9}));
+
+        QCOMPARE(spy[0][1].toString(), QString("the blue crane this is kelpo over"));
+        QCOMPARE(spy[0][2].value<voice::Judgement>().calledMmsi, QString("366232323"));
+        QCOMPARE(spy[1][1].toString(), QString());
+        QVERIFY(spy[1][2].value<voice::Judgement>().kind == voice::Kind::None);
+        const auto classmate = spy[2][2].value<voice::Judgement>();
+        QVERIFY2(classmate.kind == voice::Kind::Routine && classmate.ok(), qPrintable(spy[2][1].toString()));
+        QCOMPARE(classmate.calledMmsi, QString("316000001"));
+        QCOMPARE(classmate.channelAsked, 68);
+    }
+};
+
+QTEST_GUILESS_MAIN(VoiceTranscribeTest)
+#include "tst_voice_transcribe.moc"
