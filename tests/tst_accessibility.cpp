@@ -73,7 +73,7 @@ const QStringList kTabOrder{
     "txtMMSI", "txtTime", "txtUTC", "txtLatLon",
     // keys
     "cmdCall", "cmdDistress", "cmdMode", "cmdHiLow", "ScrollChannel", "cmd16", "cmdCHWX", "cmdEnter", "cmdMenu",
-    "cmdClear", "cmdOnOff",
+    "cmdClear", "cmdOnOff", "cmdTalk",
     // Coast Guard display
     "CGVesselName", "txtCG6", "txtCG1", "txtCG2", "txtCG5", "txtCG3", "txtCG4", "CGClear", "cmdAcknowledge",
     // second vessel's panel
@@ -285,6 +285,7 @@ private slots:
             {"cmdDscMessages", "DSC Messages"},
             {"cmdClassroom", "Classroom"},
             {"cmdExercises", "Exercises"},
+            {"cmdTalk", "Talk key, hold to talk"},
         };
         for (const auto& [control, name] : rows) QTest::newRow(control) << QString(control) << QString(name);
     }

@@ -152,6 +152,7 @@ const Description kDescriptions[] = {
     {"cmdDscMessages", "DSC Messages", "Opens the list of every DSC message sent and received; the F2 key does too"},
     {"cmdClassroom", "Classroom", "Joins or leaves a class of trainers linked through a broker"},
     {"cmdExercises", "Exercises", "Opens the exercise window: tasks set by the trainer, each call checked and scored"},
+    {"cmdTalk", "Talk key, hold to talk", "Transmits voice on the channel shown while it is held; F9 held does the same"},
 };
 
 // The Tab order. First the radio's face, its parts in the order they stand from top to bottom and,
@@ -172,7 +173,7 @@ const ControlId kTabOrder[] = {
     // Call and Distress, then the two rows of keys.
     {"cmdCall"}, {"cmdDistress"},
     {"cmdMode"}, {"cmdHiLow"}, {"ScrollChannel"}, {"cmd16"}, {"cmdCHWX"},
-    {"cmdEnter"}, {"cmdMenu"}, {"cmdClear"}, {"cmdOnOff"},
+    {"cmdEnter"}, {"cmdMenu"}, {"cmdClear"}, {"cmdOnOff"}, {"cmdTalk"},
     // Coast Guard display.
     {"CGVesselName"}, {"txtCG6"}, {"txtCG1"}, {"txtCG2"}, {"txtCG5"}, {"txtCG3"}, {"txtCG4"},
     {"CGClear"}, {"cmdAcknowledge"},

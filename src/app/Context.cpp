@@ -3,6 +3,7 @@
 #include "air/Air.h"
 #include "app/ClassroomSession.h"
 #include "app/NmeaOutput.h"
+#include "app/Talk.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
 #include "dsc/CallComposer.h"
@@ -21,6 +22,7 @@
 #include "screens/InfoWindows.h"
 #include "stations/Classmates.h"
 #include "stations/CoastGuard.h"
+#include "stations/StationVoices.h"
 #include "stations/SecondVessel.h"
 
 #include <QWidget>

@@ -36,6 +36,8 @@ class NmeaOutput;
 class Classmates;
 class ClassroomSession;
 class ExercisePanel;
+class Talk;
+class StationVoices;
 namespace air {
 class Air;
 }
@@ -108,6 +110,14 @@ struct Context {
     std::vector<std::function<void(const QJsonObject&)>> resultListeners;
     // The exercise window and the exercise it runs (the Exercises button, --exercise).
     std::unique_ptr<ExercisePanel> exercises;
+    // The own radio's voice: the talk key, recognition, the loudspeaker.
+    std::unique_ptr<Talk> talk;
+    // The model stations' spoken answers.
+    std::unique_ptr<StationVoices> stationVoices;
+    // The own vessel's name, as it is spoken.
+    QString ownName = QStringLiteral("Kelpo");
+    // The On/Off key has been pressed: the radio neither sends nor hears any more.
+    bool poweredOff = false;
     // What the talk key listens to: the sound server's input, a file (--mic), or a test's. Null: none.
     std::unique_ptr<platform::Microphone> microphone;
     // The instructor has frozen the class: the window takes no clicks or keys.

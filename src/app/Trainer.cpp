@@ -5,6 +5,7 @@
 #include "app/ClassroomSession.h"
 #include "app/Lessons.h"
 #include "app/NmeaOutput.h"
+#include "app/Talk.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
 #include "dsc/CallComposer.h"
@@ -25,6 +26,7 @@
 #include "stations/Classmates.h"
 #include "stations/CoastGuard.h"
 #include "stations/SecondVessel.h"
+#include "stations/StationVoices.h"
 #include "ui_frmGMDSS.h"
 
 #include <QCloseEvent>
@@ -128,6 +130,8 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.dscMessages = std::make_unique<DscMessages>(c);
     c.nmea = std::make_unique<NmeaOutput>(c);
     c.exercises = std::make_unique<ExercisePanel>(c);
+    c.talk = std::make_unique<Talk>(c);
+    c.stationVoices = std::make_unique<StationVoices>(c);
     c.Timer1->onTick = [&c] { c.own->Timer1_Timer(); };
     c.TimerRepeat->onTick = [&c] { c.distress->TimerRepeat_Timer(); };
 
@@ -144,6 +148,8 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.info->wire();
     c.dscMessages->wire();
     c.exercises->wire();
+    c.talk->wire();
+    c.stationVoices->wire();
     QObject::connect(c.ui->cmdClassroom, &QPushButton::clicked, c.ui->cmdClassroom,
                      [&c] { ClassroomSession::of(c).openDialog(); });
     if (recordsLessons()) c.lesson = lessons::Recorder::start(c, lessons::defaultFolder(), builtAt);
@@ -154,6 +160,9 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
 Trainer::~Trainer() {
     if (gPreviewWindow == window_) gPreviewWindow = nullptr;
     Context& c = *ctx_;
+    // No transmission is heard or recognised once the window goes.
+    c.stationVoices.reset();
+    c.talk.reset();
     // The lesson ends before the window goes.
     c.lesson.reset();
     // The class first: it listens to the air and the window.

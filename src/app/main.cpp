@@ -5,6 +5,7 @@
 #include "app/NmeaOutput.h"
 #include "app/Trainer.h"
 #include "air/NmeaServer.h"
+#include "air/Voice.h"
 #include "calls/CallSequence.h"
 #include "classroom/Settings.h"
 #include "dscwire/Codec.h"
@@ -12,6 +13,7 @@
 #include "lessons/Exercise.h"
 #include "platform/Display.h"
 #include "platform/MessageBox.h"
+#include "platform/Microphone.h"
 #include "platform/PulseSound.h"
 #include "platform/RealClock.h"
 #include "platform/AudioFile.h"
@@ -240,6 +242,11 @@ int main(int argc, char** argv) {
                        "name, e.g. 01-fire)."),
         QStringLiteral("FILE"));
     parser.addOption(exercise);
+    const QCommandLineOption mic(QStringLiteral("mic"),
+                                 QStringLiteral("A sound file that stands in for the microphone: each press of the talk key "
+                                                "speaks it from its start, for as long as the key is held."),
+                                 QStringLiteral("FILE"));
+    parser.addOption(mic);
     // Lessons: every ordinary run records its lesson; --replay and --debrief take the run over.
     LessonOptions lessonOptions(parser);
     if (const std::optional<int> status = lessonOptions.run(ours, argc, argv)) return *status;
@@ -309,6 +316,9 @@ int main(int argc, char** argv) {
     platform::XRandrScreenMode screen;
     Trainer trainer(Services{clock, sound, messages, screen, [] { std::exit(0); }});
     messages.setParent(trainer.window());
+    // Opened with the first press of the talk key.
+    trainer.context().microphone = parser.isSet(mic) ? platform::fileMicrophone(parser.value(mic), air::kVoiceRate)
+                                                     : platform::soundServerMicrophone(air::kVoiceRate);
     // No network work before the window's first frame.
     if (port != 0) {
         trainer.window()->winId();

@@ -35,6 +35,7 @@ void FrontPanel::wire() {
 // half a second passes, a changed screen mode is put back, and the program ends.
 void FrontPanel::cmdOnOff_Click() {
     Ui::frmGMDSS& ui = *c.ui;
+    c.poweredOff = true;
     ctl::setBackColor(ui.cmdOnOff, ctl::kRed);
     ui.cmdOnOff->setText(QStringLiteral("Off"));
     c.playSoundCue(QStringLiteral("Shutdown.wav"), 1);

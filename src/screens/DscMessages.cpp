@@ -7,6 +7,8 @@
 #include "dscwire/Codec.h"
 #include "dscwire/Message.h"
 #include "dscwire/Wav.h"
+#include "platform/AudioFile.h"
+#include "voice/RadioSound.h"
 #include "platform/Controls.h"
 #include "screens/ReceiverPanel.h"
 #include "ui_frmGMDSS.h"
@@ -24,6 +26,8 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace screens {
 namespace {
@@ -124,6 +128,9 @@ void DscMessages::wire() {
     c.air->subscribe([this](const air::Transmission& t) {
         if (window_) addRow(t);
     });
+    c.air->subscribeVoice([this](const air::VoiceTransmission& t) {
+        if (window_) addRow(t);
+    });
     QObject::connect(c.ui->cmdDscMessages, &QPushButton::clicked, c.ui->cmdDscMessages, [this] { show(); });
 }
 
@@ -136,7 +143,14 @@ void DscMessages::make() {
     QObject::connect(w.play, &QPushButton::clicked, &w, [this] { playSelected(); });
     QObject::connect(w.save, &QPushButton::clicked, &w, [this] { saveSelected(); });
     receiver_ = std::make_unique<screens::ReceiverPanel>(c, &w, w.receiverRow);
-    for (const air::Transmission& t : c.air->log()) addRow(t);
+    // Both logs in the order of their times (a voice transmission is logged when it has ended).
+    const auto& dsc = c.air->log();
+    const auto& voice = c.air->voiceLog();
+    size_t d = 0, v = 0;
+    while (d < dsc.size() || v < voice.size()) {
+        if (v == voice.size() || (d < dsc.size() && dsc[d].localTime <= voice[v].localTime)) addRow(dsc[d++]);
+        else addRow(voice[v++]);
+    }
     showSelected();
 }
 
@@ -172,11 +186,11 @@ QString DscMessages::suggestedFileName(const air::Transmission& t) {
     return QStringLiteral("dsc-%1-%2.wav").arg(t.number, 4, 10, QLatin1Char('0')).arg(dscwire::categoryText(t.message));
 }
 
+QString DscMessages::suggestedFileName(const air::VoiceTransmission& t) {
+    return QStringLiteral("voice-%1-%2.wav").arg(t.number, 4, 10, QLatin1Char('0')).arg(t.procedure);
+}
+
 void DscMessages::addRow(const air::Transmission& t) {
-    QTableWidget* list = window_->list;
-    const int row = list->rowCount();
-    // Stay with the newest message unless the trainee is reading an older one.
-    const bool follow = list->currentRow() < 0 || list->currentRow() == row - 1;
     const dscwire::Message& m = t.message;
     const QString from = stationName(m.selfId, t.fromOwnRadio);
     const QString to = m.address.isEmpty() ? QStringLiteral("All ships") : stationName(m.address, t.toOwnRadio);
@@ -184,11 +198,32 @@ void DscMessages::addRow(const air::Transmission& t) {
                                               : QStringLiteral("(cannot be sent: %1)").arg(t.error);
     const QString cells[ColumnCount] = {QString::number(t.number), t.localTime.toString(QStringLiteral("HH:mm:ss")),
                                         direction(t), from, to, dscwire::describe(m), symbols};
+    addCells(cells, t.number, false);
+}
+
+void DscMessages::addRow(const air::VoiceTransmission& t) {
+    const QString what = t.words.isEmpty() ? QStringLiteral("(nothing understood)") : t.words;
+    const QString cells[ColumnCount] = {voiceNumber(t),
+                                        t.localTime.toString(QStringLiteral("HH:mm:ss")),
+                                        direction(t),
+                                        t.fromName,
+                                        QStringLiteral("Voice, channel %1").arg(t.channel),
+                                        QStringLiteral("%1: %2").arg(t.procedure.toUpper(), what),
+                                        verdictSummary(t)};
+    addCells(cells, t.number, true);
+}
+
+void DscMessages::addCells(const QString (&cells)[ColumnCount], int number, bool voice) {
+    QTableWidget* list = window_->list;
+    const int row = list->rowCount();
+    // Stay with the newest message unless the trainee is reading an older one.
+    const bool follow = list->currentRow() < 0 || list->currentRow() == row - 1;
     list->insertRow(row);
     for (int col = 0; col < ColumnCount; ++col) {
         auto* item = new QTableWidgetItem(cells[col]);
         item->setToolTip(col == Words || col == Symbols ? cells[col] : QString());
-        item->setData(Qt::UserRole, t.number);
+        item->setData(Qt::UserRole, number);
+        item->setData(Qt::UserRole + 1, voice);
         list->setItem(row, col, item);
     }
     if (follow) {
@@ -197,23 +232,69 @@ void DscMessages::addRow(const air::Transmission& t) {
     }
 }
 
+QString DscMessages::voiceNumber(const air::VoiceTransmission& t) { return QStringLiteral("V%1").arg(t.number); }
+
+QString DscMessages::direction(const air::VoiceTransmission& t) {
+    if (t.fromOwnRadio) return QStringLiteral("Sent");
+    return t.heardByOwnRadio ? QStringLiteral("Received") : QStringLiteral("Not heard");
+}
+
+QString DscMessages::verdictSummary(const air::VoiceTransmission& t) {
+    const auto wrong = std::count_if(t.verdicts.begin(), t.verdicts.end(), [](const air::VoiceVerdict& v) { return !v.ok; });
+    if (t.verdicts.isEmpty()) return QStringLiteral("no procedure recognised");
+    if (wrong == 0) return QStringLiteral("all %1 elements right").arg(t.verdicts.size());
+    return QStringLiteral("%1 of %2 elements wrong").arg(wrong).arg(t.verdicts.size());
+}
+
+QString DscMessages::voiceDetail(const air::VoiceTransmission& t) {
+    QStringList lines;
+    lines << QStringLiteral("Voice %1, %2 at %3 on %4: channel %5, %6, %7 s")
+                 .arg(t.number)
+                 .arg(direction(t).toLower(), t.localTime.toString(QStringLiteral("HH:mm:ss")),
+                      t.localTime.toString(QStringLiteral("d MMM yyyy")), t.channel, t.power)
+                 .arg(double(t.durationMs()) / 1000.0, 0, 'f', 1)
+          << QStringLiteral("From: %1 (%2)").arg(t.fromName, t.fromMmsi) << QString()
+          << QStringLiteral("Heard: %1").arg(t.words.isEmpty() ? QStringLiteral("(nothing understood)") : t.words)
+          << QStringLiteral("Procedure: %1").arg(t.procedure);
+    for (const air::VoiceVerdict& v : t.verdicts)
+        lines << QStringLiteral("  %1 %2").arg(v.ok ? QStringLiteral("right:") : QStringLiteral("WRONG:"), v.text);
+    return lines.join(QLatin1Char('\n'));
+}
+
 const air::Transmission* DscMessages::selected() const {
     if (!window_) return nullptr;
     const QTableWidgetItem* item = window_->list->item(window_->list->currentRow(), 0);
-    if (!item) return nullptr;
+    if (!item || item->data(Qt::UserRole + 1).toBool()) return nullptr;
     const int number = item->data(Qt::UserRole).toInt();
     const auto& log = c.air->log();
     if (number < 1 || number > static_cast<int>(log.size())) return nullptr;
     return &log[static_cast<size_t>(number - 1)];
 }
 
+const air::VoiceTransmission* DscMessages::selectedVoice() const {
+    if (!window_) return nullptr;
+    const QTableWidgetItem* item = window_->list->item(window_->list->currentRow(), 0);
+    if (!item || !item->data(Qt::UserRole + 1).toBool()) return nullptr;
+    const int number = item->data(Qt::UserRole).toInt();
+    const auto& log = c.air->voiceLog();
+    if (number < 1 || number > static_cast<int>(log.size())) return nullptr;
+    return &log[static_cast<size_t>(number - 1)];
+}
+
 void DscMessages::showSelected() {
+    if (const air::VoiceTransmission* v = selectedVoice()) {
+        window_->play->setEnabled(!v->audio.empty());
+        window_->save->setEnabled(!v->audio.empty());
+        window_->detail->setPlainText(voiceDetail(*v));
+        return;
+    }
     const air::Transmission* t = selected();
     window_->play->setEnabled(t && t->error.isEmpty());
     window_->save->setEnabled(t && t->error.isEmpty());
     if (!t) {
-        window_->detail->setPlainText(c.air->log().empty() ? QStringLiteral("No DSC message sent or received yet.")
-                                                           : QString());
+        window_->detail->setPlainText(c.air->log().empty() && c.air->voiceLog().empty()
+                                          ? QStringLiteral("No DSC message sent or received yet.")
+                                          : QString());
         return;
     }
     const dscwire::Message& m = t->message;
@@ -234,32 +315,62 @@ void DscMessages::showSelected() {
     window_->detail->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
-void DscMessages::playSelected() {
+std::vector<float> DscMessages::selectedSound(int* rate, QString* error) const {
+    if (const air::VoiceTransmission* v = selectedVoice()) {
+        *rate = air::kVoiceRate;
+        // A station as the own radio's loudspeaker gave it; the trainee as the microphone took it.
+        const std::vector<qint16> pcm = v->fromOwnRadio ? v->audio : voice::radioSound(v->audio, quint32(v->number));
+        return platform::toFloat(pcm);
+    }
     const air::Transmission* t = selected();
-    if (!t || !t->error.isEmpty()) return;
+    if (!t || !t->error.isEmpty()) return {};
     const auto audio = dscwire::encodeAudio(t->message);
     if (!audio.ok()) {
-        c.message(QStringLiteral("This message cannot be played: %1").arg(audio.error()));
+        *error = audio.error();
+        return {};
+    }
+    *rate = dscwire::kSampleRate;
+    return platform::toFloat(std::vector<qint16>(audio.value().cbegin(), audio.value().cend()));
+}
+
+void DscMessages::playSelected() {
+    int rate = 0;
+    QString error;
+    const std::vector<float> sound = selectedSound(&rate, &error);
+    if (!error.isEmpty()) {
+        c.message(QStringLiteral("This message cannot be played: %1").arg(error));
         return;
     }
-    c.sound.playSamples(audio.value(), dscwire::kSampleRate);
+    if (sound.empty()) return;
+    const std::vector<qint16> pcm = platform::toInt16(sound);
+    c.sound.playSamples(QList<qint16>(pcm.begin(), pcm.end()), rate);
 }
 
 void DscMessages::saveSelected() {
+    const air::VoiceTransmission* v = selectedVoice();
     const air::Transmission* t = selected();
-    if (!t || !t->error.isEmpty()) return;
-    // The dialog runs events: take what is needed before it.
-    const dscwire::Message message = t->message;
-    QString path = askSavePath(suggestedFileName(*t));
+    if (!v && (!t || !t->error.isEmpty())) return;
+    // The dialog runs events (the logs may grow): take what is needed before it.
+    const QString suggested = v ? suggestedFileName(*v) : suggestedFileName(*t);
+    const std::optional<dscwire::Message> message = v ? std::nullopt : std::optional(t->message);
+    int rate = 0;
+    QString error;
+    const std::vector<float> speech = v ? selectedSound(&rate, &error) : std::vector<float>();
+    QString path = askSavePath(suggested);
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".wav");
-    const auto audio = dscwire::encodeAudio(message);
-    QString error;
-    if (!audio.ok()) {
+    bool saved = false;
+    if (!message) {
+        saved = platform::writeAudioFile(path, speech, rate, platform::AudioFormat::Wav, &error);
+    } else if (const auto audio = dscwire::encodeAudio(*message); !audio.ok()) {
         error = audio.error();
-    } else if (dscwire::writeWavFile(path, audio.value(), &error)) {
+    } else {
+        // A burst is written exactly as the modem makes it: 48 kHz, 16-bit.
+        saved = dscwire::writeWavFile(path, audio.value(), &error);
+    }
+    if (saved) {
         saveFolder_ = QFileInfo(path).absolutePath();
         return;
     }
-    c.message(QStringLiteral("The DSC burst was not saved: %1").arg(error));
+    c.message(QStringLiteral("%1 was not saved: %2").arg(message ? QStringLiteral("The DSC burst") : QStringLiteral("The voice"), error));
 }

@@ -20,6 +20,7 @@ class QPushButton;
 class QTableWidget;
 namespace air {
 struct Transmission;
+struct VoiceTransmission;
 }
 
 namespace screens {
@@ -62,7 +63,9 @@ public:
     // The file dialog, unless replaced (the tests do).
     std::function<QString(const QString& suggestedName)> askSavePath;
 
-    // The selected message's burst: played without waiting for it, or written to a WAV file.
+    // The selected message's burst, or a voice transmission's speech as the own radio heard it (the
+    // trainee's own as the microphone took it): played without waiting for it, or written to a
+    // WAV file.
     void playSelected();
     void saveSelected();
 
@@ -72,14 +75,26 @@ public:
     // The station's name for an MMSI ("The Blue Crane", "Group #2"), the MMSI itself for a
     // station the trainer does not know. `own` tells that it is the own radio's MMSI.
     QString stationName(const QString& mmsi, bool own) const;
-    // The file name offered when saving, e.g. "dsc-0003-routine.wav".
+    // The file name offered when saving, e.g. "dsc-0003-routine.wav", "voice-0002-mayday.wav".
     static QString suggestedFileName(const air::Transmission& t);
+    static QString suggestedFileName(const air::VoiceTransmission& t);
+    // A voice transmission in words: its number ("V2"), the direction, the summary of the verdicts,
+    // and the whole of it for the detail pane.
+    static QString voiceNumber(const air::VoiceTransmission& t);
+    static QString direction(const air::VoiceTransmission& t);
+    static QString verdictSummary(const air::VoiceTransmission& t);
+    static QString voiceDetail(const air::VoiceTransmission& t);
 
 private:
     void make();
     void addRow(const air::Transmission& t);
+    void addRow(const air::VoiceTransmission& t);
+    void addCells(const QString (&cells)[ColumnCount], int number, bool voice);
     void showSelected();
     const air::Transmission* selected() const;
+    const air::VoiceTransmission* selectedVoice() const;
+    // The samples the selected row plays, at their rate; empty with `error` set when it has none.
+    std::vector<float> selectedSound(int* rate, QString* error) const;
 
     Context& c;
     std::unique_ptr<screens::DscMessagesWindow> window_;

@@ -1,12 +1,14 @@
 #pragma once
 // Test doubles of the platform services, for running the whole trainer on virtual time.
 #include "platform/MessageBox.h"
+#include "platform/Microphone.h"
 #include "platform/ScreenMode.h"
 #include "platform/Sound.h"
 #include "platform/VirtualClock.h"
 
 #include <QMap>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -68,6 +70,25 @@ public:
 
 private:
     VirtualClock& clock_;
+};
+
+// A microphone that hears `speech` (at the rate the trainer asks for) from each press on, as long
+// as the key is held; with `problem` set it cannot be opened.
+class FakeMicrophone : public Microphone {
+public:
+    bool start(QString* error) override {
+        ++starts;
+        if (error) *error = problem;
+        return problem.isEmpty();
+    }
+    std::vector<float> stop(qint64 heldMs) override {
+        std::vector<float> heard(speech.begin(), speech.begin() + std::min(speech.size(), size_t(heldMs * rate / 1000)));
+        return heard;
+    }
+    std::vector<float> speech;
+    int rate = 16000;
+    QString problem;
+    int starts = 0;
 };
 
 class FakeScreenMode : public ScreenMode {

@@ -1,0 +1,114 @@
+#include "stations/StationVoices.h"
+
+#include "air/Air.h"
+#include "app/Context.h"
+#include "app/Talk.h"
+#include "calls/OnAir.h"
+#include "platform/Clock.h"
+#include "voice/Procedure.h"
+#include "voice/SpeechWorker.h"
+
+#include <QRegularExpression>
+
+namespace code = dscwire::code;
+
+namespace {
+
+// A sentence as the recogniser would write it: lower case, words and digits, single blanks.
+QString wordsOf(const QString& sentence) {
+    static const QRegularExpression notWord(QStringLiteral("[^a-z0-9]+"));
+    return sentence.toLower().replace(notWord, QStringLiteral(" ")).simplified();
+}
+
+} // namespace
+
+StationVoices::StationVoices(Context& ctx) : c(ctx) {}
+
+StationVoices::~StationVoices() = default;
+
+void StationVoices::wire() {
+    c.air->subscribe([this](const air::Transmission& t) {
+        if (t.source == air::Source::Trainer && t.error.isEmpty()) answer(dscFacts(t));
+    });
+    c.air->subscribeVoice([this](const air::VoiceTransmission& t) { hearVoice(t); });
+}
+
+QVariantMap StationVoices::dscFacts(const air::Transmission& t) const {
+    const dscwire::Message& m = t.message;
+    const QString own = c.s.AcceptedMMSI;
+    auto who = [&](const QString& mmsi) {
+        if (mmsi == own) return QStringLiteral("own");
+        if (mmsi.isEmpty()) return QStringLiteral("all");
+        const voice::Dialogue::Station* s = dialogue_.stationByMmsi(mmsi);
+        return s ? s->key : QString();
+    };
+    QVariantMap f;
+    f.insert(QStringLiteral("hears"), QStringLiteral("dsc"));
+    f.insert(QStringLiteral("from"), who(m.selfId));
+    f.insert(QStringLiteral("to"), who(m.address));
+    if (!m.channels.isEmpty()) f.insert(QStringLiteral("channel"), calls::channelDesignator(m.channels.first()));
+    QString what;
+    if (m.command1 == code::kDistressAck && !m.distressMmsi.isEmpty()) {
+        what = QStringLiteral("distress-ack");
+        f.insert(QStringLiteral("about"), who(m.distressMmsi));
+    } else if (m.format == code::kDistress) {
+        what = QStringLiteral("distress");
+    } else if (m.eos == code::kAcknowledgement) {
+        what = m.command1 == code::kUnableToComply ? QStringLiteral("unable") : QStringLiteral("able");
+    } else {
+        what = dscwire::categoryText(m);
+    }
+    f.insert(QStringLiteral("what"), what);
+    return f;
+}
+
+void StationVoices::hearVoice(const air::VoiceTransmission& t) {
+    // The stations answer others, never themselves.
+    if (!t.fromOwnRadio && dialogue_.stationByMmsi(t.fromMmsi)) return;
+    const voice::Judgement j = voice::judge(t.words, c.talk->speaker());
+    QVariantMap facts = dialogue_.voiceFacts(j, t.channel);
+    facts.insert(QStringLiteral("from"), t.fromOwnRadio ? QStringLiteral("own") : QString());
+    answer(facts);
+}
+
+void StationVoices::answer(const QVariantMap& facts) {
+    for (const voice::Dialogue::Reply& r : dialogue_.hear(facts, c.ownName)) {
+        if (!worker_) {
+            worker_ = std::make_unique<voice::SpeechWorker>();
+            connect(worker_.get(), &voice::SpeechWorker::spoken, this,
+                    [this](quint64 id, const std::vector<qint16>& pcm) { spoken(id, pcm); });
+        }
+        const quint64 id = nextId_++;
+        speaking_[id] = r;
+        worker_->submit(id, r.text, dialogue_.station(r.station)->voice);
+    }
+}
+
+void StationVoices::spoken(quint64 id, const std::vector<qint16>& pcm) {
+    const auto it = speaking_.find(id);
+    if (it == speaking_.end()) return;
+    const voice::Dialogue::Reply reply = it->second;
+    speaking_.erase(it);
+    const voice::Dialogue::Station& s = *dialogue_.station(reply.station);
+    air::VoiceTransmission t;
+    t.localTime = c.clock.now();
+    t.channel = reply.channel;
+    t.power = QStringLiteral("25W");
+    t.fromMmsi = s.mmsi;
+    t.fromName = s.name;
+    t.audio = pcm;
+    t.words = wordsOf(reply.text);
+    // Judged as the station's own words: the trainee's vessel is a station it knows.
+    const voice::Speaker radio = c.talk->speaker();
+    voice::Speaker station{{s.spoken, s.mmsi}, radio.known};
+    station.known.prepend(radio.own);
+    const voice::Judgement j = voice::judge(t.words, station);
+    t.procedure = voice::kindName(j.kind);
+    for (const voice::Element& e : j.elements) t.verdicts.append({e.id, e.ok, e.verdict});
+    t.heardByOwnRadio = c.talk->hears(reply.channel);
+    c.air->speak(std::move(t));
+}
+
+void StationVoices::waitIdle() {
+    if (worker_) worker_->waitIdle();
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The model stations' voices: the coast station and The Blue Crane listen to the air, DSC and
+// voice, and answer by voice as the dialogue table says (voice/Dialogue.h), each in a voice of its
+// own, spoken on a worker thread and put on the air when ready. The own radio's loudspeaker plays
+// what it hears of them.
+#include "voice/Dialogue.h"
+
+#include <QObject>
+
+#include <map>
+#include <memory>
+
+struct Context;
+namespace air {
+struct Transmission;
+struct VoiceTransmission;
+} // namespace air
+namespace voice {
+class SpeechWorker;
+}
+
+class StationVoices : public QObject {
+public:
+    explicit StationVoices(Context& c);
+    ~StationVoices() override;
+    void wire();
+
+    // Returns when every answer asked for so far is on the air. For tests.
+    void waitIdle();
+    voice::Dialogue& dialogue() { return dialogue_; }
+
+    // The facts the dialogue reads in a DSC message on the air (see Dialogue::hear).
+    QVariantMap dscFacts(const air::Transmission& t) const;
+
+private:
+    void hearVoice(const air::VoiceTransmission& t);
+    void answer(const QVariantMap& facts);
+    void spoken(quint64 id, const std::vector<qint16>& pcm);
+
+    Context& c;
+    voice::Dialogue dialogue_;
+    std::unique_ptr<voice::SpeechWorker> worker_;
+    std::map<quint64, voice::Dialogue::Reply> speaking_;
+    quint64 nextId_ = 1;
+};

@@ -1,0 +1,83 @@
+// The model stations' dialogue table: what each station says to what it hears, and when.
+#include "voice/Dialogue.h"
+
+#include <QJsonDocument>
+#include <QTest>
+
+namespace {
+
+QVariantMap dsc(const QString& what, const QString& from, QVariantMap more = {}) {
+    more.insert("hears", "dsc");
+    more.insert("what", what);
+    more.insert("from", from);
+    return more;
+}
+
+QVariantMap voiceFrom(const QString& channel, QVariantMap more) {
+    more.insert("hears", "voice");
+    more.insert("from", "own");
+    more.insert("channel", channel);
+    return more;
+}
+
+} // namespace
+
+class DialogueTest : public QObject {
+    Q_OBJECT
+private slots:
+    // A conversation, step by step: what happened on the air, and what each station then says
+    // ("station@channel: first words"), or nothing.
+    void conversations_data() {
+        QTest::addColumn<QList<QVariantMap>>("heard");
+        QTest::addColumn<QStringList>("replies");
+        const QVariantMap ack = dsc("distress-ack", "coast", {{"about", "own"}});
+        const QVariantMap maydayNoPosition =
+            voiceFrom("16", {{"procedure", "mayday"}, {"missing", QStringList{"position"}}, {"nature", "fire"}});
+        const QVariantMap maydayWhole = voiceFrom(
+            "16", {{"procedure", "mayday"}, {"missing", QStringList{}}, {"nature", "fire"}, {"persons", "4"}});
+        QTest::newRow("MAYDAY after the acknowledgement")
+            << QList<QVariantMap>{ack, maydayNoPosition, maydayWhole, maydayWhole}
+            << QStringList{"coast@16: Mayday. Kelpo, Kelpo, Kelpo. This is Boston Coast Guard",
+                           "coast@16: Kelpo, this is Boston Coast Guard. Received Mayday. Say your position",
+                           "coast@16: Kelpo, this is Boston Coast Guard. Received Mayday: fire, 4 persons", ""};
+        QTest::newRow("MAYDAY never acknowledged") << QList<QVariantMap>{maydayWhole} << QStringList{""};
+        QTest::newRow("radio checks")
+            << QList<QVariantMap>{voiceFrom("22A", {{"radioCheck", true}, {"called", "coast"}}),
+                                  voiceFrom("06", {{"radioCheck", true}, {"called", "coast"}}),
+                                  voiceFrom("16", {{"radioCheck", true}, {"called", "blue"}})}
+            << QStringList{"coast@22A: Kelpo, this is Boston Coast Guard. Reading you loud and clear", "", ""};
+        const QVariantMap able = dsc("able", "blue", {{"to", "own"}, {"channel", "08"}});
+        QTest::newRow("routine call answered on the working channel")
+            << QList<QVariantMap>{able, voiceFrom("09", {{"called", "blue"}}), voiceFrom("08", {{"called", "blue"}}),
+                                  voiceFrom("08", {{"ending", "over"}}), voiceFrom("08", {{"called", "blue"}})}
+            << QStringList{"", "", "blue@08: Kelpo, this is Blue Crane. Go ahead, over.",
+                           "blue@08: Kelpo, this is Blue Crane. Received, thank you. Blue Crane, out.", ""};
+        QTest::newRow("the trainee ends with OUT")
+            << QList<QVariantMap>{able, voiceFrom("08", {{"called", "blue"}}), voiceFrom("08", {{"ending", "out"}}),
+                                  voiceFrom("08", {{"ending", "over"}})}
+            << QStringList{"", "blue@08: Kelpo, this is Blue Crane. Go ahead", "", ""};
+    }
+    void conversations() {
+        QFETCH(QList<QVariantMap>, heard);
+        QFETCH(QStringList, replies);
+        voice::Dialogue dialogue;
+        QCOMPARE(dialogue.stations().size(), size_t(2));
+        for (int i = 0; i < heard.size(); ++i) {
+            const auto said = dialogue.hear(heard[i], QStringLiteral("Kelpo"));
+            QVERIFY2(said.size() <= 1, "one station at a time");
+            const QString got = said.empty() ? QString() : said[0].station + '@' + said[0].channel + ": " + said[0].text;
+            QVERIFY2(replies[i].isEmpty() ? got.isEmpty() : got.startsWith(replies[i]),
+                     qPrintable(QStringLiteral("step %1: %2").arg(i + 1).arg(got)));
+        }
+    }
+
+    void faultyTable() {
+        QString problem;
+        voice::Dialogue d(QJsonDocument::fromJson(R"({"stations":[{"key":"coast","name":"C"}],
+            "turns":[{"station":"coast","hears":"voice","say":"hello"}]})").object(), &problem);
+        QCOMPARE(problem, QStringLiteral("turn 1 says something on no channel"));
+    }
+};
+
+QTEST_GUILESS_MAIN(DialogueTest)
+#include "tst_dialogue.moc"

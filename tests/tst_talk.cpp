@@ -1,0 +1,142 @@
+// The talk key: when the radio may send voice, what a transmission carries, the transmit time-out,
+// a microphone that cannot be opened, and the model stations heard on their channel only.
+#include "air/Air.h"
+#include "app/Talk.h"
+#include "harness/Harness.h"
+#include "harness/TestMain.h"
+#include "stations/StationVoices.h"
+
+class TalkTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { mic_ = nullptr; }
+
+    // Nothing goes out, and the status line says why.
+    void refusals_data() {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("weather channel") << "weather" << "Weather channel: receive only";
+        QTest::newRow("a DSC call going out") << "calling" << "DSC call going out: no voice";
+        QTest::newRow("radio switched off") << "off" << "Radio off: no voice";
+    }
+    void refusals() {
+        QFETCH(QString, situation);
+        QFETCH(QString, status);
+        Harness h;
+        speaking(h, 3.0);
+        if (situation == "weather") h.click("cmdCHWX");
+        if (situation == "off") h.click("cmdOnOff");
+        if (situation == "calling") {
+            // A routine call to The Blue Crane; the key is pressed while its burst goes out.
+            h.click("cmdCall");
+            h.chooseItem("lstCall", "Routine");
+            h.chooseItem("lstDirectory", QStringLiteral("The Blue Crane            366232323"));
+            QString said;
+            h.after(1500, [&] {
+                h.hold("cmdTalk", 1000);
+                said = h.text("lblStatus");
+            });
+            h.click("cmdEnter");
+            QCOMPARE(said, status);
+        } else {
+            h.hold("cmdTalk", 1000);
+            QCOMPARE(h.text("lblStatus"), status);
+        }
+        h.c().talk->waitIdle();
+        QVERIFY(h.c().air->voiceLog().empty());
+        QCOMPARE(mic_->starts, 0);
+    }
+
+    // Held with the mouse, or with F9 (a key repeating as it is held is one transmission): the
+    // channel and power shown, the TX lamp lit meanwhile, and the sound of every held millisecond.
+    void aTransmission_data() {
+        QTest::addColumn<bool>("keyboard");
+        QTest::newRow("mouse") << false;
+        QTest::newRow("F9") << true;
+    }
+    void aTransmission() {
+        QFETCH(bool, keyboard);
+        Harness h;
+        speaking(h, 5.0);
+        h.click("cmdHiLow");
+        bool lampLit = false;
+        h.after(1000, [&] { lampLit = h.visible("lblTX"); });
+        if (keyboard) h.holdKey("cmdMenu", Qt::Key_F9, 2000, 100);
+        else h.hold("cmdTalk", 2000);
+        QVERIFY(lampLit);
+        QVERIFY(!h.visible("lblTX"));
+        h.c().talk->waitIdle();
+        const auto& log = h.c().air->voiceLog();
+        QCOMPARE(log.size(), size_t(1));
+        QCOMPARE(log[0].channel, QString("16"));
+        QCOMPARE(log[0].power, QString("1W"));
+        QCOMPARE(log[0].fromMmsi, QString("316123456"));
+        QVERIFY(log[0].fromOwnRadio);
+        QCOMPARE(log[0].durationMs(), qint64(2000));
+        QCOMPARE(mic_->starts, 1);
+    }
+
+    void heldFiveMinutesIsCut() {
+        Harness h;
+        speaking(h, 0);
+        h.hold("cmdTalk", 6 * 60 * 1000);
+        h.c().talk->waitIdle();
+        QCOMPARE(h.text("lblStatus"), QString("Transmit time-out"));
+        QCOMPARE(h.c().air->voiceLog().size(), size_t(1));
+        QVERIFY(!h.visible("lblTX"));
+    }
+
+    void noMicrophoneIsToldOnce() {
+        Harness h;
+        speaking(h, 1.0);
+        mic_->problem = "no sound server";
+        h.hold("cmdTalk", 1000);
+        h.hold("cmdTalk", 1000);
+        QCOMPARE(h.messages.texts(),
+                 QStringList{"The microphone cannot be used: no sound server. The radio works on without voice."});
+        QCOMPARE(h.text("lblStatus"), QString("No microphone"));
+        QVERIFY(h.c().air->voiceLog().empty());
+    }
+
+    // The coast station's spoken acknowledgement of the own distress alert goes out on 16: the
+    // own radio hears it there, and not on another channel.
+    void coastStationHeardOnItsChannel_data() {
+        QTest::addColumn<bool>("stayOn16");
+        QTest::newRow("on 16") << true;
+        QTest::newRow("on 20") << false;
+    }
+    void coastStationHeardOnItsChannel() {
+        QFETCH(bool, stayOn16);
+        Harness h;
+        h.hold("cmdDistress", 5500);
+        h.advance(10000);
+        const auto playsBefore = h.sound.samplePlays.size();
+        h.click("cmdAcknowledge");
+        // The station speaks once its words are made: the radio is on 20 by then.
+        if (!stayOn16) QVERIFY(h.tuneTo("20"));
+        h.c().stationVoices->waitIdle();
+        const auto& log = h.c().air->voiceLog();
+        QCOMPARE(log.size(), size_t(1));
+        QCOMPARE(log[0].fromName, QString("Boston Coast Guard"));
+        QCOMPARE(log[0].channel, QString("16"));
+        QVERIFY(log[0].words.startsWith("mayday kelpo kelpo kelpo this is boston coast guard"));
+        QCOMPARE(log[0].heardByOwnRadio, stayOn16);
+        const bool played = std::any_of(h.sound.samplePlays.begin() + qsizetype(playsBefore), h.sound.samplePlays.end(),
+                                        [](const auto& p) { return p.sampleRate == air::kVoiceRate && p.lengthMs() > 1000; });
+        QCOMPARE(played, stayOn16);
+    }
+
+private:
+    // The radio's microphone hears `seconds` of a quiet hum from each press on.
+    void speaking(Harness& h, double seconds) {
+        auto mic = std::make_unique<platform::FakeMicrophone>();
+        mic->speech.resize(size_t(seconds * 16000));
+        for (size_t i = 0; i < mic->speech.size(); ++i) mic->speech[i] = 0.01f * float(std::sin(double(i) * 0.05));
+        mic_ = mic.get();
+        h.c().microphone = std::move(mic);
+    }
+    platform::FakeMicrophone* mic_ = nullptr;
+};
+
+TRAINER_TEST_MAIN(TalkTest)
+#include "tst_talk.moc"
