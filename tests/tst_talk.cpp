@@ -4,7 +4,27 @@
 #include "app/Talk.h"
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
+#include "platform/AudioFile.h"
 #include "stations/StationVoices.h"
+#include "voice/Phrases.h"
+#include "voice/Synthesizer.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+
+namespace {
+
+// The answer to the command just written to a trainer run with --control.
+QJsonObject answer(QProcess& trainer) {
+    while (!trainer.canReadLine())
+        if (!trainer.waitForReadyRead(120000)) qFatal("the trainer gave no answer");
+    return QJsonDocument::fromJson(trainer.readLine()).object();
+}
+
+} // namespace
 
 class TalkTest : public QObject {
     Q_OBJECT
@@ -126,7 +146,64 @@ private slots:
         QCOMPARE(played, stayOn16);
     }
 
+    // Each procedure said right and with a typical mistake, spoken into the radio by a file that
+    // stands in for the microphone (as --mic does): its procedure and the elements judged wrong.
+    void spokenThroughTheWindow_data() { voicetest::addSpokenRows(); }
+    void spokenThroughTheWindow() {
+        QFETCH(int, index);
+        const voicetest::SpokenCase& spoken = voicetest::spokenCases()[index];
+        const QString file = speak(spoken, QStringLiteral("case%1.flac").arg(index));
+        Harness h;
+        h.c().microphone = platform::fileMicrophone(file, air::kVoiceRate);
+        h.hold("cmdTalk", lengthMs(file) + 300);
+        h.c().talk->waitIdle();
+        QCOMPARE(h.c().air->voiceLog().size(), size_t(1));
+        const air::VoiceTransmission& t = h.c().air->voiceLog()[0];
+        QCOMPARE(t.procedure, voice::kindName(spoken.kind));
+        QSet<QString> wrong;
+        for (const air::VoiceVerdict& v : t.verdicts)
+            if (!v.ok) wrong << v.element;
+        QVERIFY2(wrong == QSet<QString>(spoken.wrong.begin(), spoken.wrong.end()), qPrintable("heard: " + t.words));
+    }
+
+    // The program itself with --mic: the MAYDAY said into it is listed, judged, in the message window.
+    void micOption() {
+        const QString file = speak(voicetest::spokenCases()[0], QStringLiteral("mic.wav"));
+        QProcess trainer;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent"));
+        trainer.setProcessEnvironment(env);
+        trainer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        trainer.start(QStringLiteral(VHF_TRAINER_PROGRAM), {"-platform", "offscreen", "--control", "--speed", "10",
+                                                            "--nmea-port", "0", "--mic", file});
+        QVERIFY(trainer.waitForStarted());
+        const double seconds = (lengthMs(file) + 300) / 1000.0;
+        // The hand lets go of the key before it does anything else.
+        trainer.write(QStringLiteral("hold cmdTalk %1\n").arg(seconds).toUtf8());
+        QCOMPARE(answer(trainer).value("reply").toString(), QString("ok"));
+        trainer.write("click cmdDscMessages\nawait txtDscDetail Procedure: mayday\n");
+        QCOMPARE(answer(trainer).value("reply").toString(), QString("ok"));
+        const QString detail = answer(trainer).value("text").toString();
+        QVERIFY2(detail.contains("Sent") || detail.contains("sent"), qPrintable(detail));
+        QVERIFY2(detail.contains("right: MAYDAY said three times") && !detail.contains("WRONG"), qPrintable(detail));
+        trainer.write("quit\n");
+        trainer.closeWriteChannel();
+        QVERIFY(trainer.waitForFinished(120000));
+    }
+
 private:
+    // The case spoken by its flite voice into a sound file of the test's own.
+    QString speak(const voicetest::SpokenCase& spoken, const QString& name) {
+        const QString file = dir_.filePath(name);
+        const std::vector<qint16> pcm = voice::Synthesizer().speak(QString::fromUtf8(spoken.text), QString::fromLatin1(spoken.voice));
+        const auto format = name.endsWith(".flac") ? platform::AudioFormat::Flac : platform::AudioFormat::Wav;
+        if (!platform::writeAudioFile(file, platform::toFloat(pcm), air::kVoiceRate, format)) qFatal("cannot write %s", qPrintable(file));
+        return file;
+    }
+    static qint64 lengthMs(const QString& file) { return qint64(platform::readMono(file, 1000).size()); }
+
+    QTemporaryDir dir_;
+
     // The radio's microphone hears `seconds` of a quiet hum from each press on.
     void speaking(Harness& h, double seconds) {
         auto mic = std::make_unique<platform::FakeMicrophone>();
