@@ -1,8 +1,8 @@
 #include "dscwire/Codec.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
-#include <algorithm>
 #include <functional>
 #include <numbers>
 #include <vector>
