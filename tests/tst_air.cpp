@@ -3,6 +3,10 @@
 #include "air/Air.h"
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
+#include "lessons/Lesson.h"
+#include "lessons/Recorder.h"
+
+#include <QTemporaryDir>
 
 namespace {
 
@@ -144,6 +148,28 @@ private slots:
         QCOMPARE(alert.position.digits(), QString("1422107055"));
         QCOMPARE(alert.time, QTime(15, 0)); // 10:00 local, five hours to UTC
         QCOMPARE(alert.subsequent, 100);
+    }
+
+    // A call a receiver heard from outside: on the air and in the lesson as heard by the receiver,
+    // neither sent nor received by the own radio, and no model station answers it.
+    void callHeardByAReceiver() {
+        QTemporaryDir dir;
+        Harness h;
+        auto lesson = lessons::Recorder::start(h.c(), dir.path());
+        QVERIFY(lesson);
+        const auto call = dscwire::Message::individual(h.c().s.OwnMMSI, dscwire::code::kRoutine,
+                                                       QStringLiteral("366232323"), 72);
+        const air::Transmission& t = h.c().air->hear(call);
+        QCOMPARE(t.source, air::Source::Receiver);
+        QVERIFY(!t.fromOwnRadio && !t.toOwnRadio);
+        QCOMPARE(h.c().air->latest([](const dscwire::Message&) { return true; }), nullptr);
+        lesson->finish();
+        lessons::Reader reader(lesson->path());
+        QVERIFY(reader.open());
+        lessons::Entry e;
+        while (reader.next(e) && e.kind != QLatin1String("message")) {
+        }
+        QCOMPARE(e.json.value(QLatin1String("direction")).toString(), QStringLiteral("receiver"));
     }
 };
 

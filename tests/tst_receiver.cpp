@@ -250,6 +250,13 @@ private slots:
         while (!plotter.canReadLine()) QVERIFY(plotter.waitForReadyRead(10000));
         QVERIFY(plotter.readLine().startsWith("$CDDSC,12,3161234560,12,01,00,1422107055,1432,"));
 
+        // Stopped and started again at will.
+        h.click(panel.listen);
+        QVERIFY(!panel.receiver().listening());
+        QCOMPARE(panel.listen->text(), QStringLiteral("Listen"));
+        h.click(panel.listen);
+        QVERIFY(panel.receiver().listening());
+
         QSignalSpy stopped(&panel.receiver(), &air::Receiver::stopped);
         QCOMPARE(daemon.tool(QStringLiteral("pactl"), {"unload-module", "module-null-sink"}), 0);
         QVERIFY(stopped.wait(30000));

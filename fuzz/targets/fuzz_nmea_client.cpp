@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QLoggingCategory>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -17,6 +18,8 @@ namespace {
 air::NmeaServer& server() {
     static air::NmeaServer* s = [] {
         fuzz::ensureApplication();
+        // A line for every client that comes and goes is no use here.
+        QLoggingCategory::setFilterRules(QStringLiteral("vhf.nmea.info=false"));
         auto* made = new air::NmeaServer;
         fuzz::require(made->listen(QStringLiteral("127.0.0.1"), 0), "the server listens on loopback");
         return made;

@@ -1,8 +1,8 @@
 #include "dscwire/Codec.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
-#include <algorithm>
 #include <functional>
 #include <numbers>
 #include <vector>
@@ -34,11 +34,15 @@ const std::array<float, kSyncBits>& syncPattern() {
 }
 
 // Soft bit decisions, +1 for a clear 1 and -1 for a clear 0, reached by position. For bits the
-// positions are bits; for audio they are samples, one bit every kSamplesPerBit.
+// positions are bits; for audio they are samples, one bit every kSamplesPerBit. They lie in a ring
+// of a power of two positions (or in a plain array at least as long as the stream).
 struct SoftStream {
-    std::function<float(qint64)> at;
+    const float* ring = nullptr;
+    qint64 mask = 0;    // ring size - 1
     qint64 length = 0;  // positions that have a decision
     int stride = 1;     // positions per bit
+    // A position past the end reads the last decision.
+    float at(qint64 i) const { return ring[std::min(i, length - 1) & mask]; }
 };
 
 // The next place from `from` on, before `until`, where the phasing starts, or -1. A place
@@ -248,8 +252,13 @@ QList<Decoded> decodeStream(const SoftStream& s, bool all) {
     return found;
 }
 
-SoftStream softBits(const Bits& bits) {
-    return {[&bits](qint64 i) { return bits[i] == '1' ? 1.f : -1.f; }, bits.size(), 1};
+// The bits as decisions, in `store`, which must outlive the stream.
+SoftStream softBits(const Bits& bits, std::vector<float>& store) {
+    qint64 size = 1;
+    while (size < bits.size()) size *= 2;
+    store.assign(size_t(size), -1.f);
+    for (qsizetype i = 0; i < bits.size(); ++i) store[size_t(i)] = bits[i] == '1' ? 1.f : -1.f;
+    return {store.data(), size - 1, bits.size(), 1};
 }
 
 // Per-window decisions for audio: energy at 1300 Hz against energy at 2100 Hz over the bit-long
@@ -378,7 +387,8 @@ Result<Samples> encodeAudio(const Message& m) {
 }
 
 Decoded decodeBits(const Bits& bits) {
-    return decodeStream(softBits(bits), false).first();
+    std::vector<float> store;
+    return decodeStream(softBits(bits, store), false).first();
 }
 
 Decoded decodeAudio(const Samples& audio) {
@@ -419,10 +429,7 @@ struct StreamDecoder::Impl {
     qint64 pending = -1;
     int calls = 0;
 
-    SoftStream stream() const {
-        return {[this](qint64 i) { return ring[size_t(std::min(i, decided - 1) & (kKeep - 1))]; }, decided,
-                kSamplesPerBit};
-    }
+    SoftStream stream() const { return {ring.data(), kKeep - 1, decided, kSamplesPerBit}; }
     void run(bool final) {
         if (done || decided == 0) return;
         from = scan(stream(), from, pending, final, all, [this](const Decoded& d) {

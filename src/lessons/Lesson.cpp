@@ -194,6 +194,12 @@ QString problemOf(const QString& kind, const QJsonObject& o) {
     return QStringLiteral("no such kind of line \"%1\"").arg(kind);
 }
 
+// A tick in milliseconds: a whole number from 0 to about 30 000 years, which a qint64 holds.
+bool isTick(const QJsonValue& v) {
+    constexpr double kLongest = 1e15;
+    return v.isDouble() && v.toDouble() >= 0 && v.toDouble() <= kLongest;
+}
+
 // The line as one JSON object, or the reason it is none.
 QJsonObject parse(const QByteArray& raw, QString* problem) {
     QJsonParseError error;
@@ -226,7 +232,9 @@ bool Reader::open() {
     header_.program = o.value(QLatin1String("program")).toString();
     header_.start = QDateTime::fromString(o.value(QLatin1String("start")).toString(), Qt::ISODateWithMs);
     if (!header_.start.isValid()) return fail(1, QStringLiteral("\"start\" is not a date and time"));
-    header_.tick = static_cast<qint64>(o.value(QLatin1String("tick")).toDouble());
+    const QJsonValue tick = o.value(QLatin1String("tick"));
+    if (!tick.isUndefined() && !isTick(tick)) return fail(1, QStringLiteral("\"tick\" is not a time in milliseconds"));
+    header_.tick = static_cast<qint64>(tick.toDouble());
     const QStringList screen = o.value(QLatin1String("screen")).toString().split(QLatin1Char('x'));
     if (screen.size() == 2) header_.screen = QSize(screen[0].toInt(), screen[1].toInt());
     return true;
@@ -241,7 +249,7 @@ bool Reader::next(Entry& entry) {
         const QJsonObject o = parse(raw, &problem);
         if (!problem.isEmpty()) return fail(line_, problem);
         const QJsonValue t = o.value(QLatin1String("t"));
-        if (!t.isDouble() || t.toDouble() < 0) return fail(line_, QStringLiteral("no time \"t\""));
+        if (!isTick(t)) return fail(line_, QStringLiteral("no time \"t\""));
         if (!o.value(QLatin1String("kind")).isString()) return fail(line_, QStringLiteral("no \"kind\""));
         const QString kind = o.value(QLatin1String("kind")).toString();
         if (QString p = problemOf(kind, o); !p.isEmpty()) return fail(line_, p);

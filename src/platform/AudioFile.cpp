@@ -71,10 +71,11 @@ struct Resampler::Impl {
     }
 };
 
-Resampler::Resampler(int fromRate, int toRate) : d(std::make_unique<Impl>()), from_(fromRate), to_(toRate) {
+Resampler::Resampler(int fromRate, int toRate, Resampling how)
+    : d(std::make_unique<Impl>()), from_(fromRate), to_(toRate) {
     if (from_ != to_) {
         int error = 0;
-        d->state = src_new(SRC_SINC_FASTEST, 1, &error);
+        d->state = src_new(how == Resampling::Linear ? SRC_LINEAR : SRC_SINC_FASTEST, 1, &error);
     }
 }
 

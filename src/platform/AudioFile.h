@@ -38,10 +38,14 @@ private:
     qint64 frames_ = -1;
 };
 
-// A stream of samples at one rate made into the same stream at another, in pieces of any size.
+// A stream of samples at one rate made into the same stream at another, in pieces of any size:
+// libsamplerate's fastest band-limited converter, or its linear interpolation where speed matters
+// more than the top of the band.
+enum class Resampling { Sinc, Linear };
+
 class Resampler {
 public:
-    Resampler(int fromRate, int toRate);
+    Resampler(int fromRate, int toRate, Resampling how = Resampling::Sinc);
     ~Resampler();
     Resampler(const Resampler&) = delete;
     Resampler& operator=(const Resampler&) = delete;

@@ -1,5 +1,6 @@
 #include "platform/PulseSound.h"
 
+#include "platform/Library.h"
 #include "platform/SndFile.h"
 
 #include <QCoreApplication>
@@ -11,8 +12,6 @@
 
 #include <pulse/error.h>
 #include <pulse/simple.h>
-
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
@@ -59,12 +58,6 @@ struct PulseLibrary {
     decltype(&::pa_simple_free) pa_simple_free = nullptr;
     bool pulse = false;
 };
-
-template <typename F>
-bool resolve(void* library, const char* name, F& function) {
-    function = library ? reinterpret_cast<F>(dlsym(library, name)) : nullptr;
-    return function != nullptr;
-}
 
 const PulseLibrary& pulseLibrary() {
     static const PulseLibrary libs = [] {

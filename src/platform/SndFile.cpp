@@ -1,18 +1,10 @@
 #include "platform/SndFile.h"
 
+#include "platform/Library.h"
+
 #include <QLoggingCategory>
 
-#include <dlfcn.h>
-
 namespace platform::sndfile {
-
-namespace {
-template <typename F>
-bool resolve(void* library, const char* name, F& function) {
-    function = library ? reinterpret_cast<F>(dlsym(library, name)) : nullptr;
-    return function != nullptr;
-}
-} // namespace
 
 const Api& api() {
     static const Api lib = [] {

@@ -1,12 +1,12 @@
 #include "platform/SoundInput.h"
 
+#include "platform/Library.h"
+
 #include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/introspect.h>
 #include <pulse/mainloop.h>
 #include <pulse/stream.h>
-
-#include <dlfcn.h>
 
 namespace platform {
 namespace {
@@ -37,12 +37,6 @@ struct Pulse {
     decltype(&::pa_strerror) strerror = nullptr;
     bool loaded = false;
 };
-
-template <typename F>
-bool resolve(void* library, const char* name, F& function) {
-    function = library ? reinterpret_cast<F>(dlsym(library, name)) : nullptr;
-    return function != nullptr;
-}
 
 const Pulse& pulse() {
     static const Pulse lib = [] {
