@@ -31,8 +31,8 @@ int collect(short* wav, int count, espeak_EVENT* events) {
 
 Api& api() {
     static Api a;
-    static std::once_flag once;
-    std::call_once(once, [] {
+    // Loaded once, also when the first uses come from several threads.
+    static const bool loaded = [] {
         static Library lib({"libespeak-ng.so.1"});
         const bool found = lib.get("espeak_Initialize", a.initialize) &
                            lib.get("espeak_SetVoiceByName", a.setVoiceByName) &
@@ -40,15 +40,17 @@ Api& api() {
                            lib.get("espeak_SetSynthCallback", a.setSynthCallback) & lib.get("espeak_Synth", a.synth);
         if (!found) {
             a.problem = lib.problem() + QStringLiteral(" (Debian package libespeak-ng1)");
-            return;
+            return false;
         }
         a.rate = a.initialize(AUDIO_OUTPUT_SYNCHRONOUS, 500, nullptr, espeakINITIALIZE_DONT_EXIT);
         if (a.rate <= 0) {
             a.problem = QStringLiteral("espeak-ng found no voice data (Debian package espeak-ng-data)");
-            return;
+            return false;
         }
         a.setSynthCallback(collect);
-    });
+        return true;
+    }();
+    Q_UNUSED(loaded);
     return a;
 }
 

@@ -49,8 +49,8 @@ struct Sphinx {
 
 const Sphinx& sphinx() {
     static Sphinx s;
-    static std::once_flag once;
-    std::call_once(once, [] {
+    // Loaded once, also when the first uses come from several threads.
+    static const bool loaded = [] {
         static Library lib({"libpocketsphinx.so.3"});
         const bool found =
             lib.get("cmd_ln_init", s.cmd_ln_init) & lib.get("cmd_ln_free_r", s.cmd_ln_free_r) &
@@ -62,17 +62,19 @@ const Sphinx& sphinx() {
             lib.get("ps_get_hyp", s.ps_get_hyp);
         if (!found) {
             s.problem = lib.problem() + QStringLiteral(" (Debian packages libpocketsphinx3 and libsphinxbase3)");
-            return;
+            return false;
         }
         if (!QFileInfo::exists(QString::fromLatin1(kModel) + QStringLiteral("/mdef")) ||
             !QFileInfo::exists(QString::fromLatin1(kCmudict))) {
             s.problem = QStringLiteral("the US English speech model is not installed in %1 (Debian package pocketsphinx-en-us)")
                             .arg(QString::fromLatin1(kModel));
-            return;
+            return false;
         }
         // Its log goes to standard error with QT_LOGGING_RULES="vhf.voice.debug=true", else nowhere.
         if (!lcVoice().isDebugEnabled()) s.err_set_logfp(nullptr);
-    });
+        return true;
+    }();
+    Q_UNUSED(loaded);
     return s;
 }
 

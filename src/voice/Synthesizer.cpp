@@ -34,13 +34,13 @@ struct Flite {
 
 Flite& flite() {
     static Flite f;
-    static std::once_flag once;
-    std::call_once(once, [] {
+    // Loaded once, also when the first uses come from several threads.
+    static const bool loaded = [] {
         static Library lib({"libflite.so.1"});
         if (!(lib.get("flite_init", f.init) & lib.get("flite_text_to_wave", f.textToWave) &
               lib.get("delete_wave", f.deleteWave))) {
             f.problem = lib.problem() + QStringLiteral(" (Debian package libflite1)");
-            return;
+            return false;
         }
         f.init();
         for (const char* name : kFliteVoices) {
@@ -55,7 +55,9 @@ Flite& flite() {
             }
         }
         if (f.names.isEmpty()) f.problem = QStringLiteral("no flite voice could be loaded (Debian package libflite1)");
-    });
+        return true;
+    }();
+    Q_UNUSED(loaded);
     return f;
 }
 
