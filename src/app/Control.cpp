@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTableWidget>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -328,6 +329,20 @@ void ControlScript::choose(const QString& command, const QString& name, QWidget*
         activateWindowOf(list);
         if (list->focusPolicy() & Qt::ClickFocus) list->setFocus(Qt::MouseFocusReason);
         QPointer<QWidget> viewport(list->viewport());
+        platform::input::sendMouse(viewport, QEvent::MouseButtonPress, spot);
+        if (viewport) mouseUp(viewport, spot);
+        return answerOk(command);
+    }
+    if (auto* table = qobject_cast<QTableWidget*>(w)) {
+        // A row of a table by the text of its first cell (the message window's "V2"), clicked.
+        const QList<QTableWidgetItem*> found = table->findItems(text, Qt::MatchExactly);
+        const auto first = std::find_if(found.begin(), found.end(), [](const QTableWidgetItem* i) { return i->column() == 0; });
+        if (first == found.end()) return answerError(command, QStringLiteral("no row %1 in %2").arg(quoted(text), name));
+        table->scrollToItem(*first);
+        const QPoint spot = table->visualItemRect(*first).center();
+        activateWindowOf(table);
+        if (table->focusPolicy() & Qt::ClickFocus) table->setFocus(Qt::MouseFocusReason);
+        QPointer<QWidget> viewport(table->viewport());
         platform::input::sendMouse(viewport, QEvent::MouseButtonPress, spot);
         if (viewport) mouseUp(viewport, spot);
         return answerOk(command);

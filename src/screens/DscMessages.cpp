@@ -256,6 +256,11 @@ QString DscMessages::voiceDetail(const air::VoiceTransmission& t) {
           << QStringLiteral("From: %1 (%2)").arg(t.fromName, t.fromMmsi) << QString()
           << QStringLiteral("Heard: %1").arg(t.words.isEmpty() ? QStringLiteral("(nothing understood)") : t.words)
           << QStringLiteral("Procedure: %1").arg(t.procedure);
+    // What went wrong first, then the whole form element by element.
+    QStringList wrong;
+    for (const air::VoiceVerdict& v : t.verdicts)
+        if (!v.ok) wrong << v.text;
+    if (!wrong.isEmpty()) lines << QStringLiteral("Wrong: %1").arg(wrong.join(QStringLiteral("; ")));
     for (const air::VoiceVerdict& v : t.verdicts)
         lines << QStringLiteral("  %1 %2").arg(v.ok ? QStringLiteral("right:") : QStringLiteral("WRONG:"), v.text);
     return lines.join(QLatin1Char('\n'));

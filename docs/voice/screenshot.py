@@ -1,0 +1,51 @@
+#!/usr/bin/env python3
+"""Makes docs/voice-messages.png: the DSC message window after a distress alert, the coast
+station's spoken acknowledgement and a MAYDAY message said into the radio (spoken by flite through
+--mic, without a position), judged, and the coast station asking for the position.
+Run from the source folder after a build (needs flite):
+    python3 docs/voice/screenshot.py"""
+import json, os, subprocess, tempfile, wave
+
+root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+trainer = os.path.join(root, 'build', 'vhf-dsc-trainer')
+env = dict(os.environ, QT_QPA_PLATFORM='offscreen', PULSE_SERVER='unix:/nonexistent')
+work = tempfile.mkdtemp()
+mayday = os.path.join(work, 'mayday.wav')
+subprocess.run(['flite', '-voice', 'rms', '-o', mayday, '-t',
+                'Mayday, Mayday, Mayday. This is Kelpo, Kelpo, Kelpo, MMSI three one six one two three four five '
+                'six. Mayday, Kelpo. We are on fire. Request immediate assistance. Four persons on board. Over.'],
+               check=True)
+with wave.open(mayday) as w:
+    seconds = w.getnframes() / w.getframerate() + 0.5
+
+p = subprocess.Popen([trainer, '--control', '--speed', '5', '--nmea-port', '0', '--mic', mayday],
+                     stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                     env=env, text=True, bufsize=1)
+
+
+def run(command):
+    p.stdin.write(command + '\n')
+    p.stdin.flush()
+    while True:
+        line = p.stdout.readline()
+        if not line:
+            raise SystemExit('the trainer ended during: ' + command)
+        answer = json.loads(line)
+        if answer.get('command') == command:
+            if answer['reply'] == 'error':
+                raise SystemExit(f'{command}: {answer["error"]}')
+            return answer
+
+
+run('hold cmdDistress 6')
+run('await lblStatus Waiting for Ack')
+run('click cmdAcknowledge')
+run('click cmdDscMessages')
+run('await lstDscMessages DISTRESS-ACK')
+run(f'hold cmdTalk {seconds:.1f}')
+run('await lstDscMessages say your position')
+# The trainee's MAYDAY, chosen in the list, is the one shown whole.
+run('choose lstDscMessages V2')
+run(f'screenshot frmDscMessages {os.path.join(root, "docs", "voice-messages.png")}')
+run('quit')
+p.wait()
