@@ -4,37 +4,12 @@
 #include "air/NmeaServer.h"
 #include "app/Context.h"
 #include "dscwire/Nmea.h"
+#include "platform/FirstFrame.h"
 
-#include <QEvent>
-#include <QTimer>
 #include <QWindow>
 #include <cstdio>
 #include <functional>
 
-namespace {
-
-// Waits for the window's first expose, then queues the start behind the paint that it triggers.
-class FirstExpose : public QObject {
-public:
-    FirstExpose(QWindow* window, std::function<void()> then) : QObject(window), then_(std::move(then)) {
-        window->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
-            watched->removeEventFilter(this);
-            QTimer::singleShot(0, watched, then_);
-            deleteLater();
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> then_;
-};
-
-} // namespace
 
 NmeaOutput::NmeaOutput(Context& c) {
     c.air->subscribe([this](const air::Transmission& t) {
@@ -62,7 +37,7 @@ bool NmeaOutput::start(const QString& address, quint16 port) {
 
 void NmeaOutput::startAfterFirstFrame(QWindow* window, const QString& address, quint16 port) {
     Q_ASSERT(window);
-    new FirstExpose(window, [this, address, port] { start(address, port); });
+    platform::afterFirstFrame(window, [this, address, port] { start(address, port); });
 }
 
 bool NmeaOutput::isRunning() const { return server_ && server_->isListening(); }

@@ -152,7 +152,9 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.stationVoices->wire();
     QObject::connect(c.ui->cmdClassroom, &QPushButton::clicked, c.ui->cmdClassroom,
                      [&c] { ClassroomSession::of(c).openDialog(); });
-    if (recordsLessons()) c.lesson = lessons::Recorder::start(c, lessons::defaultFolder(), builtAt);
+    // The folder is kept within its limit once the window is up (main): reading a folder of
+    // many lessons is no work for the way to the first frame.
+    if (recordsLessons()) c.lesson = lessons::Recorder::start(c, lessons::defaultFolder(), builtAt, -1);
 
     Form_Load();
 }

@@ -11,7 +11,10 @@
 #include "dscwire/Codec.h"
 #include "dscwire/Receiver.h"
 #include "lessons/Exercise.h"
+#include "lessons/Lesson.h"
+#include "lessons/Recorder.h"
 #include "platform/Display.h"
+#include "platform/FirstFrame.h"
 #include "platform/MessageBox.h"
 #include "platform/Microphone.h"
 #include "platform/PulseSound.h"
@@ -27,6 +30,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QThreadPool>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -320,12 +324,16 @@ int main(int argc, char** argv) {
     // Opened with the first press of the talk key.
     trainer.context().microphone = parser.isSet(mic) ? platform::fileMicrophone(parser.value(mic), air::kVoiceRate)
                                                      : platform::soundServerMicrophone(air::kVoiceRate);
-    // No network work before the window's first frame.
-    if (port != 0) {
-        trainer.window()->winId();
+    // No network work before the window's first frame, nor the lesson folder's upkeep.
+    trainer.window()->winId();
+    if (port != 0)
         trainer.context().nmea->startAfterFirstFrame(trainer.window()->windowHandle(), listenAddress,
                                                      static_cast<quint16>(port));
-    }
+    if (trainer.context().lesson)
+        platform::afterFirstFrame(trainer.window()->windowHandle(), [] {
+            QThreadPool::globalInstance()->start(
+                [] { lessons::pruneFolder(lessons::defaultFolder(), lessons::kFolderLimitBytes); });
+        });
     // The class is joined once the window is up: connecting never holds the window back.
     if (joinClass) {
         QTimer::singleShot(0, trainer.window(), [&trainer, settings = *joinClass] {

@@ -43,7 +43,7 @@ std::unique_ptr<Recorder> Recorder::start(Context& c, const QString& folder, qin
         warn(QStringLiteral("lessons are not recorded: cannot make the folder %1").arg(folder));
         return nullptr;
     }
-    pruneFolder(folder, limitBytes);
+    if (limitBytes >= 0) pruneFolder(folder, limitBytes);
     const QString stamp = c.clock.now().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
     std::unique_ptr<Recorder> r;
     // Two trainers started in the same second (a class on one computer) get a file each.

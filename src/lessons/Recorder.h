@@ -21,8 +21,9 @@ namespace lessons {
 
 class Recorder : public platform::input::Watcher {
 public:
-    // Makes room in `folder` (see pruneFolder), then starts a lesson there named by the local
-    // date and time, e.g. 2026-12-06_10-00-00.jsonl. builtAtTick is the clock's tick when the
+    // Makes room in `folder` (see pruneFolder; a negative limit leaves that to the caller, who may
+    // do it later), then starts a lesson there named by the local date and time, e.g.
+    // 2026-12-06_10-00-00.jsonl. builtAtTick is the clock's tick when the
     // trainer was built (-1: now). When the folder or the file cannot be written: one warning on
     // standard error and nullptr; the trainer runs on unrecorded.
     static std::unique_ptr<Recorder> start(Context& c, const QString& folder, qint64 builtAtTick = -1,

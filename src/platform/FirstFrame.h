@@ -7,6 +7,7 @@
 // time to the first frame. Costs one test per event otherwise.
 #include <QEvent>
 #include <QWindow>
+#include <functional>
 #include <cstdio>
 #include <ctime>
 
@@ -26,5 +27,10 @@ inline void noteFirstFrame(QObject* receiver, QEvent* e) {
                 window->width(), window->height());
     std::fflush(stdout);
 }
+
+// Runs `then` from the event loop once the window has been exposed for the first time, queued
+// behind the paint that the expose triggers: work that can wait goes there, off the way to the
+// first frame.
+void afterFirstFrame(QWindow* window, std::function<void()> then);
 
 } // namespace platform
