@@ -1,6 +1,7 @@
 // Lessons: a run recorded from the trainee's mouse, played back on a fresh trainer to the same
-// screens and the same air; damaged lessons stopped at their line; the folder kept within its
-// size; the debrief told in words, with the pictures of the calls inside it.
+// screens and the same air; its voice recorded and spoken again; damaged lessons stopped at their
+// line; the folder kept within its size; the debrief told in words, with the pictures of the calls
+// and the sound of the voice inside it.
 #include "air/Air.h"
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
@@ -8,8 +9,11 @@
 #include "lessons/Exercise.h"
 #include "lessons/Player.h"
 #include "lessons/Recorder.h"
+#include "platform/AudioFile.h"
 #include "screens/ExercisePanel.h"
+#include "voice/Say.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
@@ -44,6 +48,28 @@ QStringList state(Harness& h) {
 
 const QString kBlueCrane = QStringLiteral("The Blue Crane            366232323");
 
+// The voice lines of a lesson.
+QList<QJsonObject> voiceLines(const QString& lesson) {
+    QList<QJsonObject> out;
+    lessons::Reader reader(lesson);
+    if (!reader.open()) return out;
+    for (lessons::Entry e; reader.next(e);)
+        if (e.kind == "voice") out << e.json;
+    return out;
+}
+
+double rms(const std::vector<float>& samples) {
+    double sum = 0;
+    for (float v : samples) sum += double(v) * v;
+    return samples.empty() ? 0 : std::sqrt(sum / double(samples.size()));
+}
+
+// How often the loudspeaker played a voice.
+int voiceSamplePlays(Harness& h) {
+    return int(std::count_if(h.sound.samplePlays.begin(), h.sound.samplePlays.end(),
+                             [](const auto& p) { return p.sampleRate == air::kVoiceRate; }));
+}
+
 } // namespace
 
 class LessonsTest : public QObject {
@@ -52,6 +78,36 @@ class LessonsTest : public QObject {
     QTemporaryDir dir_;
     QString lesson_;        // recorded once, by initTestCase
     QStringList recorded_;  // the state it ended in
+
+    QTemporaryDir voiceDir_;
+    QString voiceLesson_;                       // recorded once, by voiceLesson()
+    std::vector<air::VoiceTransmission> voiceLog_; // what went on its air
+    qint64 saidAt_ = -1;                        // when the trainee's talk key went down
+
+    // The distress alert acknowledged by the Coast Guard, which speaks on 16; then a MAYDAY
+    // without the position, said by the trainee, and the Coast Guard's answer.
+    const QString& voiceLesson() {
+        if (!voiceLesson_.isEmpty()) return voiceLesson_;
+        Harness h;
+        auto recorder = lessons::Recorder::start(h.c(), voiceDir_.path());
+        if (!recorder) qFatal("no lesson recorded");
+        h.hold("cmdDistress", 5500);
+        h.advance(10000);
+        h.click("cmdAcknowledge");
+        h.c().stationVoices->waitIdle();
+        // The acknowledgement is heard on 16, through the loudspeaker.
+        const auto& log = h.c().air->voiceLog();
+        if (log.size() != 1 || !log[0].heardByOwnRadio || log[0].channel != "16" || voiceSamplePlays(h) != 1)
+            qFatal("the Coast Guard's acknowledgement was not heard on 16");
+        h.advance(2000);
+        saidAt_ = h.now();
+        voicetest::say(h, voicetest::spokenCase("mayday twice, no position"));
+        h.advance(3000);
+        voiceLesson_ = recorder->path();
+        recorder.reset();
+        voiceLog_ = h.c().air->voiceLog();
+        return voiceLesson_;
+    }
 
 private slots:
     // A distress alert of a nature picked in the drop-down list, held down and acknowledged, then a routine call answered by the second
@@ -98,10 +154,27 @@ private slots:
         QVERIFY(QFile::exists(lessons::picturePath(lesson_, 2)));
     }
 
+    // Also when it is told as a lesson of the format before voice.
+    void replayGivesTheSameScreensAndAir_data() {
+        QTest::addColumn<int>("format");
+        QTest::newRow("as recorded") << lessons::kFormat;
+        QTest::newRow("format 1") << 1;
+    }
     void replayGivesTheSameScreensAndAir() {
+        QFETCH(int, format);
+        QFile recorded(lesson_);
+        QVERIFY(recorded.open(QIODevice::ReadOnly));
+        QByteArray text = recorded.readAll();
+        const QByteArray header = "\"format\":" + QByteArray::number(lessons::kFormat) + ',';
+        QVERIFY(text.left(text.indexOf('\n')).contains(header));
+        text.replace(header, "\"format\":" + QByteArray::number(format) + ',');
+        QTemporaryDir dir;
+        QFile lesson(dir.filePath("lesson.jsonl"));
+        QVERIFY(lesson.open(QIODevice::WriteOnly) && lesson.write(text) == text.size());
+        lesson.close();
         Harness h;
         QStringList reports;
-        lessons::Player player(h.c(), h.clock, lesson_, [&reports](const QString& r) { reports << r; });
+        lessons::Player player(h.c(), h.clock, lesson.fileName(), [&reports](const QString& r) { reports << r; });
         QVERIFY(player.start());
         player.playToEnd();
         QCOMPARE(reports, QStringList());
@@ -128,8 +201,8 @@ private slots:
             << QStringList{header, call, menu.left(menu.size() - 20) + "\a"}
             << "lesson.jsonl line 5: not a JSON object (the line is cut short)" << true;
         QTest::newRow("a newer format")
-            << QStringList{QString(header).replace("\"format\":1", "\"format\":2"), call, menu}
-            << "lesson.jsonl line 1: a lesson of format 2; this program reads format 1" << false;
+            << QStringList{QString(header).replace("\"format\":1", "\"format\":3"), call, menu}
+            << "lesson.jsonl line 1: a lesson of format 3; this program reads format 2" << false;
     }
     void damagedLessonStopsAtItsLine() {
         QFETCH(QStringList, lines);
@@ -168,17 +241,20 @@ private slots:
         };
         make("2026-01-01_09-00-00.jsonl", 600);
         make("2026-01-01_09-00-00-1.png", 500);
+        make("2026-01-01_09-00-00-voice-1.opus", 300);
         make("2026-01-02_09-00-00.jsonl", 600);
         make("2026-01-02_09-00-00-1.png", 500);
+        make("2026-01-02_09-00-00-voice-1.opus", 300);
         make("2026-01-03_09-00-00.jsonl", 900);
         make("notes.txt", 5000); // not ours: neither counted nor touched
         Harness h;
-        auto recorder = lessons::Recorder::start(h.c(), dir.path(), -1, 2100);
+        // 3200 bytes: the oldest lesson and the files beside it go; without its voice it would be 2100.
+        auto recorder = lessons::Recorder::start(h.c(), dir.path(), -1, 2300);
         QVERIFY(recorder);
         QStringList left = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
         left.removeOne(QFileInfo(recorder->path()).fileName());
-        QCOMPARE(left, QStringList({"2026-01-02_09-00-00-1.png", "2026-01-02_09-00-00.jsonl",
-                                    "2026-01-03_09-00-00.jsonl", "notes.txt"}));
+        QCOMPARE(left, QStringList({"2026-01-02_09-00-00-1.png", "2026-01-02_09-00-00-voice-1.opus",
+                                    "2026-01-02_09-00-00.jsonl", "2026-01-03_09-00-00.jsonl", "notes.txt"}));
         // A folder that cannot be made: no lesson, and the trainer goes on.
         QVERIFY(!lessons::Recorder::start(h.c(), "/proc/no-lessons-here"));
         h.click("cmdCall");
@@ -209,6 +285,99 @@ private slots:
         QFile written(out.filePath("debrief.pdf"));
         QVERIFY(written.open(QIODevice::ReadOnly));
         QVERIFY(written.read(5) == "%PDF-");
+    }
+
+    // The Coast Guard speaks its acknowledgement of the own distress alert on 16, the trainee gives
+    // a MAYDAY without the position, and the Coast Guard asks for it: each transmission is a line of
+    // the lesson with its words and verdicts, and its sound beside it reads back.
+    void voiceIsRecorded() {
+        const QList<QJsonObject> lines = voiceLines(voiceLesson());
+        QCOMPARE(lines.size(), 3);
+        const air::VoiceTransmission& said = voiceLog_[1];
+        auto fields = [](const QJsonObject& o) {
+            QStringList f;
+            for (const char* k : {"direction", "channel", "power", "from", "name", "procedure"})
+                f << o.value(QLatin1String(k)).toString();
+            return f;
+        };
+        QCOMPARE(fields(lines[0]),
+                 QStringList({"received", "16", "25W", "003669927", "Boston Coast Guard", "distress-ack"}));
+        QCOMPARE(fields(lines[1]), QStringList({"sent", "16", "25W", "316123456", "Kelpo", "mayday"}));
+        QCOMPARE(fields(lines[2]), QStringList({"received", "16", "25W", "003669927", "Boston Coast Guard", "routine"}));
+        QVERIFY(lines[0]["words"].toString().startsWith("mayday kelpo kelpo kelpo this is boston coast guard"));
+        QVERIFY(lines[2]["words"].toString().contains("say your position"));
+        QCOMPARE(lines[1]["words"].toString(), said.words);
+        QCOMPARE(lines[1]["keyed"].toInteger(), saidAt_);
+        QCOMPARE(lines[1]["ms"].toInteger(), said.durationMs());
+        QStringList verdicts;
+        for (const QJsonValue v : lines[1]["verdicts"].toArray())
+            verdicts << v["element"].toString() + (v["ok"].toBool() ? " ok: " : " wrong: ") + v["text"].toString();
+        QVERIFY2(verdicts.contains("position wrong: no position given"), qPrintable(verdicts.join('\n')));
+        QVERIFY(verdicts.contains("mayday-count wrong: MAYDAY said twice, three times expected"));
+        QVERIFY(verdicts.contains("nature ok: nature of distress: sinking"));
+        // The sound of each, as Opus beside the lesson: as long as it was and as loud.
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(lines[i]["audio"].toString(), QFileInfo(lessons::voicePath(voiceLesson(), i + 1)).fileName());
+            QFile file(lessons::voicePath(voiceLesson(), i + 1));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(file.read(4) == "OggS");
+            QString error;
+            const std::vector<float> back = platform::readMono(file.fileName(), air::kVoiceRate, &error);
+            const std::vector<float> was = platform::toFloat(voiceLog_[size_t(i)].audio);
+            QVERIFY2(std::abs(qint64(back.size()) - qint64(was.size())) < 320, qPrintable(error));
+            QVERIFY(std::abs(rms(back) / rms(was) - 1.0) < 0.15);
+        }
+    }
+
+    // Played back, the talk key's press speaks what the lesson keeps, and the same words are
+    // recognised; the Coast Guard says and is heard again what it said then.
+    void replayPutsTheSameWordsOnTheAir() {
+        const QString lesson = voiceLesson();
+        Harness h;
+        QStringList reports;
+        lessons::Player player(h.c(), h.clock, lesson, [&reports](const QString& r) { reports << r; });
+        QVERIFY(player.start());
+        player.playToEnd();
+        QCOMPARE(reports, QStringList());
+        auto said = [](const std::vector<air::VoiceTransmission>& log) {
+            QStringList out;
+            for (const air::VoiceTransmission& t : log)
+                out << QStringLiteral("%1 %2 %3 %4: %5").arg(t.fromName, t.channel).arg(t.heardByOwnRadio).arg(t.procedure, t.words);
+            return out;
+        };
+        QCOMPARE(said(h.c().air->voiceLog()), said(voiceLog_));
+        QCOMPARE(voiceSamplePlays(h), 2);
+    }
+
+    void debriefShowsAndPlaysTheVoice() {
+        QString problem;
+        const QString html = lessons::debriefHtml(voiceLesson(), true, &problem);
+        QCOMPARE(problem, QString());
+        QVERIFY(html.contains(" 3 spoken transmissions"));
+        QVERIFY(html.contains("<b>Said</b> (voice, mayday): Kelpo on channel 16"));
+        QVERIFY(html.contains("<b>Heard</b> (voice, distress-ack): Boston Coast Guard on channel 16"));
+        const QList<QJsonObject> lines = voiceLines(voiceLesson());
+        for (const QJsonObject& line : lines) {
+            QVERIFY(html.contains("&ldquo;" + line["words"].toString().toHtmlEscaped() + "&rdquo;"));
+            for (const QJsonValue v : line["verdicts"].toArray())
+                QVERIFY(html.contains(QStringLiteral("<li><span class=\"%1\">%2</span>: %3</li>")
+                                          .arg(v["ok"].toBool() ? "pass" : "fail", v["ok"].toBool() ? "right" : "wrong",
+                                               v["text"].toString().toHtmlEscaped())));
+        }
+        QVERIFY(html.contains("<span class=\"fail\">wrong</span>: no position given"));
+        // Each one's sound inside the page, the Opus file as it lies beside the lesson.
+        static const QRegularExpression audio("<audio controls [^>]*src=\"data:audio/ogg;base64,([A-Za-z0-9+/=]+)\"");
+        int n = 0;
+        for (auto it = audio.globalMatch(html); it.hasNext(); ++n) {
+            QFile file(lessons::voicePath(voiceLesson(), n + 1));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(QByteArray::fromBase64(it.next().captured(1).toLatin1()) == file.readAll());
+        }
+        QCOMPARE(n, 3);
+        // The PDF has the words and verdicts, without the sound.
+        const QString printed = lessons::debriefHtml(voiceLesson(), false, &problem);
+        QVERIFY(printed.contains("<span class=\"fail\">wrong</span>: no position given"));
+        QVERIFY(!printed.contains("<audio"));
     }
 
     // An exercise's verdicts go into the lesson as they are given, and the exercise window's
