@@ -26,16 +26,19 @@ QString defaultFolder() {
     return base + QStringLiteral("/vhf-dsc-trainer/lessons");
 }
 
-QString picturePath(const QString& lessonPath, int n) {
+namespace {
+// A file beside the lesson: its name without ".jsonl", then `ending`.
+QString besideLesson(const QString& lessonPath, const QString& ending) {
     QString base = lessonPath;
     if (base.endsWith(QLatin1String(kSuffix))) base.chop(int(sizeof kSuffix) - 1);
-    return base + QStringLiteral("-%1.png").arg(n);
+    return base + ending;
 }
+} // namespace
+
+QString picturePath(const QString& lessonPath, int n) { return besideLesson(lessonPath, QStringLiteral("-%1.png").arg(n)); }
 
 QString voicePath(const QString& lessonPath, int n) {
-    QString base = lessonPath;
-    if (base.endsWith(QLatin1String(kSuffix))) base.chop(int(sizeof kSuffix) - 1);
-    return base + QStringLiteral("-voice-%1.opus").arg(n);
+    return besideLesson(lessonPath, QStringLiteral("-voice-%1.opus").arg(n));
 }
 
 QStringList pruneFolder(const QString& folder, qint64 limitBytes) {
