@@ -17,21 +17,18 @@ inline const SpokenCase& spokenCase(const QString& name) {
     qFatal("no spoken phrase '%s'", qPrintable(name));
 }
 
-// Holds the talk key for as long as the phrase takes, with half a second of silence before it (the
-// speaker draws breath once the key is down), and returns once its words and the stations' answers
-// are on the air. Returns the length of the hold.
-inline qint64 say(Harness& h, const SpokenCase& c) {
+// Holds the talk key for as long as the phrase takes, half a second of silence first (the speaker
+// draws breath once the key is down); returns once its words and the stations' answers are on the air.
+inline void say(Harness& h, const SpokenCase& c) {
     auto mic = std::make_unique<platform::FakeMicrophone>();
-    mic->speech.assign(8000, 0.0f);
-    const std::vector<float> speech = platform::toFloat(voice::Synthesizer().speak(QString::fromUtf8(c.text), QString::fromLatin1(c.voice)));
-    if (speech.empty()) qFatal("flite cannot say '%s'", c.name);
-    mic->speech.insert(mic->speech.end(), speech.begin(), speech.end());
+    mic->speech = platform::toFloat(voice::Synthesizer().speak(QString::fromUtf8(c.text), QString::fromLatin1(c.voice)));
+    if (mic->speech.empty()) qFatal("flite cannot say '%s'", c.name);
+    mic->speech.insert(mic->speech.begin(), 8000, 0.0f);
     const qint64 ms = qint64(mic->speech.size()) * 1000 / mic->rate + 300;
     h.c().microphone = std::move(mic);
     h.hold("cmdTalk", ms);
     h.c().talk->waitIdle();
     h.c().stationVoices->waitIdle();
-    return ms;
 }
 
 } // namespace voicetest
