@@ -3,6 +3,7 @@
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
 #include "lessons/ExerciseRun.h"
+#include "voice/Say.h"
 #include "screens/ExercisePanel.h"
 
 #include <QDir>
@@ -29,6 +30,7 @@ namespace {
 //   bc Unable to Comply  Enter on The Blue Crane's panel, then that reply
 //   reason Busy          that reason on The Blue Crane's panel, then its Enter
 //   wait 90              ninety seconds pass
+//   say mayday once      that phrase of voice/Phrases.h spoken with the talk key held
 //   stop                 Stop on the exercise window
 // Returns what could not be done, empty when every step was.
 QString play(Harness& h, const QString& steps) {
@@ -78,6 +80,8 @@ QString play(Harness& h, const QString& steps) {
             h.click("cmdBCEnter");
         } else if (verb == "wait") {
             h.advance(arg.toInt() * 1000);
+        } else if (verb == "say") {
+            voicetest::say(h, voicetest::spokenCase(arg));
         } else if (verb == "stop") {
             h.click(h.c().exercises->window()->stop);
         } else {
@@ -130,6 +134,11 @@ private slots:
                           "    \"position\": \"L41°43.2'N  Lo070°12.9'W\" },\n"
                           "  \"tasks\": [ { \"title\": \"Alert\", \"expect\": { \"kind\": \"distress\" } } ] }")
             << "fire.json line 2: start: a position or time is entered by hand, which needs \"gps\": false";
+        QTest::newRow("element the procedure lacks")
+            << head + "    { \"title\": \"Warn\", \"expect\": { \"kind\": \"voice\", \"procedure\": \"securite\",\n"
+                      "      \"elements\": [\"called\",\n                   \"persons\"] } }\n  ]\n}"
+            << "fire.json line 6: task 1: a securite has no element 'persons' (securite-count, called, this-is, own-name, "
+               "message, ending)";
         QTest::newRow("unknown plan")
             << QByteArray("{ \"title\": \"Fire\",\n  \"start\": {\n    \"plan\": \"Mexico\" },\n"
                           "  \"tasks\": [ { \"title\": \"Alert\", \"expect\": { \"kind\": \"distress\" } } ] }")
@@ -153,16 +162,21 @@ private slots:
             QStringList verdicts;
         };
         const Row rows[] = {
-            {"01-fire", "right", "nature Fire; distress; ack; call Urgency; enter", {"done", "done", "done"}},
-            {"01-fire", "wrong nature", "nature Flooding; distress; ack; call Urgency; enter",
-             {"wrong: nature: Flooding, expected Fire", "done", "done"}},
-            {"02-man-overboard-no-gps", "right", "position 41432070129; time 1345; nature MOB; distress", {"done"}},
-            {"02-man-overboard-no-gps", "no time entered", "position 41432070129; nature MOB; distress",
-             {"wrong: time: none, expected 13:45"}},
-            {"03-engine-failure-urgency", "right", "16; call Urgency; enter", {"done"}},
-            {"03-engine-failure-urgency", "left on 68", "call Urgency; enter", {"wrong: channel: 68, expected 16"}},
-            {"04-container-safety", "right", "call Safety; enter", {"done"}},
-            {"04-container-safety", "too slow", "wait 55; call Safety; enter", {"wrong: took 62 s, limit 60 s"}},
+            {"01-fire", "right", "nature Fire; distress; ack; say mayday; call Urgency; enter",
+             {"done", "done", "done", "done"}},
+            {"01-fire", "wrong nature, no position said",
+             "nature Flooding; distress; ack; say mayday twice, no position; call Urgency; enter",
+             {"wrong: nature: Flooding, expected Fire", "done", "wrong: no position given", "done"}},
+            {"02-man-overboard-no-gps", "right", "position 41432070129; time 1345; nature MOB; distress; say mayday once",
+             {"done", "done"}},
+            {"02-man-overboard-no-gps", "no time entered", "position 41432070129; nature MOB; distress; stop",
+             {"wrong: time: none, expected 13:45", "not answered"}},
+            {"03-engine-failure-urgency", "right", "16; call Urgency; enter; say pan pan", {"done", "done"}},
+            {"03-engine-failure-urgency", "left on 68", "call Urgency; enter; stop",
+             {"wrong: channel: 68, expected 16", "not answered"}},
+            {"04-container-safety", "right", "call Safety; enter; say securite", {"done", "done"}},
+            {"04-container-safety", "too slow", "wait 55; call Safety; enter; stop",
+             {"wrong: took 62 s, limit 60 s", "not answered"}},
             {"05-all-ships-regatta", "right", "tune 72; call All Ships; enter", {"done"}},
             {"05-all-ships-regatta", "safety instead", "tune 72; call Safety; enter",
              {"wrong: kind: safety, expected all-ships"}},
@@ -206,6 +220,45 @@ private slots:
         QCOMPARE(results(panel), verdicts);
         QCOMPARE(panel.window()->score->text(),
                  QString("Score: %1 of %2").arg(verdicts.count("done")).arg(verdicts.size()));
+    }
+
+    // A spoken transmission answers the voice task of its procedure as it goes on the air: done, or
+    // wrong in words. Its limit of 60 s runs from the answer to the task before it (an MMSI, at 10 s).
+    void voiceTasks_data() {
+        QTest::addColumn<QString>("phrase"); // "": nothing understood
+        QTest::addColumn<QString>("channel");
+        QTest::addColumn<int>("at");         // seconds; below 0: said before the MMSI was set
+        QTest::addColumn<QString>("result");
+        QTest::newRow("done") << "mayday" << "16" << 50 << "done";
+        QTest::newRow("no position given") << "mayday twice, no position" << "16" << 50 << "wrong: no position given";
+        QTest::newRow("wrong channel") << "mayday" << "68" << 50 << "wrong: channel: 68, expected 16";
+        QTest::newRow("too late") << "mayday" << "16" << 75 << "wrong: took 65 s, limit 60 s";
+        QTest::newRow("before the task it follows") << "mayday" << "16" << -100 << "done";
+        QTest::newRow("another procedure") << "pan pan" << "16" << 50 << "wrong: procedure: pan-pan, expected mayday";
+        QTest::newRow("nothing understood") << "" << "16" << 50 << "open";
+    }
+    void voiceTasks() {
+        QFETCH(QString, phrase);
+        QFETCH(QString, channel);
+        QFETCH(int, at);
+        QFETCH(QString, result);
+        const auto x = lessons::parseExercise(R"({ "title": "Fire", "tasks": [
+            { "title": "New MMSI", "expect": { "kind": "own-mmsi", "mmsi": "316987654" } },
+            { "title": "MAYDAY", "timeLimit": 60,
+              "expect": { "kind": "voice", "procedure": "mayday", "channel": "16", "elements": ["position", "nature"] } } ] })",
+                                              "fire.json");
+        lessons::Checker checker(x.value(), 0);
+        if (at > 0) checker.ownMmsi("316987654", 10000);
+        air::VoiceTransmission t;
+        t.channel = channel;
+        t.words = phrase.isEmpty() ? QString("good morning") : voicetest::wordsOf(voicetest::spokenCase(phrase).text);
+        const voice::Judgement j = voice::judge(t.words, voicetest::kelpo());
+        t.procedure = voice::kindName(j.kind);
+        for (const voice::Element& e : j.elements) t.verdicts.append({e.id, e.ok, e.verdict});
+        QCOMPARE(checker.voice(t, std::abs(at) * 1000), -1); // a station's voice answers nothing
+        t.fromOwnRadio = true;
+        QCOMPARE(checker.voice(t, std::abs(at) * 1000), phrase.isEmpty() ? -1 : 1);
+        QCOMPARE(checker.resultText(1), result);
     }
 
     // The radio as the exercise's start sets it up, or the start it cannot take.
@@ -259,7 +312,7 @@ private slots:
         QCOMPARE(panel.open(bad), problem);
         QVERIFY(panel.window()->score->text().startsWith(problem));
         QCOMPARE(play(h, "call Safety; enter"), QString());
-        QCOMPARE(results(panel), QStringList{"done"});
+        QCOMPARE(results(panel), (QStringList{"done", "open"}));
     }
 };
 

@@ -1,6 +1,7 @@
 // Lessons: a run recorded from the trainee's mouse, played back on a fresh trainer to the same
-// screens and the same air; damaged lessons stopped at their line; the folder kept within its
-// size; the debrief told in words, with the pictures of the calls inside it.
+// screens and the same air; its voice recorded and spoken again; damaged lessons stopped at their
+// line; the folder kept within its size; the debrief told in words, with the pictures of the calls
+// and the sound of the voice inside it.
 #include "air/Air.h"
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
@@ -8,13 +9,17 @@
 #include "lessons/Exercise.h"
 #include "lessons/Player.h"
 #include "lessons/Recorder.h"
+#include "platform/AudioFile.h"
 #include "screens/ExercisePanel.h"
+#include "voice/Say.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <numeric>
 
 namespace {
 
@@ -44,6 +49,22 @@ QStringList state(Harness& h) {
 
 const QString kBlueCrane = QStringLiteral("The Blue Crane            366232323");
 
+// The voice lines of a lesson.
+QList<QJsonObject> voiceLines(const QString& lesson) {
+    QList<QJsonObject> out;
+    lessons::Reader reader(lesson);
+    if (!reader.open()) return out;
+    for (lessons::Entry e; reader.next(e);)
+        if (e.kind == "voice") out << e.json;
+    return out;
+}
+
+// How often the loudspeaker played a voice.
+qsizetype voicesPlayed(Harness& h) {
+    return std::count_if(h.sound.samplePlays.begin(), h.sound.samplePlays.end(),
+                         [](const auto& p) { return p.sampleRate == air::kVoiceRate; });
+}
+
 } // namespace
 
 class LessonsTest : public QObject {
@@ -52,6 +73,33 @@ class LessonsTest : public QObject {
     QTemporaryDir dir_;
     QString lesson_;        // recorded once, by initTestCase
     QStringList recorded_;  // the state it ended in
+
+    QTemporaryDir voiceDir_;
+    QString voiceLesson_;
+    std::vector<air::VoiceTransmission> voiceLog_; // what went on its air
+    qint64 saidAt_ = -1;                           // when the trainee's talk key went down
+
+    // Recorded once: the distress alert acknowledged by the Coast Guard, which speaks on 16 and is
+    // heard there; the trainee's MAYDAY without the position; the Coast Guard's answer.
+    const QString& voiceLesson() {
+        if (!voiceLesson_.isEmpty()) return voiceLesson_;
+        Harness h;
+        auto recorder = lessons::Recorder::start(h.c(), voiceDir_.path());
+        h.hold("cmdDistress", 5500);
+        h.advance(10000);
+        h.click("cmdAcknowledge");
+        h.c().stationVoices->waitIdle();
+        if (h.c().air->voiceLog().size() != 1 || !h.c().air->voiceLog()[0].heardByOwnRadio || voicesPlayed(h) != 1)
+            qFatal("the Coast Guard's acknowledgement was not heard");
+        h.advance(2000);
+        saidAt_ = h.now();
+        voicetest::say(h, voicetest::spokenCase("mayday twice, no position"));
+        h.advance(3000);
+        voiceLesson_ = recorder->path();
+        recorder.reset();
+        voiceLog_ = h.c().air->voiceLog();
+        return voiceLesson_;
+    }
 
 private slots:
     // A distress alert of a nature picked in the drop-down list, held down and acknowledged, then a routine call answered by the second
@@ -128,8 +176,8 @@ private slots:
             << QStringList{header, call, menu.left(menu.size() - 20) + "\a"}
             << "lesson.jsonl line 5: not a JSON object (the line is cut short)" << true;
         QTest::newRow("a newer format")
-            << QStringList{QString(header).replace("\"format\":1", "\"format\":2"), call, menu}
-            << "lesson.jsonl line 1: a lesson of format 2; this program reads format 1" << false;
+            << QStringList{QString(header).replace("\"format\":1", "\"format\":3"), call, menu}
+            << "lesson.jsonl line 1: a lesson of format 3; this program reads format 2" << false;
     }
     void damagedLessonStopsAtItsLine() {
         QFETCH(QStringList, lines);
@@ -168,17 +216,20 @@ private slots:
         };
         make("2026-01-01_09-00-00.jsonl", 600);
         make("2026-01-01_09-00-00-1.png", 500);
+        make("2026-01-01_09-00-00-voice-1.opus", 300);
         make("2026-01-02_09-00-00.jsonl", 600);
         make("2026-01-02_09-00-00-1.png", 500);
+        make("2026-01-02_09-00-00-voice-1.opus", 300);
         make("2026-01-03_09-00-00.jsonl", 900);
         make("notes.txt", 5000); // not ours: neither counted nor touched
         Harness h;
-        auto recorder = lessons::Recorder::start(h.c(), dir.path(), -1, 2100);
+        // 3200 bytes: the oldest lesson and the files beside it go; without its voice it would be 2100.
+        auto recorder = lessons::Recorder::start(h.c(), dir.path(), -1, 2300);
         QVERIFY(recorder);
         QStringList left = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
         left.removeOne(QFileInfo(recorder->path()).fileName());
-        QCOMPARE(left, QStringList({"2026-01-02_09-00-00-1.png", "2026-01-02_09-00-00.jsonl",
-                                    "2026-01-03_09-00-00.jsonl", "notes.txt"}));
+        QCOMPARE(left, QStringList({"2026-01-02_09-00-00-1.png", "2026-01-02_09-00-00-voice-1.opus",
+                                    "2026-01-02_09-00-00.jsonl", "2026-01-03_09-00-00.jsonl", "notes.txt"}));
         // A folder that cannot be made: no lesson, and the trainer goes on.
         QVERIFY(!lessons::Recorder::start(h.c(), "/proc/no-lessons-here"));
         h.click("cmdCall");
@@ -211,6 +262,61 @@ private slots:
         QVERIFY(written.read(5) == "%PDF-");
     }
 
+    // Each transmission of voiceLesson() is a line with its words and verdicts, its sound beside it.
+    void voiceIsRecorded() {
+        const QList<QJsonObject> lines = voiceLines(voiceLesson());
+        QStringList heard;
+        for (const QJsonObject& o : lines)
+            heard << QStringList{o["direction"].toString(), o["channel"].toString(), o["name"].toString(),
+                                 o["procedure"].toString()}.join(' ');
+        QCOMPARE(heard, QStringList({"received 16 Boston Coast Guard distress-ack", "sent 16 Kelpo mayday",
+                                     "received 16 Boston Coast Guard routine"}));
+        QVERIFY(lines[0]["words"].toString().startsWith("mayday kelpo kelpo kelpo this is boston coast guard"));
+        QCOMPARE(lines[1]["words"].toString(), voiceLog_[1].words);
+        QCOMPARE(lines[1]["keyed"].toInteger(), saidAt_);
+        QVERIFY(lines[1]["verdicts"].toArray().contains(
+            QJsonObject{{"element", "position"}, {"ok", false}, {"text", "no position given"}}));
+        QVERIFY(lines[2]["words"].toString().contains("say your position"));
+        // The trainee's sound reads back as long and as loud as it was.
+        auto rms = [](const std::vector<float>& v) {
+            return std::sqrt(std::inner_product(v.begin(), v.end(), v.begin(), 0.0) / double(v.size()));
+        };
+        const std::vector<float> back = platform::readMono(lessons::voicePath(voiceLesson(), 2), air::kVoiceRate);
+        const std::vector<float> was = platform::toFloat(voiceLog_[1].audio);
+        QVERIFY(std::abs(qint64(back.size()) - qint64(was.size())) < 320);
+        QVERIFY(std::abs(rms(back) / rms(was) - 1.0) < 0.15);
+    }
+
+    // Played back, the talk key speaks what the lesson keeps: the same words are recognised, and the
+    // Coast Guard says and is heard again what it said then.
+    void replayPutsTheSameWordsOnTheAir() {
+        Harness h;
+        lessons::Player player(h.c(), h.clock, voiceLesson(), [](const QString& r) { QFAIL(qPrintable(r)); });
+        QVERIFY(player.start());
+        player.playToEnd();
+        auto said = [](const std::vector<air::VoiceTransmission>& log) {
+            QStringList out;
+            for (const air::VoiceTransmission& t : log) out << t.fromName + t.channel + t.procedure + t.words;
+            return out;
+        };
+        QCOMPARE(said(h.c().air->voiceLog()), said(voiceLog_));
+        QCOMPARE(voicesPlayed(h), 2);
+    }
+
+    // The words and the verdicts in words; the sound inside the page, not in the PDF.
+    void debriefShowsAndPlaysTheVoice() {
+        QString problem;
+        const QString html = lessons::debriefHtml(voiceLesson(), true, &problem);
+        QVERIFY(html.contains("<b>Said</b> (voice, mayday): Kelpo on channel 16"));
+        QVERIFY(html.contains("&ldquo;" + voiceLog_[1].words + "&rdquo;"));
+        QVERIFY(html.contains("<li><span class=\"fail\">wrong</span>: no position given</li>"));
+        QVERIFY(html.contains("<li><span class=\"pass\">right</span>: nature of distress: sinking</li>"));
+        // Each transmission's Ogg file inside the page ("OggS", version 0, first page: T2dnUwAC).
+        QCOMPARE(html.count("<audio controls preload=\"none\" src=\"data:audio/ogg;base64,T2dnUwAC"), 3);
+        const QString printed = lessons::debriefHtml(voiceLesson(), false, &problem);
+        QVERIFY(printed.contains("wrong</span>: no position given") && !printed.contains("<audio"));
+    }
+
     // An exercise's verdicts go into the lesson as they are given, and the exercise window's
     // Debrief writes them out with the rest of the lesson.
     void exerciseVerdictsReachTheDebrief() {
@@ -223,7 +329,8 @@ private slots:
         h.click("cmdCall");
         h.chooseItem("lstCall", "Safety");
         h.click("cmdEnter");
-        h.advance(20000);
+        h.advance(5000);
+        voicetest::say(h, voicetest::spokenCase("securite"));
         panel.askDebriefPath = [&] { return folder.filePath("debrief.html"); };
         h.click(panel.window()->debrief);
         QCOMPARE(panel.window()->score->text(), "Debrief written to " + folder.filePath("debrief.html"));
@@ -231,7 +338,8 @@ private slots:
         QVERIFY(page.open(QIODevice::ReadOnly));
         const QString html = QString::fromUtf8(page.readAll());
         QVERIFY(html.contains("<td>Send a Safety call to all ships within a minute.</td><td class=\"pass\">pass</td>"));
-        QVERIFY(html.contains("<td>Score</td><td class=\"\">Score: 1 of 1</td>"));
+        QVERIFY(html.contains("the container and where it lies, OUT.</td><td class=\"pass\">pass</td>"));
+        QVERIFY(html.contains("<td>Score</td><td class=\"\">Score: 2 of 2</td>"));
         h.c().lesson.reset();
     }
 };

@@ -118,8 +118,13 @@ struct Context {
     QString ownName = QStringLiteral("Kelpo");
     // The On/Off key has been pressed: the radio neither sends nor hears any more.
     bool poweredOff = false;
-    // What the talk key listens to: the sound server's input, a file (--mic), or a test's. Null: none.
+    // What the talk key listens to: the sound server's input, a file (--mic), a replayed lesson, or a
+    // test's. Null: none.
     std::unique_ptr<platform::Microphone> microphone;
+    // Returns once the transmissions begun so far are on the air: the own radio's (ownRadio: their
+    // words are recognised on a worker), or the model stations' (spoken on one). A replay waits
+    // there where the lesson had them.
+    std::function<void(bool ownRadio)> waitForVoice;
     // The instructor has frozen the class: the window takes no clicks or keys.
     bool frozen = false;
 

@@ -1,9 +1,11 @@
 #include "app/Lessons.h"
 
+#include "air/Voice.h"
 #include "app/Trainer.h"
 #include "lessons/Debrief.h"
 #include "lessons/Player.h"
 #include "platform/Display.h"
+#include "platform/Microphone.h"
 #include "platform/PulseSound.h"
 #include "platform/RealClock.h"
 #include "platform/VirtualClock.h"
@@ -125,8 +127,9 @@ int LessonOptions::replay(const QString& path, double speed, bool quitAtEnd, int
             std::fflush(stdout);
             std::exit(player->error().isEmpty() ? 0 : 1);
         }
-        // The trainer is the user's now, at the wall clock's pace.
+        // The trainer is the user's now, at the wall clock's pace, with the user's microphone.
         pacer.setSpeed(1.0);
+        trainer.context().microphone = platform::soundServerMicrophone(air::kVoiceRate);
     };
     if (!player->start()) return 1;
     // The replay's event loop: the clock's, which lets the window system's events run as it paces.

@@ -8,7 +8,9 @@
 //       at the wall clock's pace for whoever wants to carry on; --quit-at-end ends the program
 //       instead, with status 0, or 1 when the replay stopped early (a damaged line: the reason
 //       goes to standard error). A replay is not itself recorded; it draws the pictures of the
-//       calls that the lesson's folder lacks.
+//       calls that the lesson's folder lacks. Each press of the talk key speaks what the lesson
+//       keeps of the trainee's voice then; once the lesson is over the microphone is the sound
+//       server's input.
 //   --debrief LESSON OUT
 //       writes the lesson's debrief, HTML, or PDF when OUT ends in .pdf; needs no display.
 #include <QCommandLineOption>

@@ -132,6 +132,10 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.exercises = std::make_unique<ExercisePanel>(c);
     c.talk = std::make_unique<Talk>(c);
     c.stationVoices = std::make_unique<StationVoices>(c);
+    c.waitForVoice = [&c](bool ownRadio) {
+        if (ownRadio && c.talk) c.talk->waitIdle();
+        if (!ownRadio && c.stationVoices) c.stationVoices->waitIdle();
+    };
     c.Timer1->onTick = [&c] { c.own->Timer1_Timer(); };
     c.TimerRepeat->onTick = [&c] { c.distress->TimerRepeat_Timer(); };
 

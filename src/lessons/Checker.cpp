@@ -10,11 +10,18 @@ Checker::Checker(Exercise exercise, qint64 startMs)
     : exercise_(std::move(exercise)), startMs_(startMs), verdicts_(static_cast<size_t>(exercise_.tasks.size())) {}
 
 int Checker::firstOpen(std::optional<Kind> kind) const {
+    return firstOpenWhere([&kind](const Task& t) { return !kind || t.expect.kind == *kind; });
+}
+
+int Checker::firstOpenWhere(const std::function<bool(const Task&)>& wanted) const {
     for (int i = 0; i < exercise_.tasks.size(); ++i)
-        if (verdicts_[size_t(i)].state == TaskState::Open && (!kind || exercise_.tasks[i].expect.kind == *kind))
-            return i;
+        if (verdicts_[size_t(i)].state == TaskState::Open && wanted(exercise_.tasks[i])) return i;
     return -1;
 }
+
+namespace {
+bool spoken(const Task& t) { return t.expect.kind == Kind::Voice; }
+} // namespace
 
 int Checker::message(const air::Transmission& t, qint64 nowMs) {
     if (finished()) return -1;
@@ -28,10 +35,26 @@ int Checker::message(const air::Transmission& t, qint64 nowMs) {
     const bool asked = std::any_of(exercise_.tasks.begin(), exercise_.tasks.end(),
                                    [&](const Task& task) { return task.expect.kind == *kind; });
     if (isReceivedKind(*kind) || asked) return -1;
-    const int current = firstOpen();
+    const int current = firstOpenWhere([](const Task& t) { return !spoken(t); });
+    if (current < 0) return -1;
     answer(current,
            {QStringLiteral("kind: %1, expected %2")
                 .arg(kindName(*kind), kindName(exercise_.tasks[current].expect.kind))},
+           nowMs);
+    return current;
+}
+
+int Checker::voice(const air::VoiceTransmission& t, qint64 nowMs) {
+    if (finished() || !t.fromOwnRadio || t.procedure.isEmpty() || t.procedure == QLatin1String("none")) return -1;
+    auto ofProcedure = [&t](const Task& task) { return spoken(task) && task.expect.procedure == t.procedure; };
+    if (const int task = firstOpenWhere(ofProcedure); task >= 0) {
+        answer(task, mismatches(exercise_.tasks[task].expect, t), nowMs);
+        return task;
+    }
+    if (std::any_of(exercise_.tasks.begin(), exercise_.tasks.end(), ofProcedure)) return -1;
+    const int current = firstOpenWhere(spoken);
+    if (current < 0) return -1;
+    answer(current, {QStringLiteral("procedure: %1, expected %2").arg(t.procedure, exercise_.tasks[current].expect.procedure)},
            nowMs);
     return current;
 }
@@ -51,8 +74,16 @@ void Checker::answer(int task, QStringList reasons, qint64 nowMs) {
     Verdict& v = verdicts_[size_t(task)];
     v.ms = nowMs - startMs_;
     const int limit = exercise_.tasks[task].timeLimitSeconds;
-    if (limit > 0 && v.ms > qint64(limit) * 1000)
-        reasons << QStringLiteral("took %1 s, limit %2 s").arg((v.ms + 999) / 1000).arg(limit);
+    // A voice task's limit runs from the answer to the task before it: the spoken half follows its call.
+    qint64 from = 0;
+    bool running = true;
+    if (spoken(exercise_.tasks[task]) && task > 0) {
+        const Verdict& before = verdicts_[size_t(task - 1)];
+        running = before.state != TaskState::Open;
+        from = before.ms;
+    }
+    if (limit > 0 && running && v.ms - from > qint64(limit) * 1000)
+        reasons << QStringLiteral("took %1 s, limit %2 s").arg((v.ms - from + 999) / 1000).arg(limit);
     v.state = reasons.isEmpty() ? TaskState::Done : TaskState::Wrong;
     v.reason = reasons.join(QStringLiteral("; "));
 }

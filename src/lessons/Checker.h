@@ -5,18 +5,25 @@
 //
 // A message counts when the own radio sends it (for the kinds it sends) or receives it (for the
 // answers). It answers the first open task of its kind; a call of a kind no task asks for answers
-// the current task (the first open one) as wrong. A call like one already answered, or an answer
-// no task waits for, says nothing: the radio repeats its distress alert by itself, and the model
-// stations answer calls of their own accord.
+// the current task (the first open one that is not spoken) as wrong. A call like one already
+// answered, or an answer no task waits for, says nothing: the radio repeats its distress alert by
+// itself, and the model stations answer calls of their own accord.
+//
+// Spoken transmissions of the own radio answer the voice tasks the same way, by their procedure:
+// the first open task of that procedure; one of a procedure no task asks for answers the first open
+// voice task as wrong; one like a procedure already answered, or one in which no procedure was
+// understood (a key pressed by mistake), says nothing.
 #include "lessons/Exercise.h"
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 #include <vector>
 
 namespace air {
 struct Transmission;
-}
+struct VoiceTransmission;
+} // namespace air
 
 namespace lessons {
 
@@ -34,6 +41,8 @@ public:
 
     // A message on the air at tick `nowMs`; returns the task it answered, or -1.
     int message(const air::Transmission& t, qint64 nowMs);
+    // A spoken transmission on the air at tick `nowMs`; returns the task it answered, or -1.
+    int voice(const air::VoiceTransmission& t, qint64 nowMs);
     // The own MMSI became `mmsi` at tick `nowMs`; returns the task it answered, or -1.
     int ownMmsi(const QString& mmsi, qint64 nowMs);
     // Ends the exercise; the tasks still open stay unanswered.
@@ -52,6 +61,7 @@ public:
 
 private:
     int firstOpen(std::optional<Kind> kind = std::nullopt) const;
+    int firstOpenWhere(const std::function<bool(const Task&)>& wanted) const;
     void answer(int task, QStringList reasons, qint64 nowMs);
 
     Exercise exercise_;

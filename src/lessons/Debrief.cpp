@@ -25,6 +25,7 @@ const QString kStyle = QStringLiteral(
     "td,th{border:1px solid #bbb;padding:4px 8px;text-align:left;vertical-align:top}"
     "th{background:#eee}"
     "td.time{white-space:nowrap;font-family:monospace}"
+    "ul{margin:2px 0}audio{display:block;margin-top:4px}"
     ".sent{color:#a00}.received{color:#060}.heard{color:#555}"
     ".pass{color:#060;font-weight:bold}.fail{color:#a00;font-weight:bold}"
     ".note{color:#a00}");
@@ -81,6 +82,43 @@ QString resultsTable(const std::vector<QJsonObject>& results) {
     return html + QStringLiteral("</table>\n");
 }
 
+// A spoken transmission: who spoke on which channel, what was understood, each element of the
+// procedure right or wrong in words, and (in the HTML page) its sound to play.
+QString voiceRow(const QJsonObject& o, const QString& folder, bool embed) {
+    const QString direction = text(o, "direction");
+    const QString how = direction == QLatin1String("sent")       ? QStringLiteral("Said")
+                        : direction == QLatin1String("received") ? QStringLiteral("Heard")
+                                                                 : QStringLiteral("Not heard by the own radio");
+    const QString who = text(o, "name").isEmpty() ? text(o, "from") : text(o, "name");
+    const QString words = text(o, "words");
+    QString html = QStringLiteral("<span class=\"%1\"><b>%2</b> (voice, %3): %4 on channel %5, %6:</span> %7")
+                       .arg(direction == QLatin1String("sent") || direction == QLatin1String("received") ? direction
+                                                                                                       : QStringLiteral("heard"),
+                            how, esc(text(o, "procedure")), esc(who), esc(text(o, "channel")),
+                            seconds(qint64(o.value(QLatin1String("ms")).toDouble())),
+                            words.isEmpty() ? QStringLiteral("<i>no words understood</i>")
+                                            : QStringLiteral("&ldquo;%1&rdquo;").arg(esc(words)));
+    const QJsonArray verdicts = o.value(QLatin1String("verdicts")).toArray();
+    if (!verdicts.isEmpty()) {
+        html += QStringLiteral("<ul>");
+        for (const QJsonValue& v : verdicts) {
+            const bool ok = v[QLatin1String("ok")].toBool();
+            html += QStringLiteral("<li><span class=\"%1\">%2</span>: %3</li>")
+                        .arg(ok ? QStringLiteral("pass") : QStringLiteral("fail"), ok ? QStringLiteral("right") : QStringLiteral("wrong"),
+                             esc(v[QLatin1String("text")].toString()));
+        }
+        html += QStringLiteral("</ul>");
+    }
+    const QString audio = text(o, "audio");
+    if (!embed || audio.isEmpty()) return html;
+    QFile f(QFileInfo(folder, audio).filePath());
+    if (!f.open(QIODevice::ReadOnly))
+        return html + QStringLiteral("<i>(no sound: %1 is missing)</i>").arg(esc(audio));
+    // The page stays one file: the sound inside it.
+    return html + QStringLiteral("<audio controls preload=\"none\" src=\"data:audio/ogg;base64,%1\"></audio>")
+                      .arg(QString::fromLatin1(f.readAll().toBase64()));
+}
+
 QString pictureSource(const QString& file, const QString& folder, bool embed) {
     if (!embed) return esc(file);
     QFile f(QFileInfo(folder, file).filePath());
@@ -103,7 +141,8 @@ QString debriefHtml(const QString& lessonPath, bool embedPictures, QString* prob
 
     std::vector<Row> rows;
     std::vector<QJsonObject> results;
-    int actions = 0, messages = 0;
+    int actions = 0, messages = 0, spoken = 0;
+    const QString folder = QFileInfo(lessonPath).absolutePath();
     std::vector<bool> used(entries.size(), false);
     for (size_t i = 0; i < entries.size(); ++i) {
         if (used[i]) continue;
@@ -173,6 +212,9 @@ QString debriefHtml(const QString& lessonPath, bool embedPictures, QString* prob
                                .arg(esc(direction), how, esc(text(o, "category")), esc(text(o, "words")));
             if (!text(o, "error").isEmpty()) what += QStringLiteral(" <span class=\"note\">(%1)</span>").arg(esc(text(o, "error")));
             rows.push_back({e.t, what, text(o, "picture")});
+        } else if (e.kind == QLatin1String("voice")) {
+            ++spoken;
+            rows.push_back({e.t, voiceRow(o, folder, embedPictures), {}});
         } else if (e.kind == QLatin1String("result")) {
             const QJsonObject r = o.value(QLatin1String("result")).toObject();
             results.push_back(r);
@@ -188,15 +230,16 @@ QString debriefHtml(const QString& lessonPath, bool embedPictures, QString* prob
 
     const QLocale english(QLocale::English);
     const QString title = QStringLiteral("Lesson of %1").arg(english.toString(h.start.addMSecs(h.tick), QStringLiteral("d MMMM yyyy, HH:mm")));
-    const QString folder = QFileInfo(lessonPath).absolutePath();
     QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>%1</title>\n"
                                   "<style>%2</style></head>\n<body>\n<h1>%1</h1>\n")
                        .arg(esc(title), kStyle);
     const qint64 length = entries.empty() ? 0 : entries.back().t - h.tick;
-    html += QStringLiteral("<p>Recorded by %1 in %2: %3 actions, %4 DSC messages, %5 exercise results; %6 long.</p>\n")
+    html += QStringLiteral("<p>Recorded by %1 in %2: %3 actions, %4 DSC messages, %5 spoken transmissions, %6 exercise "
+                           "results; %7 long.</p>\n")
                 .arg(esc(h.program.isEmpty() ? QStringLiteral("the trainer") : h.program), esc(QFileInfo(lessonPath).fileName()))
                 .arg(actions)
                 .arg(messages)
+                .arg(spoken)
                 .arg(results.size())
                 .arg(QTime(0, 0).addMSecs(int(std::min<qint64>(length, 86399999))).toString(QStringLiteral("H:mm:ss")));
     html += QStringLiteral("<h2>Exercises</h2>\n") + resultsTable(results);

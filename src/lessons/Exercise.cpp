@@ -1,6 +1,7 @@
 #include "lessons/Exercise.h"
 
 #include "calls/OnAir.h"
+#include "voice/Procedure.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,7 +26,8 @@ constexpr int kFirstReason = 100;
 
 // The fields a task may expect, one bit each.
 enum Field : unsigned {
-    kNature = 1, kPosition = 2, kTime = 4, kChannel = 8, kTo = 16, kFrom = 32, kReason = 64, kMmsi = 128
+    kNature = 1, kPosition = 2, kTime = 4, kChannel = 8, kTo = 16, kFrom = 32, kReason = 64, kMmsi = 128,
+    kProcedure = 256, kElements = 512
 };
 
 struct KindInfo {
@@ -49,7 +51,16 @@ constexpr KindInfo kKinds[] = {
     {Kind::PositionReply, "position-reply", kPosition | kTime | kFrom},
     {Kind::PollingReply, "polling-reply", kFrom},
     {Kind::OwnMmsi, "own-mmsi", kMmsi},
+    {Kind::Voice, "voice", kProcedure | kChannel | kElements},
 };
+
+// The procedures a voice task may ask for, by their names.
+std::optional<voice::Kind> procedureFromName(const QString& name) {
+    for (const voice::Kind k : {voice::Kind::Mayday, voice::Kind::MaydayRelay, voice::Kind::PanPan, voice::Kind::Securite,
+                                voice::Kind::Routine, voice::Kind::DistressAck, voice::Kind::Cancel})
+        if (voice::kindName(k) == name) return k;
+    return std::nullopt;
+}
 
 const KindInfo& infoOf(Kind kind) {
     for (const KindInfo& k : kKinds)
@@ -237,8 +248,44 @@ StartState readStart(Reader& r, const QJsonObject& o) {
     return s;
 }
 
+// A voice task's procedure and the elements of its form that must be right.
+void readSpoken(Reader& r, const QJsonObject& o, const QString& path, const QString& who, Expect& e) {
+    e.procedure = r.text(o, path, QStringLiteral("procedure"), who, false);
+    if (r.problem) return;
+    const auto procedure = procedureFromName(e.procedure);
+    if (!procedure) {
+        r.fail(e.procedure.isEmpty() ? path : path + QStringLiteral("/procedure"),
+               e.procedure.isEmpty()
+                   ? QStringLiteral("%1: a 'voice' task needs the 'procedure' it asks for").arg(who)
+                   : QStringLiteral("%1 has an unknown procedure '%2' (mayday, mayday-relay, pan-pan, securite, "
+                                    "routine, distress-ack or cancel)")
+                         .arg(who, e.procedure));
+        return;
+    }
+    if (!o.contains(QLatin1String("elements"))) return;
+    const QString at = path + QStringLiteral("/elements");
+    const QJsonValue list = o.value(QLatin1String("elements"));
+    if (!list.isArray()) {
+        r.fail(at, QStringLiteral("%1: 'elements' must be a list like [\"position\", \"nature\"]").arg(who));
+        return;
+    }
+    const QStringList form = voice::formOf(*procedure);
+    const QJsonArray items = list.toArray();
+    for (int i = 0; i < items.size(); ++i) {
+        const QString id = items[i].toString();
+        if (!items[i].isString() || !form.contains(id)) {
+            r.fail(at + QLatin1Char('/') + QString::number(i),
+                   QStringLiteral("%1: a %2 has no element '%3' (%4)")
+                       .arg(who, e.procedure, items[i].isString() ? id : QStringLiteral("?"), form.join(QStringLiteral(", "))));
+            return;
+        }
+        e.elements << id;
+    }
+}
+
 Expect readExpect(Reader& r, const QJsonObject& o, const QString& path, const QString& who) {
-    static const QStringList kFieldNames{"nature", "position", "time", "channel", "to", "from", "reason", "mmsi"};
+    static const QStringList kFieldNames{"nature", "position", "time",   "channel",  "to",
+                                         "from",   "reason",   "mmsi", "procedure", "elements"};
     Expect e;
     r.onlyKnown(o, path, QStringList{"kind"} + kFieldNames, who);
     const QString kindWord = r.text(o, path, QStringLiteral("kind"), who, true);
@@ -287,6 +334,7 @@ Expect readExpect(Reader& r, const QJsonObject& o, const QString& path, const QS
             if (calls::kUnableReasons[i].compare(reason, Qt::CaseInsensitive) == 0) e.reason = kFirstReason + i;
         if (!e.reason) r.fail(at("reason"), QStringLiteral("%1 has an unknown reason '%2'").arg(who, reason));
     }
+    if (e.kind == Kind::Voice) readSpoken(r, o, path, who, e);
     return e;
 }
 
@@ -439,6 +487,15 @@ QStringList mismatches(const Expect& e, const dscwire::Message& m) {
         wrong("to", m.address.isEmpty() ? QStringLiteral("all ships") : m.address, e.to);
     if (!e.from.isEmpty() && m.selfId != e.from) wrong("from", m.selfId, e.from);
     if (e.reason && m.command2 != *e.reason) wrong("reason", reasonWords(m.command2), reasonWords(*e.reason));
+    return out;
+}
+
+QStringList mismatches(const Expect& e, const air::VoiceTransmission& t) {
+    QStringList out;
+    if (e.channel && calls::channelOnAir(t.channel) != *e.channel)
+        out << QStringLiteral("channel: %1, expected %2").arg(t.channel, channelWords(*e.channel));
+    for (const air::VoiceVerdict& v : t.verdicts)
+        if (!v.ok && (e.elements.isEmpty() || e.elements.contains(v.element))) out << v.text;
     return out;
 }
 

@@ -26,14 +26,18 @@
 //   channel    the channel to tune to in that plan, as the display shows it: "16", "22A".
 // tasks      one or more, answered in any order:
 //   title      words, required: what to do.
-//   timeLimit  optional seconds from the start of the exercise; an answer after it is wrong.
+//   timeLimit  optional seconds from the start of the exercise; an answer after it is wrong. For a
+//              "voice" task, seconds from the answer to the task before it in the file (the spoken
+//              half follows its call): it does not run while that task is open, and for a first
+//              task it runs from the start.
 //   expect     required: the kind of answer and the fields it must carry; a field left out is not
 //              checked.
 //     kind       what the trainee's radio sends: "distress", "urgency", "safety", "all-ships",
 //                "individual", "group", "position-request", "polling"; or what it receives in
 //                answer (the trainee works the model stations too): "distress-ack", "able",
 //                "unable", "position-reply", "polling-reply"; or "own-mmsi", the radio's own MMSI
-//                set to `mmsi` (checked when the MMSI changes).
+//                set to `mmsi` (checked when the MMSI changes); or "voice", a spoken transmission
+//                of the own radio (checked as it goes on the air, its words judged).
 //     nature     a nature of distress as the radio's list names it ("Fire", "MOB", ...).
 //     position   trainer text as above, any hemisphere; compared on whole minutes.
 //     time       "HH:MM", UTC, as the call carries it.
@@ -42,9 +46,16 @@
 //     from       the calling station's MMSI (for the own radio's calls: the own MMSI they carry).
 //     reason     the reason of an unable-to-comply answer ("Busy", ...).
 //     mmsi       for "own-mmsi": the MMSI to set.
+//     procedure  for "voice", required: "mayday", "mayday-relay", "pan-pan", "securite", "routine",
+//                "distress-ack" or "cancel".
+//     elements   for "voice": the elements of the procedure's form that must be right, by the ids
+//                the procedure checker gives them (voice::formOf): ["position", "nature",
+//                "persons"]; left out, every element must be. (The channel, as for a call: the
+//                channel it is said on.)
 //
 // A file that cannot be used gives one message naming the file, the line and the problem, e.g.
 // "fire.json line 7: task 2 has an unknown kind 'distres'".
+#include "air/Voice.h"
 #include "dscwire/Message.h"
 
 #include <QByteArray>
@@ -61,6 +72,7 @@ enum class Kind {
     Distress, Urgency, Safety, AllShips, Individual, Group, PositionRequest, Polling, // sent
     DistressAck, Able, Unable, PositionReply, PollingReply,                         // received
     OwnMmsi,                                                                        // a setting
+    Voice,                                                                          // spoken
 };
 
 // The file's word for a kind ("all-ships") and back.
@@ -81,6 +93,8 @@ struct Expect {
     std::optional<int> channel;               // as on the air: "22A" -> 1022
     QString to, from, mmsi;                   // empty: not checked
     std::optional<int> reason;                // second command of an unable answer (100 ...)
+    QString procedure;                        // voice: the procedure's name, "mayday"
+    QStringList elements;                     // voice: the elements that must be right; empty: all
 };
 
 struct Task {
@@ -115,6 +129,9 @@ dscwire::Result<Exercise> loadExercise(const QString& path);
 // "nature: Flooding, expected Fire", "channel: 16, expected 68", "to: 366232323, expected 003669927".
 // The kinds are taken to match.
 QStringList mismatches(const Expect& e, const dscwire::Message& m);
+// The same for a spoken transmission of the procedure `e` asks for: the channel it was said on, and
+// the verdict in words of each element that must be right and is not ("no position given").
+QStringList mismatches(const Expect& e, const air::VoiceTransmission& t);
 // A channel as a call carries it, in the display's words: 68 -> "68", 1022 -> "22A", 0 -> "none".
 QString channelWords(int channelOnAir);
 

@@ -25,6 +25,9 @@ ExerciseRun::ExerciseRun(Context& ctx) : c(ctx) {
     c.air->subscribe([this](const air::Transmission& t) {
         if (checker_ && checker_->message(t, c.clock.tickMs()) >= 0) notify();
     });
+    c.air->subscribeVoice([this](const air::VoiceTransmission& t) {
+        if (checker_ && checker_->voice(t, c.clock.tickMs()) >= 0) notify();
+    });
     c.ownMmsiListeners.push_back([this] {
         if (checker_ && checker_->ownMmsi(c.s.AcceptedMMSI, c.clock.tickMs()) >= 0) notify();
     });

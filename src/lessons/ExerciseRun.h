@@ -1,7 +1,8 @@
 #pragma once
 // An exercise running on the trainer: loading a file sets the radio up as its start asks (through
-// the handlers a trainee's own keys run), then every message on the air and every change of the own
-// MMSI goes to the checker until the last task is answered or the exercise is stopped.
+// the handlers a trainee's own keys run), then every message and spoken transmission on the air and
+// every change of the own MMSI goes to the checker until the last task is answered or the exercise
+// is stopped.
 #include "lessons/Checker.h"
 
 #include <QJsonObject>

@@ -1,5 +1,8 @@
 #include "lessons/Lesson.h"
 
+#include "air/Voice.h"
+#include "platform/AudioFile.h"
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -23,10 +26,19 @@ QString defaultFolder() {
     return base + QStringLiteral("/vhf-dsc-trainer/lessons");
 }
 
-QString picturePath(const QString& lessonPath, int n) {
+namespace {
+// A file beside the lesson: its name without ".jsonl", then `ending`.
+QString besideLesson(const QString& lessonPath, const QString& ending) {
     QString base = lessonPath;
     if (base.endsWith(QLatin1String(kSuffix))) base.chop(int(sizeof kSuffix) - 1);
-    return base + QStringLiteral("-%1.png").arg(n);
+    return base + ending;
+}
+} // namespace
+
+QString picturePath(const QString& lessonPath, int n) { return besideLesson(lessonPath, QStringLiteral("-%1.png").arg(n)); }
+
+QString voicePath(const QString& lessonPath, int n) {
+    return besideLesson(lessonPath, QStringLiteral("-voice-%1.opus").arg(n));
 }
 
 QStringList pruneFolder(const QString& folder, qint64 limitBytes) {
@@ -44,9 +56,10 @@ QStringList pruneFolder(const QString& folder, qint64 limitBytes) {
             l.bytes += fi.size();
             l.files << fi.fileName();
         }
-    static const QRegularExpression picture(QStringLiteral("^(.*)-\\d+\\.png$"));
+    // The pictures and the voice beside each lesson.
+    static const QRegularExpression beside(QStringLiteral("^(.*)-(\\d+\\.png|voice-\\d+\\.opus)$"));
     for (const QFileInfo& fi : entries) {
-        const auto m = picture.match(fi.fileName());
+        const auto m = beside.match(fi.fileName());
         if (!m.hasMatch()) continue;
         auto it = lessons.find(m.captured(1));
         if (it == lessons.end()) continue;
@@ -189,6 +202,7 @@ QString problemOf(const QString& kind, const QJsonObject& o) {
     if (kind == QLatin1String("choose")) return needAll({{"control", S}, {"index", N}});
     if (kind == QLatin1String("step")) return needAll({{"control", S}, {"action", N}, {"position", N}});
     if (kind == QLatin1String("message")) return needAll({{"direction", S}, {"words", S}});
+    if (kind == QLatin1String("voice")) return needAll({{"direction", S}, {"number", N}, {"words", S}});
     if (kind == QLatin1String("result")) return need("result", QJsonValue::Object);
     if (kind == QLatin1String("close-popup") || kind == QLatin1String("end")) return {};
     return QStringLiteral("no such kind of line \"%1\"").arg(kind);
@@ -259,16 +273,11 @@ bool Reader::next(Entry& entry) {
     return false;
 }
 
-// ---- pictures ----
+// ---- the files beside a lesson ----
 
-struct PictureWriter::Job {
-    QImage image;
-    QString path;
-};
+FileWriter::FileWriter() = default;
 
-PictureWriter::PictureWriter() = default;
-
-PictureWriter::~PictureWriter() {
+FileWriter::~FileWriter() {
     flush();
     {
         std::lock_guard lock(mutex_);
@@ -278,31 +287,45 @@ PictureWriter::~PictureWriter() {
     if (worker_.joinable()) worker_.join();
 }
 
-void PictureWriter::write(QImage image, const QString& path) {
+void FileWriter::writePicture(QImage image, const QString& path) {
+    add([image = std::move(image), path] {
+        // A little less squeezing than the default: the window's flat colours pack well anyway.
+        if (!image.save(path, "PNG", 50)) qWarning("cannot write the picture %s", qPrintable(path));
+    });
+}
+
+void FileWriter::writeVoice(std::vector<qint16> audio, const QString& path) {
+    add([audio = std::move(audio), path] {
+        QString why;
+        if (!platform::writeAudioFile(path, platform::toFloat(audio), air::kVoiceRate, platform::AudioFormat::Opus, &why))
+            qWarning("cannot write the voice %s: %s", qPrintable(path), qPrintable(why));
+    });
+}
+
+void FileWriter::add(std::function<void()> job) {
     std::unique_lock lock(mutex_);
     if (!worker_.joinable()) worker_ = std::thread([this] { run(); });
     // A fast replay sends calls faster than they are drawn: a few wait, not a whole lesson's.
     idle_.wait(lock, [this] { return jobs_.size() < kMaxWaiting; });
-    jobs_.push_back(std::make_unique<Job>(Job{std::move(image), path}));
+    jobs_.push_back(std::move(job));
     wake_.notify_one();
 }
 
-void PictureWriter::flush() {
+void FileWriter::flush() {
     std::unique_lock lock(mutex_);
     idle_.wait(lock, [this] { return jobs_.empty() && !busy_; });
 }
 
-void PictureWriter::run() {
+void FileWriter::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
         if (jobs_.empty()) return;
-        std::unique_ptr<Job> job = std::move(jobs_.front());
+        const std::function<void()> job = std::move(jobs_.front());
         jobs_.pop_front();
         busy_ = true;
         lock.unlock();
-        // A little less squeezing than the default: the window's flat colours pack well anyway.
-        if (!job->image.save(job->path, "PNG", 50)) qWarning("cannot write the picture %s", qPrintable(job->path));
+        job();
         lock.lock();
         busy_ = false;
         idle_.notify_all();

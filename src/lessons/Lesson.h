@@ -15,12 +15,21 @@
 //   {"t":..,"kind":"close-popup"}                         an open list or menu closed without a pick
 //   {"t":..,"kind":"message","direction":"sent"|"received"|"heard"|"receiver","number":..,"time":"10:00:05",
 //    "category":..,"symbols":"120 120 ...","words":..[,"error":..][,"picture":"NAME-1.png"]}
+//   {"t":..,"kind":"voice","direction":"sent"|"received"|"not heard","number":..,"time":"10:00:05",
+//    "keyed":..,"ms":..,"channel":"16","power":"25W","from":MMSI,"name":"Kelpo","words":..,
+//    "procedure":"mayday","verdicts":[{"element":"position","ok":false,"text":"no position given"},..]
+//    [,"audio":"NAME-voice-1.opus"]}                      a spoken transmission as it went on the air:
+//                                                         keyed is the tick its key went down, ms its length;
+//                                                         received: the own radio heard it, not heard: it
+//                                                         was tuned elsewhere or transmitting
 //   {"t":..,"kind":"result","result":{...}}               an exercise's result, as the exercise gives it
 //   {"t":..,"kind":"end"}                                 the run ended
 //
 // PATH names a control from its window down by objectName, e.g. "frmGMDSS/cmdCall" or
 // "frmGMDSS/lstCall/qt_scrollarea_viewport"; positions are in the control's own pixels. The picture
-// of each call the own radio sends lies beside the lesson as NAME-N.png.
+// of each call the own radio sends lies beside the lesson as NAME-N.png, the sound of each spoken
+// transmission as NAME-voice-N.opus (N its number on the air; Opus, 16 kHz mono). Format 1 is the
+// same without voice lines.
 #include <QDateTime>
 #include <QFile>
 #include <QJsonObject>
@@ -31,9 +40,11 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class QImage;
 class QWidget;
@@ -41,19 +52,21 @@ class QWidget;
 namespace lessons {
 
 // The lesson format this program writes and reads. A lesson of a newer format is not played.
-inline constexpr int kFormat = 1;
-// What the lessons folder may hold, lessons and their pictures together; the oldest go first.
+inline constexpr int kFormat = 2;
+// What the lessons folder may hold, lessons with their pictures and voice together; the oldest go first.
 inline constexpr qint64 kFolderLimitBytes = 50LL * 1024 * 1024;
 inline constexpr char kSuffix[] = ".jsonl";
 
 // $XDG_DATA_HOME/vhf-dsc-trainer/lessons (~/.local/share/... by default).
 QString defaultFolder();
-// Removes the oldest lessons, each with its pictures, until the lessons and pictures in `folder`
-// take at most limitBytes. Lessons are named by their start time, so the oldest sorts first.
+// Removes the oldest lessons, each with its pictures and voice, until the lessons and the files
+// beside them in `folder` take at most limitBytes. Lessons are named by their start time, so the oldest sorts first.
 // Returns the names of the lessons removed.
 QStringList pruneFolder(const QString& folder, qint64 limitBytes);
 // The picture of the n-th call (1, 2, ...) the own radio sent in the lesson at lessonPath.
 QString picturePath(const QString& lessonPath, int n);
+// The sound of the spoken transmission numbered n (1, 2, ...) on the air of that lesson.
+QString voicePath(const QString& lessonPath, int n);
 
 // A control's path from its window down: each step its objectName (its class name when it has
 // none), "#i" for a key of a control array (its "index"), "[k]" for the k-th of siblings that
@@ -107,23 +120,25 @@ private:
     QString error_;
 };
 
-// Writes PNG pictures on a thread of its own, so that the window does not wait for the encoder.
-class PictureWriter {
+// Writes the files beside a lesson (PNG pictures, Opus voice) on a thread of its own, so that the
+// window does not wait for the encoders.
+class FileWriter {
 public:
-    PictureWriter();
-    ~PictureWriter(); // writes what is left
-    // Waits while kMaxWaiting pictures are waiting already.
-    void write(QImage image, const QString& path);
+    FileWriter();
+    ~FileWriter(); // writes what is left
+    // Each waits while kMaxWaiting files are waiting already.
+    void writePicture(QImage image, const QString& path);
+    void writeVoice(std::vector<qint16> audio, const QString& path); // 16 kHz mono
     static constexpr size_t kMaxWaiting = 3;
-    // Returns once every picture handed in so far is written.
+    // Returns once every file handed in so far is written.
     void flush();
 
 private:
+    void add(std::function<void()> job);
     void run();
-    struct Job;
     std::mutex mutex_;
     std::condition_variable wake_, idle_;
-    std::deque<std::unique_ptr<Job>> jobs_;
+    std::deque<std::function<void()>> jobs_;
     bool busy_ = false;
     bool stopping_ = false;
     std::thread worker_;

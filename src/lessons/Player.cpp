@@ -2,18 +2,23 @@
 
 #include "air/Air.h"
 #include "app/Context.h"
+#include "platform/AudioFile.h"
 #include "platform/VirtualClock.h"
 
 #include <QAbstractSlider>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
 
 namespace lessons {
 
@@ -24,7 +29,50 @@ constexpr int kEventsEveryMs = 25;
 
 int number(const QJsonObject& o, const char* field) { return o.value(QLatin1String(field)).toInt(); }
 
+// How far a press of the talk key may be from the tick its recording says the key went down.
+constexpr qint64 kKeyedSlackMs = 1000;
+
 } // namespace
+
+// ---- the lesson's microphone ----
+
+LessonMicrophone::LessonMicrophone(const QString& lessonPath, platform::Clock& clock)
+    : folder_(QFileInfo(lessonPath).absolutePath()), clock_(clock) {
+    Reader reader(lessonPath);
+    if (!reader.open()) return;
+    for (Entry e; reader.next(e);) {
+        const QJsonObject& o = e.json;
+        if (e.kind != QLatin1String("voice") || o.value(QLatin1String("direction")).toString() != QLatin1String("sent"))
+            continue;
+        said_.push_back({static_cast<qint64>(o.value(QLatin1String("keyed")).toDouble(double(e.t))),
+                         static_cast<qint64>(o.value(QLatin1String("ms")).toDouble()),
+                         o.value(QLatin1String("audio")).toString()});
+    }
+}
+
+bool LessonMicrophone::start(QString* error) {
+    const qint64 now = clock_.tickMs();
+    current_ = -1;
+    for (size_t i = 0; i < said_.size() && current_ < 0; ++i)
+        if (!said_[i].used && std::abs(said_[i].keyed - now) <= kKeyedSlackMs) current_ = int(i);
+    if (current_ < 0) {
+        // The trainee's microphone gave nothing at this press (none was there): nor does the replay's.
+        if (error) *error = QStringLiteral("the lesson holds no voice for this press of the talk key");
+        return false;
+    }
+    said_[size_t(current_)].used = true;
+    return true;
+}
+
+std::vector<float> LessonMicrophone::stop(qint64) {
+    if (current_ < 0) return {};
+    const Said& s = said_[size_t(std::exchange(current_, -1))];
+    std::vector<float> audio;
+    if (!s.audio.isEmpty()) audio = platform::readMono(QDir(folder_).filePath(s.audio), air::kVoiceRate);
+    // As long as it was; silence where its sound is missing.
+    audio.resize(size_t(s.ms * air::kVoiceRate / 1000), 0.0f);
+    return audio;
+}
 
 Player::Player(Context& ctx, platform::VirtualClock& clock, const QString& lessonPath, Report report)
     : c(ctx), clock_(clock), reader_(lessonPath), report_(std::move(report)), self_(std::make_shared<Player*>(this)) {
@@ -43,6 +91,8 @@ bool Player::start() {
     }
     started_ = true;
     lastTick_ = reader_.header().tick;
+    // The talk key's presses give what the trainee said then.
+    c.microphone = std::make_unique<LessonMicrophone>(reader_.path(), clock_);
     startWatching();
     scheduleNext();
     return true;
@@ -50,12 +100,12 @@ bool Player::start() {
 
 void Player::redrawMissingPictures() {
     if (pictures_) return;
-    pictures_ = std::make_unique<PictureWriter>();
+    pictures_ = std::make_unique<FileWriter>();
     c.air->subscribe([alive = self_](const air::Transmission& t) {
         Player* p = *alive;
         if (!p || p->finished_ || !t.fromOwnRadio || !p->c.form) return;
         const QString path = picturePath(p->reader_.path(), ++p->sent_);
-        if (!QFile::exists(path)) p->pictures_->write(p->c.form->grab().toImage(), path);
+        if (!QFile::exists(path)) p->pictures_->writePicture(p->c.form->grab().toImage(), path);
     });
 }
 
@@ -91,6 +141,14 @@ void Player::play(const Entry& e) {
 QString Player::perform(const Entry& e) {
     const QJsonObject& o = e.json;
     if (e.kind == QLatin1String("message") || e.kind == QLatin1String("result")) return {};
+    if (e.kind == QLatin1String("voice")) {
+        // The words are recognised, and the stations' answers spoken, on threads of their own: the
+        // replay waits for them here, where the lesson had them on the air, so that what follows
+        // meets them as it did.
+        const bool own = o.value(QLatin1String("direction")).toString() == QLatin1String("sent");
+        if (int(c.air->voiceLog().size()) < number(o, "number") && c.waitForVoice) c.waitForVoice(own);
+        return {};
+    }
     if (e.kind == QLatin1String("close-popup")) {
         if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
         return {};

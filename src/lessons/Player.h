@@ -4,16 +4,19 @@
 // platform/Input.h), so that the same lesson gives the same screens every time. While it plays, the
 // user's own mouse and keys are kept off the trainer's windows. A damaged line ends the replay
 // there: the window stays as it is and the reason is reported ("lesson.jsonl line 42: not a JSON
-// object").
+// object"). The talk key's presses come back as presses, and the microphone gives what the trainee
+// said at each (LessonMicrophone), so that the words are recognised and answered again.
 #include "lessons/Lesson.h"
 #include "platform/Clock.h"
 #include "platform/Input.h"
 #include "platform/MessageBox.h"
+#include "platform/Microphone.h"
 
 #include <QElapsedTimer>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 struct Context;
 class QWidget;
@@ -22,6 +25,27 @@ class VirtualClock;
 }
 
 namespace lessons {
+
+// The microphone of a replay: each press of the talk key gives the sound the lesson keeps of the
+// own radio's transmission whose key went down at that tick, as long as it was held then.
+class LessonMicrophone : public platform::Microphone {
+public:
+    LessonMicrophone(const QString& lessonPath, platform::Clock& clock);
+    bool start(QString* error) override;
+    std::vector<float> stop(qint64 heldMs) override;
+
+private:
+    struct Said {
+        qint64 keyed = 0;
+        qint64 ms = 0;
+        QString audio; // file name beside the lesson; empty: none was kept
+        bool used = false;
+    };
+    std::vector<Said> said_;
+    QString folder_;
+    platform::Clock& clock_;
+    int current_ = -1;
+};
 
 class Player : public platform::input::Watcher {
 public:
@@ -65,7 +89,7 @@ private:
     QString error_;
     qint64 lastTick_ = 0;
     std::shared_ptr<Player*> self_;
-    std::unique_ptr<PictureWriter> pictures_;
+    std::unique_ptr<FileWriter> pictures_;
     int sent_ = 0;
 };
 

@@ -8,12 +8,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QPixmap>
 #include <QJsonDocument>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QWidget>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -95,10 +97,13 @@ std::unique_ptr<Recorder> Recorder::start(Context& c, const QString& folder, qin
         // The window as it stands when the own radio sends a call.
         if (t.fromOwnRadio && rec->c.form) {
             const QString picture = picturePath(rec->path(), ++rec->sent_);
-            rec->pictures_.write(rec->c.form->grab().toImage(), picture);
+            rec->files_.writePicture(rec->c.form->grab().toImage(), picture);
             m.insert(QStringLiteral("picture"), QFileInfo(picture).fileName());
         }
         rec->write(m);
+    });
+    c.air->subscribeVoice([alive = self->self_](const air::VoiceTransmission& t) {
+        if (Recorder* rec = *alive) rec->recordVoice(t);
     });
     // Drop-down lists and scroll bars already on the screen; those shown later are met at their Show.
     for (QWidget* top : QApplication::topLevelWidgets())
@@ -133,11 +138,42 @@ void Recorder::finish() {
     stopWatching();
     if (file_.isOpen()) write(QJsonObject{{QStringLiteral("kind"), QStringLiteral("end")}});
     file_.close();
-    pictures_.flush();
+    files_.flush();
 }
 
 void Recorder::recordResult(const QJsonObject& result) {
     write(QJsonObject{{QStringLiteral("kind"), QStringLiteral("result")}, {QStringLiteral("result"), result}});
+}
+
+void Recorder::recordVoice(const air::VoiceTransmission& t) {
+    if (!file_.isOpen()) return;
+    QJsonArray verdicts;
+    for (const air::VoiceVerdict& v : t.verdicts)
+        verdicts.append(QJsonObject{{QStringLiteral("element"), v.element}, {QStringLiteral("ok"), v.ok},
+                                    {QStringLiteral("text"), v.text}});
+    const qint64 now = c.clock.tickMs();
+    QJsonObject line{{QStringLiteral("kind"), QStringLiteral("voice")},
+                     {QStringLiteral("direction"), t.fromOwnRadio      ? QStringLiteral("sent")
+                                                   : t.heardByOwnRadio ? QStringLiteral("received")
+                                                                       : QStringLiteral("not heard")},
+                     {QStringLiteral("number"), t.number},
+                     {QStringLiteral("time"), t.localTime.toString(QStringLiteral("HH:mm:ss"))},
+                     // The key went down that long before the words were known.
+                     {QStringLiteral("keyed"), now - std::clamp<qint64>(t.localTime.msecsTo(c.clock.now()), 0, now)},
+                     {QStringLiteral("ms"), t.durationMs()},
+                     {QStringLiteral("channel"), t.channel},
+                     {QStringLiteral("power"), t.power},
+                     {QStringLiteral("from"), t.fromMmsi},
+                     {QStringLiteral("name"), t.fromName},
+                     {QStringLiteral("words"), t.words},
+                     {QStringLiteral("procedure"), t.procedure},
+                     {QStringLiteral("verdicts"), verdicts}};
+    if (!t.audio.empty()) {
+        const QString audio = voicePath(path(), t.number);
+        files_.writeVoice(t.audio, audio);
+        line.insert(QStringLiteral("audio"), QFileInfo(audio).fileName());
+    }
+    write(line);
 }
 
 void Recorder::write(QJsonObject line) {

@@ -1,7 +1,8 @@
 #pragma once
 // Records the lesson of a run as it happens (the format: Lesson.h): the user's hand on the window
 // (mouse, wheel, keys, the picks in drop-down lists), every DSC message on the air, with a picture
-// of the window at each call the own radio sends, and the exercises' results. Each line is
+// of the window at each call the own radio sends, every spoken transmission with its words, verdicts
+// and sound, and the exercises' results. Each line is
 // flushed as it is written: a crash loses at most the line being written.
 #include "lessons/Lesson.h"
 #include "platform/Input.h"
@@ -15,6 +16,9 @@
 
 struct Context;
 class QAbstractSlider;
+namespace air {
+struct VoiceTransmission;
+}
 class QComboBox;
 
 namespace lessons {
@@ -29,7 +33,7 @@ public:
     static std::unique_ptr<Recorder> start(Context& c, const QString& folder, qint64 builtAtTick = -1,
                                            qint64 folderLimitBytes = kFolderLimitBytes);
     ~Recorder() override; // finish()
-    // Writes the end line, stops recording and waits for the pictures. The end of the program
+    // Writes the end line, stops recording and waits for the pictures and voice. The end of the program
     // through exit() does it too.
     void finish();
 
@@ -37,8 +41,8 @@ public:
     bool recording() const { return file_.isOpen(); }
     // An exercise's result: task title, verdict, reason, seconds, or whatever the exercise says.
     void recordResult(const QJsonObject& result);
-    // Returns once the pictures taken so far are on disk.
-    void flushPictures() { pictures_.flush(); }
+    // Returns once the pictures and voice taken so far are on disk.
+    void flushFiles() { files_.flush(); }
 
     bool before(QObject* receiver, QEvent* e, bool fromUser) override;
     void after(QObject* receiver, QEvent* e) override;
@@ -46,6 +50,7 @@ public:
 private:
     Recorder(Context& c, const QString& path);
     void write(QJsonObject line);
+    void recordVoice(const air::VoiceTransmission& t);
     void watchChoices(QWidget* w);
     void recordInput(QWidget* w, QEvent* e);
 
@@ -56,7 +61,7 @@ private:
     quint64 serial_;
     std::shared_ptr<Recorder*> self_; // for the air, which outlives no subscription of its own
     int sent_ = 0;                    // calls the own radio sent
-    PictureWriter pictures_;
+    FileWriter files_;
     // Events being delivered to the open list of a drop-down or a menu, and to a held scroll bar's
     // timer (their effects are recorded as picks and steps).
     std::vector<const QEvent*> inPopup_;

@@ -176,7 +176,7 @@ void ExercisePanel::stop() { run_->stop(); }
 
 QString ExercisePanel::debrief(const QString& outPath) {
     if (!c.lesson) return QStringLiteral("This run is not recorded: there is no lesson to debrief.");
-    c.lesson->flushPictures();
+    c.lesson->flushFiles();
     const lessons::DebriefOutcome done = lessons::writeDebrief(c.lesson->path(), outPath);
     if (!done.written) return QStringLiteral("No debrief written: %1").arg(done.problem);
     return QStringLiteral("Debrief written to %1").arg(outPath);

@@ -633,6 +633,15 @@ Kind kindOf(const Heard& h) {
 
 } // namespace
 
+QStringList formOf(Kind kind) {
+    // Each check names its element whatever it hears: nothing heard will do.
+    const Speaker nobody;
+    const Heard h{nobody, {}, {}};
+    QStringList ids;
+    for (const Check& c : forms().value(kind)) ids << c(h).id;
+    return ids;
+}
+
 Judgement judge(const QString& words, const Speaker& speaker) {
     Heard h{speaker, {}, {}};
     h.stations << speaker.own << speaker.known;

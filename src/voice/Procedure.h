@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 
 namespace voice {
 
@@ -46,6 +47,9 @@ struct Judgement {
 
 // words: lower case, separated by single blanks (as the recogniser gives them).
 Judgement judge(const QString& words, const Speaker& speaker);
+// The ids of the elements of a procedure's form, in order (the single-MAYDAY form of the distress
+// call has no "message-start"); empty for None.
+QStringList formOf(Kind kind);
 
 // The station lines of the radio's directory ("Vox's Sweetness        367010203") as stations.
 QList<Station> stationsFromDirectory(const QStringList& lines);
