@@ -1,7 +1,7 @@
 // The classroom link between trainers, on private Mosquitto brokers on loopback: calls and
 // presence exchanged, a second trainer with an MMSI already online refused, the broker restarted
 // under running links, payloads that must not reach the air, a broker that comes up late, the
-// topic ACL of docs/classroom, a broker given by name, slots that reply to a call and delete the
+// topic ACL of docs/classroom (calls, commands and voice), a broker given by name, slots that reply to a call and delete the
 // link, and a machine without libmosquitto.
 #include "classroom/Envelope.h"
 #include "classroom/Link.h"
@@ -51,6 +51,9 @@ struct Station {
         QObject::connect(&link, &Link::stateChanged, [this](LinkState st, const QString& why) { states.append({st, why}); });
         QObject::connect(&link, &Link::noticeReceived, [this](const QString& t) { notices.append(t); });
         QObject::connect(&link, &Link::commandReceived, [this](const QString& c, const QString&) { commands.append(c); });
+        QObject::connect(&link, &Link::voiceReceived, [this](const QString& channel, const VoiceMessage& m) {
+            voices.append(channel + QLatin1Char('/') + m.sender);
+        });
     }
     bool online() const { return link.state() == LinkState::Online; }
     bool sees(const QString& mmsi, bool isOnline) const { return seen.contains(mmsi) && seen[mmsi].online == isOnline; }
@@ -60,7 +63,7 @@ struct Station {
     QList<QPair<QString, dscwire::Message>> calls;
     QHash<QString, StationStatus> seen;
     QList<QPair<LinkState, QString>> states;
-    QStringList notices, commands;
+    QStringList notices, commands, voices;
 };
 
 // A bare client that publishes whatever it is given, as a misbehaving station might.
@@ -351,6 +354,17 @@ private slots:
         QCOMPARE(boss.calls[0].first, trainee);
         QCOMPARE(ear.calls.size(), 1);
         QVERIFY(pupil.calls.isEmpty());
+
+        // Voice the same: a trainee speaks only as itself.
+        VoiceMessage frame;
+        frame.packet = QByteArrayLiteral("\x08\x01");
+        frame.transmission = 1;
+        frame.sender = listener;
+        QVERIFY(raw.publish(topics::voice(QStringLiteral("deck"), QStringLiteral("16"), listener), encodeVoice(frame)));
+        frame.sender = trainee;
+        QVERIFY(raw.publish(topics::voice(QStringLiteral("deck"), QStringLiteral("16"), trainee), encodeVoice(frame)));
+        QVERIFY(QTest::qWaitFor([&] { return !boss.voices.isEmpty(); }, kWait));
+        QCOMPARE(boss.voices, QStringList{QStringLiteral("16/") + trainee});
     }
 
     // A broker given by name is looked up on a thread of its own (the IPv4 address of
