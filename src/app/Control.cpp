@@ -1,6 +1,9 @@
 #include "app/Control.h"
 
+#include "app/ClassroomSession.h"
 #include "app/Context.h"
+#include "screens/DscMessages.h"
+#include "screens/StationList.h"
 #include "platform/Clock.h"
 #include "platform/Controls.h"
 #include "platform/Input.h"
@@ -23,6 +26,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QSocketNotifier>
+#include <QTableWidget>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
@@ -277,6 +281,11 @@ void ControlScript::execute(const QString& line) {
         choose(command, name, w, text);
     } else if (verb == QLatin1String("show")) {
         answer(state(verb, command, name, w));
+    } else if (verb == QLatin1String("answer")) {
+        if (args.isEmpty()) return answerError(command, QStringLiteral("answer wants a path"));
+        c.dscMessages->askSavePath = [args](const QString&) { return args; };
+        if (c.classroom && c.classroom->stations()) c.classroom->stations()->askFolder = [args] { return args; };
+        answerOk(command);
     } else if (verb == QLatin1String("title")) {
         answer(QJsonObject{{QStringLiteral("reply"), QStringLiteral("title")},
                            {QStringLiteral("command"), command},
@@ -332,6 +341,22 @@ void ControlScript::choose(const QString& command, const QString& name, QWidget*
         if (viewport) mouseUp(viewport, spot);
         return answerOk(command);
     }
+    if (auto* table = qobject_cast<QTableWidget*>(w)) {
+        for (int row = 0; row < table->rowCount(); ++row)
+            for (int col = 0; col < table->columnCount(); ++col)
+                if (table->item(row, col) && table->item(row, col)->text() == text) {
+                    QTableWidgetItem* item = table->item(row, 0) ? table->item(row, 0) : table->item(row, col);
+                    table->scrollToItem(item);
+                    const QPoint spot = table->visualItemRect(item).center();
+                    activateWindowOf(table);
+                    table->setFocus(Qt::MouseFocusReason);
+                    QPointer<QWidget> viewport(table->viewport());
+                    platform::input::sendMouse(viewport, QEvent::MouseButtonPress, spot);
+                    if (viewport) mouseUp(viewport, spot);
+                    return answerOk(command);
+                }
+        return answerError(command, QStringLiteral("no row with %1 in %2").arg(quoted(text), name));
+    }
     if (auto* box = qobject_cast<QComboBox*>(w)) {
         const int index = box->findText(text);
         if (index < 0) return answerError(command, QStringLiteral("no item %1 in %2").arg(quoted(text), name));
@@ -340,7 +365,7 @@ void ControlScript::choose(const QString& command, const QString& name, QWidget*
         platform::input::pickComboItem(box, index);
         return answerOk(command);
     }
-    answerError(command, QStringLiteral("%1 is neither a list nor a drop-down list").arg(name));
+    answerError(command, QStringLiteral("%1 is neither a list, a table nor a drop-down list").arg(name));
 }
 
 void ControlScript::screenshot(const QString& command, const QString& args) {
