@@ -15,11 +15,14 @@
 #include "classroom/ClassVoice.h"
 #include "classroom/Link.h"
 #include "classroom/MqttClient.h"
+#include "classroom/ClassTools.h"
 #include "classroom/TestBroker.h"
 #include "platform/RealClock.h"
 #include "platform/Sound.h"
 #include "voice/Loudspeaker.h"
 #include "voice/Synthesizer.h"
+
+#include "BenchTools.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -45,26 +48,8 @@ double cpuSeconds() {
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-struct Samples {
-    std::vector<double> ms;
-    double at(double q) {
-        if (ms.empty()) return 0;
-        std::sort(ms.begin(), ms.end());
-        return ms[std::min(ms.size() - 1, size_t(q * double(ms.size() - 1) + 0.5))];
-    }
-};
-
-template <typename F>
-bool runUntil(F done, int timeoutMs) {
-    QEventLoop loop;
-    QElapsedTimer t;
-    t.start();
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, [&] { if (done() || t.elapsed() >= timeoutMs) loop.quit(); });
-    check.start(5);
-    if (!done()) loop.exec();
-    return done();
-}
+using benchtools::Samples;
+using benchtools::runUntil;
 
 // A loudspeaker's sound that goes nowhere.
 class NoSound : public platform::Sound {
@@ -79,19 +64,10 @@ public:
 struct Station {
     Station(quint16 port, int i, const QString& channel)
         : mmsi(QStringLiteral("3162%1").arg(i, 5, 10, QLatin1Char('0'))), channel(channel),
-          air(clock, [m = mmsi] { return m; }), link(settings(port, mmsi)) {
+          air(clock, [m = mmsi] { return m; }), link(classtools::onLoopback(port, mmsi, mmsi, QStringLiteral("bench"))) {
         voice = std::make_unique<ClassVoice>(air, link, clock);
         voice->hears = [this](const QString& ch) { return ch == this->channel; };
         speaker = std::make_unique<voice::Loudspeaker>(air, clock, sound, [this](const air::LiveVoice& v) { return v.channel == this->channel; });
-    }
-    static Settings settings(quint16 port, const QString& mmsi) {
-        Settings s;
-        s.host = QStringLiteral("127.0.0.1");
-        s.port = port;
-        s.className = QStringLiteral("bench");
-        s.mmsi = mmsi;
-        s.vesselName = mmsi;
-        return s;
     }
     QString mmsi, channel;
     platform::RealClock clock;

@@ -7,6 +7,7 @@
 #include "classroom/Link.h"
 #include "classroom/MqttClient.h"
 #include "classroom/Topics.h"
+#include "classroom/ClassTools.h"
 #include "classroom/TestBroker.h"
 
 #include <QFile>
@@ -22,23 +23,8 @@ namespace {
 
 constexpr int kWait = 30000;  // generous: the machine may be busy with other work
 
-// Warnings of the "vhf.class" category, counted.
-QAtomicInt classWarnings;
-QtMessageHandler previousHandler = nullptr;
-void countingHandler(QtMsgType type, const QMessageLogContext& ctx, const QString& text) {
-    if (type == QtWarningMsg && ctx.category && qstrcmp(ctx.category, "vhf.class") == 0) classWarnings.ref();
-    previousHandler(type, ctx, text);
-}
-
-Settings station(quint16 port, const QString& mmsi, const QString& name, const QString& cls = QStringLiteral("harbour")) {
-    Settings s;
-    s.host = QStringLiteral("127.0.0.1");
-    s.port = port;
-    s.className = cls;
-    s.mmsi = mmsi;
-    s.vesselName = name;
-    return s;
-}
+QAtomicInt& classWarnings = classtools::ClassWarnings::count();
+using classtools::onLoopback;
 
 // A link with everything it says written down.
 struct Station {
@@ -111,7 +97,7 @@ class TestClassroom : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        previousHandler = qInstallMessageHandler(countingHandler);
+        classtools::ClassWarnings::install();
         if (TestBroker::program(QStringLiteral("mosquitto")).isEmpty())
             QFAIL("mosquitto is not installed (scripts/install-deps installs it)");
     }
@@ -149,8 +135,8 @@ private slots:
     void twoStationsExchangeCallsAndPresence() {
         TestBroker broker;
         QVERIFY(broker.start());
-        Station a(station(broker.port(), QStringLiteral("316000001"), QStringLiteral("Alpha")));
-        auto* b = new Station(station(broker.port(), QStringLiteral("316000002"), QStringLiteral("Bravo")));
+        Station a(onLoopback(broker.port(), QStringLiteral("316000001"), QStringLiteral("Alpha")));
+        auto* b = new Station(onLoopback(broker.port(), QStringLiteral("316000002"), QStringLiteral("Bravo")));
         a.link.start();
         b->link.start();
         QVERIFY(QTest::qWaitFor([&] { return a.sees(QStringLiteral("316000002"), true) && b->sees(QStringLiteral("316000001"), true); }, kWait));
@@ -180,10 +166,10 @@ private slots:
     void mmsiAlreadyOnlineIsRefused() {
         TestBroker broker;
         QVERIFY(broker.start());
-        Station first(station(broker.port(), QStringLiteral("316123456"), QStringLiteral("First")));
+        Station first(onLoopback(broker.port(), QStringLiteral("316123456"), QStringLiteral("First")));
         first.link.start();
         QVERIFY(QTest::qWaitFor([&] { return first.online() && first.sees(QStringLiteral("316123456"), true); }, kWait));
-        Station second(station(broker.port(), QStringLiteral("316123456"), QStringLiteral("Second")));
+        Station second(onLoopback(broker.port(), QStringLiteral("316123456"), QStringLiteral("Second")));
         second.link.start();
         QVERIFY(QTest::qWaitFor([&] { return second.link.state() == LinkState::Refused; }, kWait));
         QCOMPARE(second.link.reason(), QStringLiteral("MMSI 316123456 is already online in class harbour"));
@@ -191,7 +177,7 @@ private slots:
         QVERIFY2(first.notices[0].contains(QStringLiteral("Second")), qPrintable(first.notices[0]));
         QVERIFY(first.online());
         // The first still works: a third station hears it.
-        Station third(station(broker.port(), QStringLiteral("316000003"), QStringLiteral("Third")));
+        Station third(onLoopback(broker.port(), QStringLiteral("316000003"), QStringLiteral("Third")));
         third.link.start();
         QVERIFY(QTest::qWaitFor([&] { return third.online(); }, kWait));
         QVERIFY(first.link.publishCall(routineTo(QStringLiteral("316000003"), QStringLiteral("316123456"))));
@@ -204,8 +190,8 @@ private slots:
     void brokerRestartLosesAndDoublesNothing() {
         TestBroker broker({}, true);
         QVERIFY(broker.start());
-        Station a(station(broker.port(), QStringLiteral("316000011"), QStringLiteral("Alpha")));
-        Station b(station(broker.port(), QStringLiteral("316000012"), QStringLiteral("Bravo")));
+        Station a(onLoopback(broker.port(), QStringLiteral("316000011"), QStringLiteral("Alpha")));
+        Station b(onLoopback(broker.port(), QStringLiteral("316000012"), QStringLiteral("Bravo")));
         a.link.start();
         b.link.start();
         QVERIFY(QTest::qWaitFor([&] { return a.online() && b.online(); }, kWait));
@@ -235,7 +221,7 @@ private slots:
     void badPayloadsAreDropped() {
         TestBroker broker;
         QVERIFY(broker.start());
-        Station b(station(broker.port(), QStringLiteral("316000022"), QStringLiteral("Bravo")));
+        Station b(onLoopback(broker.port(), QStringLiteral("316000022"), QStringLiteral("Bravo")));
         b.link.start();
         QVERIFY(QTest::qWaitFor([&] { return b.online(); }, kWait));
         const QString rogue = QStringLiteral("316000021");
@@ -279,7 +265,7 @@ private slots:
     void brokerNotThereAtStart() {
         TestBroker broker;
         const int warningsBefore = classWarnings.loadRelaxed();
-        Station a(station(broker.port(), QStringLiteral("316000031"), QStringLiteral("Alpha")));
+        Station a(onLoopback(broker.port(), QStringLiteral("316000031"), QStringLiteral("Alpha")));
         a.link.start();
         QVERIFY(QTest::qWaitFor([&] { return a.link.state() == LinkState::Offline; }, kWait));
         QVERIFY2(a.link.reason().contains(QStringLiteral("Cannot reach the broker at 127.0.0.1")), qPrintable(a.link.reason()));
@@ -287,7 +273,7 @@ private slots:
         const auto call = routineTo(QStringLiteral("316000032"), QStringLiteral("316000031"));
         QVERIFY(a.link.publishCall(call));
         QVERIFY(broker.start());
-        Station b(station(broker.port(), QStringLiteral("316000032"), QStringLiteral("Bravo")));
+        Station b(onLoopback(broker.port(), QStringLiteral("316000032"), QStringLiteral("Bravo")));
         b.link.start();
         QVERIFY(QTest::qWaitFor([&] { return b.online(); }, kWait));
         QVERIFY(QTest::qWaitFor([&] { return a.online(); }, kWait));
@@ -323,7 +309,7 @@ private slots:
         }
         QVERIFY(broker.start());
         auto login = [&](const QString& mmsi, bool isInstructor) {
-            Settings s = station(broker.port(), mmsi, mmsi, QStringLiteral("deck"));
+            Settings s = onLoopback(broker.port(), mmsi, mmsi, QStringLiteral("deck"));
             s.user = mmsi;
             s.password = QStringLiteral("pw-") + mmsi;
             s.instructor = isInstructor;
@@ -373,7 +359,7 @@ private slots:
     void brokerGivenByName() {
         TestBroker broker;
         QVERIFY(broker.start());
-        Settings byName = station(broker.port(), QStringLiteral("316000061"), QStringLiteral("Alpha"));
+        Settings byName = onLoopback(broker.port(), QStringLiteral("316000061"), QStringLiteral("Alpha"));
         byName.host = QStringLiteral("localhost");
         {
             Link gone(byName);
@@ -381,7 +367,7 @@ private slots:
             QCOMPARE(gone.state(), LinkState::Connecting);  // the answer comes later
         }
         Station a(byName);
-        Station b(station(broker.port(), QStringLiteral("316000062"), QStringLiteral("Bravo")));
+        Station b(onLoopback(broker.port(), QStringLiteral("316000062"), QStringLiteral("Bravo")));
         a.link.start();
         b.link.start();
         QVERIFY(QTest::qWaitFor([&] { return a.online() && b.sees(QStringLiteral("316000061"), true); }, kWait));
@@ -395,8 +381,8 @@ private slots:
     void slotMayAnswerAndDeleteTheLink() {
         TestBroker broker;
         QVERIFY(broker.start());
-        Station a(station(broker.port(), QStringLiteral("316000071"), QStringLiteral("Alpha")));
-        auto* b = new Link(station(broker.port(), QStringLiteral("316000072"), QStringLiteral("Bravo")));
+        Station a(onLoopback(broker.port(), QStringLiteral("316000071"), QStringLiteral("Alpha")));
+        auto* b = new Link(onLoopback(broker.port(), QStringLiteral("316000072"), QStringLiteral("Bravo")));
         QPointer<Link> bAlive(b);
         QObject::connect(b, &Link::callReceived, [b](const QString&, const dscwire::Message& m, const QDateTime&) {
             QVERIFY(b->publishCall(dscwire::Message::ableToComply(m, QStringLiteral("316000072"))));
@@ -420,7 +406,7 @@ private slots:
         const QByteArray missing = "libmosquitto-not-here.so.1";
         if (qgetenv("VHF_MOSQUITTO_LIBRARY") == missing) {
             QVERIFY(!mosquittoLoaded());
-            Station a(station(1883, QStringLiteral("316000081"), QStringLiteral("Alpha")));
+            Station a(onLoopback(1883, QStringLiteral("316000081"), QStringLiteral("Alpha")));
             a.link.start();
             QCOMPARE(a.link.state(), LinkState::Refused);
             QCOMPARE(a.link.reason(), QStringLiteral("Cannot join class harbour: the MQTT client library %1 is not "

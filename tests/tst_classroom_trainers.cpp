@@ -2,6 +2,7 @@
 // input like a user at its window: an instructor and two or three trainees, speaking through files
 // that stand in for their microphones (--mic).
 #include "air/Voice.h"
+#include "classroom/ClassTools.h"
 #include "classroom/TestBroker.h"
 #include "platform/AudioFile.h"
 #include "voice/RadioSound.h"
@@ -14,8 +15,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <cmath>
 
 namespace {
 
@@ -114,23 +113,6 @@ bool anyContains(const QStringList& lines, const QString& text) {
 
 int countContaining(const QStringList& lines, const QString& text) {
     return int(std::count_if(lines.begin(), lines.end(), [&](const QString& l) { return l.contains(text); }));
-}
-
-// How alike two sounds are: the correlation of their loudness, 20 ms by 20 ms (1: the same shape).
-double likeness(const std::vector<float>& a, const std::vector<float>& b) {
-    std::vector<double> x, y;
-    const size_t frame = air::kFrameSamples;
-    for (size_t at = 0; at + frame <= std::min(a.size(), b.size()); at += frame) {
-        double ea = 0, eb = 0;
-        for (size_t i = at; i < at + frame; ++i) ea += double(a[i]) * a[i], eb += double(b[i]) * b[i];
-        x.push_back(std::log10(1e-9 + ea));
-        y.push_back(std::log10(1e-9 + eb));
-    }
-    double mx = 0, my = 0, sxy = 0, sxx = 0, syy = 0;
-    for (size_t i = 0; i < x.size(); ++i) mx += x[i] / double(x.size()), my += y[i] / double(x.size());
-    for (size_t i = 0; i < x.size(); ++i)
-        sxy += (x[i] - mx) * (y[i] - my), sxx += (x[i] - mx) * (x[i] - mx), syy += (y[i] - my) * (y[i] - my);
-    return x.size() < 2 ? 0 : sxy / std::sqrt(sxx * syy);
 }
 
 } // namespace
@@ -296,7 +278,7 @@ private slots:
         std::vector<float> said = platform::readMono(mayday, air::kVoiceRate);
         said.resize(size_t(samples + air::kVoiceRate * 3 / 10), 0.0f);
         const std::vector<float> radio = platform::toFloat(voice::radioSound(platform::toInt16(said), 1));
-        const double like = likeness(platform::readMono(heard, air::kVoiceRate), radio);
+        const double like = classtools::likeness(platform::readMono(heard, air::kVoiceRate), radio);
         QVERIFY2(like > 0.9, qPrintable(QString::number(like)));
 
         // Two at once on 16.

@@ -7,6 +7,7 @@
 #include "classroom/ClassVoice.h"
 #include "classroom/Link.h"
 #include "classroom/MqttClient.h"
+#include "classroom/ClassTools.h"
 #include "classroom/TestBroker.h"
 #include "classroom/Topics.h"
 #include "platform/Opus.h"
@@ -24,17 +25,13 @@ namespace {
 constexpr int kWait = 30000;  // generous: the machine may be busy with other work
 const QString kClass = QStringLiteral("harbour");
 
-QAtomicInt voiceWarnings;
-QtMessageHandler previousHandler = nullptr;
-void countingHandler(QtMsgType type, const QMessageLogContext& ctx, const QString& text) {
-    if (type == QtWarningMsg && text.contains(QLatin1String("dropped voice"))) voiceWarnings.ref();
-    previousHandler(type, ctx, text);
-}
+QAtomicInt& voiceWarnings = classtools::ClassWarnings::count();
+using classtools::likeness;
 
 // A trainer of the class, as far as voice goes: what reached its air, live and whole.
 struct Trainer {
     Trainer(quint16 port, const QString& mmsi, const QString& name)
-        : air(clock, [mmsi] { return mmsi; }), link(settings(port, mmsi, name)) {
+        : air(clock, [mmsi] { return mmsi; }), link(classtools::onLoopback(port, mmsi, name, kClass)) {
         link.setBackoff(100, 800);
         voice = std::make_unique<ClassVoice>(air, link, clock);
         voice->hears = [this](const QString& channel) { return channel == tunedTo; };
@@ -48,15 +45,6 @@ struct Trainer {
             if (!t.fromOwnRadio && t.fromMmsi != link.settings().mmsi) heard.push_back(t);
         });
         link.start();
-    }
-    static Settings settings(quint16 port, const QString& mmsi, const QString& name) {
-        Settings s;
-        s.host = QStringLiteral("127.0.0.1");
-        s.port = port;
-        s.className = kClass;
-        s.mmsi = mmsi;
-        s.vesselName = name;
-        return s;
     }
     // Online, and its subscriptions in place at the broker: its own status, sent after them, is back.
     bool online() const {
@@ -113,28 +101,6 @@ const std::vector<qint16>& mayday() {
     return speech;
 }
 
-// How alike two sounds are: the correlation of their loudness, frame by frame (1: the same shape).
-double likeness(const std::vector<qint16>& a, const std::vector<qint16>& b) {
-    std::vector<double> x, y;
-    for (size_t at = 0; at + air::kFrameSamples <= std::min(a.size(), b.size()); at += air::kFrameSamples) {
-        double ea = 0, eb = 0;
-        for (size_t i = at; i < at + air::kFrameSamples; ++i) ea += double(a[i]) * a[i], eb += double(b[i]) * b[i];
-        x.push_back(std::log10(1 + ea));
-        y.push_back(std::log10(1 + eb));
-    }
-    const double n = double(x.size());
-    if (n < 2) return 0;
-    double mx = 0, my = 0;
-    for (size_t i = 0; i < x.size(); ++i) mx += x[i] / n, my += y[i] / n;
-    double sxy = 0, sxx = 0, syy = 0;
-    for (size_t i = 0; i < x.size(); ++i) {
-        sxy += (x[i] - mx) * (y[i] - my);
-        sxx += (x[i] - mx) * (x[i] - mx);
-        syy += (y[i] - my) * (y[i] - my);
-    }
-    return sxy / std::sqrt(sxx * syy);
-}
-
 QByteArray frameOf(const QString& sender, quint64 transmission, quint32 number, const QByteArray& packet) {
     VoiceMessage m;
     m.sender = sender;
@@ -150,7 +116,7 @@ class TestClassroomVoice : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        previousHandler = qInstallMessageHandler(countingHandler);
+        classtools::ClassWarnings::install();
         if (TestBroker::program(QStringLiteral("mosquitto")).isEmpty()) QFAIL("mosquitto is not installed");
         if (!platform::opus::unavailable().isEmpty()) QFAIL(qPrintable(platform::opus::unavailable()));
         QVERIFY(!mayday().empty());

@@ -53,7 +53,7 @@ DscMessagesWindow::DscMessagesWindow(QWidget* parent)
     list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     list->horizontalHeader()->setStretchLastSection(true);
     list->horizontalHeader()->setHighlightSections(false);
-    const int widths[] = {40, 66, 72, 130, 130, 360};
+    const int widths[] = {40, 66, 116, 130, 130, 360};
     for (int col = 0; col < int(std::size(widths)); ++col) list->setColumnWidth(col, widths[col]);
     nameControl(list, QStringLiteral("DSC messages list"),
          QStringLiteral("Every DSC message sent and received in this run, newest last. The arrow keys "

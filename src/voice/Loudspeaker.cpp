@@ -34,11 +34,11 @@ void Loudspeaker::event(const air::LiveEvent& e) {
         if (it == streams_.end()) return;
         Stream& s = it->second;
         if (e.frame < s.next) {
-            ++counts_.late;
+            if (hears_(s.voice)) ++counts_.late;
             return;
         }
         s.frames[e.frame].assign(e.samples, e.samples + air::kFrameSamples);
-        if (s.firstAt < 0) s.firstAt = clock_.tickMs();
+        if (s.firstAt < 0) s.firstAt = clock_.tickMs();  // the first since the buffer ran dry
         if (!timer_->isEnabled()) timer_->setEnabled(true);
         break;
     }
@@ -57,17 +57,27 @@ void Loudspeaker::tick() {
     std::map<QString, std::vector<const qint16*>> heard;  // by channel
     std::vector<std::pair<quint64, int>> played;
     std::vector<std::vector<qint16>> playing;             // kept until mixed
-    playing.reserve(streams_.size());
+    playing.reserve(streams_.size());  // never moved: `heard` points into it
     for (auto it = streams_.begin(); it != streams_.end();) {
         Stream& s = it->second;
         if (s.frames.empty() && s.voice.ended) {
             it = streams_.erase(it);
             continue;
         }
+        if (s.started && s.frames.empty()) {
+            // The network fell behind: fill the buffer again rather than skip what is coming.
+            s.started = false;
+            s.firstAt = -1;
+        }
         if (!s.started) {
-            const bool full = qint64(s.frames.size()) * air::kFrameMs >= kJitterMs;
-            const bool waited = s.firstAt >= 0 && now - s.firstAt >= kJitterMs;
-            s.started = full || waited || (s.voice.ended && !s.frames.empty());
+            if (s.frames.empty()) {
+                ++it;
+                continue;
+            }
+            // The first frame plays once kJitterMs of frames wait behind it (or could have).
+            const bool full = qint64(s.frames.size() - 1) * air::kFrameMs >= kJitterMs;
+            const bool waited = s.firstAt >= 0 && now - s.firstAt >= kJitterMs + air::kFrameMs;
+            s.started = full || waited || s.voice.ended;
             if (!s.started) {
                 ++it;
                 continue;
@@ -75,11 +85,12 @@ void Loudspeaker::tick() {
             s.next = s.frames.begin()->first;
         }
         const auto f = s.frames.find(s.next);
+        const bool hearsIt = hears_(s.voice);
         if (f == s.frames.end()) {
-            ++counts_.gaps;
+            if (hearsIt) ++counts_.gaps;
         } else {
-            ++counts_.played;
-            if (hears_(s.voice)) {
+            if (hearsIt) {
+                ++counts_.played;
                 playing.push_back(std::move(f->second));
                 heard[s.voice.channel].push_back(playing.back().data());
                 played.emplace_back(s.voice.id, s.next);

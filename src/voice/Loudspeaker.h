@@ -1,6 +1,8 @@
 #pragma once
 // The radio's loudspeaker for voice heard while it is spoken (a classmate's, through the class):
-// each live transmission of another station waits in a small jitter buffer, then every 20 ms what
+// each live transmission of another station waits in a small jitter buffer (filled again when the
+// network falls behind and it runs dry; a frame that comes after its turn is dropped as late, one
+// that never comes is a moment of silence), then every 20 ms what
 // the radio hears at that moment goes through the radio's receiver, one per channel (two stations
 // keying on one channel at once: a double, both garbled), into the sound's live stream. The
 // trainer's own transmissions are never played back to it, and the `hears` rule says what the
@@ -38,8 +40,9 @@ public:
     Loudspeaker(const Loudspeaker&) = delete;
     Loudspeaker& operator=(const Loudspeaker&) = delete;
 
+    // Of the voices the radio hears:
     struct Counts {
-        qint64 played = 0;  // frames played (heard or not: the radio may be elsewhere)
+        qint64 played = 0;  // frames played
         qint64 late = 0;    // frames that came after their turn, dropped
         qint64 gaps = 0;    // turns with no frame to play, filled with silence
     };
@@ -53,7 +56,7 @@ private:
         std::map<int, std::vector<qint16>> frames;  // by number, waiting
         int next = 0;            // the number whose turn is next
         bool started = false;    // the jitter buffer has filled
-        qint64 firstAt = -1;     // tick of the first frame
+        qint64 firstAt = -1;     // tick of the first frame since it was last empty
     };
     void event(const air::LiveEvent& e);
     void tick();
