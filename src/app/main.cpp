@@ -135,6 +135,7 @@ int transcribeRecording(const QString& path) {
     std::printf("heard: %s\nprocedure: %s\n", qPrintable(words), qPrintable(voice::kindName(j.kind)));
     for (const voice::Element& e : j.elements)
         std::printf("%s: %s: %s\n", qPrintable(e.id), e.ok ? "ok" : "wrong", qPrintable(e.verdict));
+    std::fflush(stdout);
     return words.isEmpty() ? 1 : 0;
 }
 

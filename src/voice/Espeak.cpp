@@ -31,8 +31,7 @@ int collect(short* wav, int count, espeak_EVENT* events) {
 
 Api& api() {
     static Api a;
-    // Loaded once, by whichever thread comes first: a static's initializer (std::call_once would
-    // make the program need the dynamic loader's own library by name, for its thread-local state).
+    // Loaded once, also when the first uses come from several threads.
     static const bool loaded = [] {
         static Library lib({"libespeak-ng.so.1"});
         const bool found = lib.get("espeak_Initialize", a.initialize) &
@@ -41,17 +40,17 @@ Api& api() {
                            lib.get("espeak_SetSynthCallback", a.setSynthCallback) & lib.get("espeak_Synth", a.synth);
         if (!found) {
             a.problem = lib.problem() + QStringLiteral(" (Debian package libespeak-ng1)");
-            return true;
+            return false;
         }
         a.rate = a.initialize(AUDIO_OUTPUT_SYNCHRONOUS, 500, nullptr, espeakINITIALIZE_DONT_EXIT);
         if (a.rate <= 0) {
             a.problem = QStringLiteral("espeak-ng found no voice data (Debian package espeak-ng-data)");
-            return true;
+            return false;
         }
         a.setSynthCallback(collect);
         return true;
     }();
-    Q_UNUSED(loaded)
+    Q_UNUSED(loaded);
     return a;
 }
 

@@ -13,6 +13,7 @@
 // Types only: the functions are looked up at run time.
 #include <pocketsphinx.h>
 #include <sphinxbase/err.h>
+#include <sphinxbase/jsgf.h>
 
 #include <algorithm>
 #include <cmath>
@@ -37,7 +38,14 @@ struct Sphinx {
     decltype(&::ps_init) ps_init = nullptr;
     decltype(&::ps_free) ps_free = nullptr;
     decltype(&::ps_load_dict) ps_load_dict = nullptr;
-    decltype(&::ps_set_jsgf_string) ps_set_jsgf_string = nullptr;
+    decltype(&::cmd_ln_float_r) cmd_ln_float_r = nullptr;
+    decltype(&::jsgf_parse_string) jsgf_parse_string = nullptr;
+    decltype(&::jsgf_get_public_rule) jsgf_get_public_rule = nullptr;
+    decltype(&::jsgf_build_fsg) jsgf_build_fsg = nullptr;
+    decltype(&::jsgf_grammar_free) jsgf_grammar_free = nullptr;
+    decltype(&::fsg_model_free) fsg_model_free = nullptr;
+    decltype(&::ps_get_logmath) ps_get_logmath = nullptr;
+    decltype(&::ps_set_fsg) ps_set_fsg = nullptr;
     decltype(&::ps_set_search) ps_set_search = nullptr;
     decltype(&::ps_unset_search) ps_unset_search = nullptr;
     decltype(&::ps_start_utt) ps_start_utt = nullptr;
@@ -49,33 +57,36 @@ struct Sphinx {
 
 const Sphinx& sphinx() {
     static Sphinx s;
-    // Loaded once, by whichever thread comes first: a static's initializer (std::call_once would
-    // make the program need the dynamic loader's own library by name, for its thread-local state).
+    // Loaded once, also when the first uses come from several threads.
     static const bool loaded = [] {
         static Library lib({"libpocketsphinx.so.3"});
         const bool found =
             lib.get("cmd_ln_init", s.cmd_ln_init) & lib.get("cmd_ln_free_r", s.cmd_ln_free_r) &
             lib.get("err_set_logfp", s.err_set_logfp) & lib.get("ps_args", s.ps_args) & lib.get("ps_init", s.ps_init) &
             lib.get("ps_free", s.ps_free) & lib.get("ps_load_dict", s.ps_load_dict) &
-            lib.get("ps_set_jsgf_string", s.ps_set_jsgf_string) & lib.get("ps_set_search", s.ps_set_search) &
+            lib.get("cmd_ln_float_r", s.cmd_ln_float_r) & lib.get("jsgf_parse_string", s.jsgf_parse_string) &
+            lib.get("jsgf_get_public_rule", s.jsgf_get_public_rule) & lib.get("jsgf_build_fsg", s.jsgf_build_fsg) &
+            lib.get("jsgf_grammar_free", s.jsgf_grammar_free) & lib.get("fsg_model_free", s.fsg_model_free) &
+            lib.get("ps_get_logmath", s.ps_get_logmath) & lib.get("ps_set_fsg", s.ps_set_fsg) &
+            lib.get("ps_set_search", s.ps_set_search) &
             lib.get("ps_unset_search", s.ps_unset_search) & lib.get("ps_start_utt", s.ps_start_utt) &
             lib.get("ps_process_raw", s.ps_process_raw) & lib.get("ps_end_utt", s.ps_end_utt) &
             lib.get("ps_get_hyp", s.ps_get_hyp);
         if (!found) {
             s.problem = lib.problem() + QStringLiteral(" (Debian packages libpocketsphinx3 and libsphinxbase3)");
-            return true;
+            return false;
         }
         if (!QFileInfo::exists(QString::fromLatin1(kModel) + QStringLiteral("/mdef")) ||
             !QFileInfo::exists(QString::fromLatin1(kCmudict))) {
             s.problem = QStringLiteral("the US English speech model is not installed in %1 (Debian package pocketsphinx-en-us)")
                             .arg(QString::fromLatin1(kModel));
-            return true;
+            return false;
         }
         // Its log goes to standard error with QT_LOGGING_RULES="vhf.voice.debug=true", else nowhere.
         if (!lcVoice().isDebugEnabled()) s.err_set_logfp(nullptr);
         return true;
     }();
-    Q_UNUSED(loaded)
+    Q_UNUSED(loaded);
     return s;
 }
 
@@ -136,6 +147,22 @@ struct Recognizer::Impl {
         return f.error() == QFile::NoError;
     }
 
+    // The grammar made into the decoder's search `name`, step by step: ps_set_jsgf_string() of
+    // this pocketsphinx does the same but never frees the parsed grammar.
+    bool setGrammar(const QByteArray& name, const QByteArray& jsgfText) {
+        const Sphinx& s = sphinx();
+        jsgf_t* parsed = s.jsgf_parse_string(jsgfText.constData(), nullptr);
+        if (!parsed) return false;
+        jsgf_rule_t* top = s.jsgf_get_public_rule(parsed);
+        fsg_model_t* fsg = top ? s.jsgf_build_fsg(parsed, top, s.ps_get_logmath(ps),
+                                                  float(s.cmd_ln_float_r(config, "-lw")))
+                               : nullptr;
+        const bool taken = fsg && s.ps_set_fsg(ps, name.constData(), fsg) >= 0;
+        if (fsg) s.fsg_model_free(fsg);
+        s.jsgf_grammar_free(parsed);
+        return taken;
+    }
+
     // The decoder with the grammar of the current names; false (said once) when it cannot be.
     bool ready() {
         if (failed) return false;
@@ -178,8 +205,7 @@ struct Recognizer::Impl {
         }
         dictWords = words;
         const QByteArray name = QStringLiteral("procedures%1").arg(generation).toLatin1();
-        if (s.ps_set_jsgf_string(ps, name.constData(), grammar(names).toUtf8().constData()) < 0 ||
-            s.ps_set_search(ps, name.constData()) < 0) {
+        if (!setGrammar(name, grammar(names).toUtf8()) || s.ps_set_search(ps, name.constData()) < 0) {
             qCWarning(lcVoice) << "pocketsphinx did not take the procedures' grammar";
             failed = true;
             return false;

@@ -34,14 +34,13 @@ struct Flite {
 
 Flite& flite() {
     static Flite f;
-    // Loaded once, by whichever thread comes first: a static's initializer (std::call_once would
-    // make the program need the dynamic loader's own library by name, for its thread-local state).
+    // Loaded once, also when the first uses come from several threads.
     static const bool loaded = [] {
         static Library lib({"libflite.so.1"});
         if (!(lib.get("flite_init", f.init) & lib.get("flite_text_to_wave", f.textToWave) &
               lib.get("delete_wave", f.deleteWave))) {
             f.problem = lib.problem() + QStringLiteral(" (Debian package libflite1)");
-            return true;
+            return false;
         }
         f.init();
         for (const char* name : kFliteVoices) {
@@ -58,7 +57,7 @@ Flite& flite() {
         if (f.names.isEmpty()) f.problem = QStringLiteral("no flite voice could be loaded (Debian package libflite1)");
         return true;
     }();
-    Q_UNUSED(loaded)
+    Q_UNUSED(loaded);
     return f;
 }
 
