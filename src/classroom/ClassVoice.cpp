@@ -190,7 +190,8 @@ void ClassVoice::finish(const Key& key) {
     if (it == in_.end()) return;
     const std::unique_ptr<Incoming> in = std::move(it->second);
     in_.erase(it);
-    if (in->received == 0 && !in->transcript) return;
+    // Nothing of it reached this trainer (its station was cut off from the start): nothing was heard.
+    if (in->received == 0) return;
     air::VoiceTransmission t;
     t.localTime = in->keyedAt;
     t.channel = in->channel;
