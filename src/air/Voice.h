@@ -34,7 +34,7 @@ struct VoiceTransmission {
     QString words;             // what was understood: lower case, single blanks; empty when nothing was
     QString procedure;         // "mayday", "mayday-relay", "pan-pan", "securite", "routine", "distress-ack", "cancel", "none"
     QList<VoiceVerdict> verdicts;
-    bool fromOwnRadio = false;    // the trainee spoke
+    bool fromOwnRadio = false;    // the trainee spoke (or the instructor, for a station its trainer speaks for)
     bool heardByOwnRadio = false; // the own radio was on the channel and not transmitting
     quint64 liveId = 0;           // the live transmission it was while it was spoken (LiveVoice), 0: none
     bool heardLive = false;       // the loudspeaker played it as it was spoken: not again at its end

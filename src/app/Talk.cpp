@@ -118,8 +118,10 @@ void Talk::key(const voice::Station& who, const QString& channel, bool ownRadio)
     sending_.power = ownRadio ? c.s.TxPower : QStringLiteral("25W");
     sending_.fromMmsi = who.mmsi;
     sending_.fromName = who.name;
-    sending_.fromOwnRadio = ownRadio;
+    // The user of this trainer speaks, for the radio or for another station of the trainer's.
+    sending_.fromOwnRadio = true;
     sendingAs_ = who;
+    asRadio_ = ownRadio;
     frame_.clear();
     frames_ = 0;
     air::LiveVoice live;
@@ -167,10 +169,10 @@ void Talk::release() {
     timeout_->setEnabled(false);
     listen_->setEnabled(false);
     c.microphone->stop();
-    if (sending_.fromOwnRadio) c.ui->lblTX->hide();
+    if (asRadio_) c.ui->lblTX->hide();
     c.air->unkey(sending_.liveId);
     voice::Speaker who = speaker();
-    if (!sending_.fromOwnRadio) {
+    if (!asRadio_) {
         // Another station of the trainer's speaks: the radio is one it knows.
         who.known.prepend(who.own);
         who.known.erase(std::remove_if(who.known.begin(), who.known.end(),

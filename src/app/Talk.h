@@ -74,6 +74,7 @@ private:
     qint64 keyedAtTick_ = 0;
     air::VoiceTransmission sending_;           // the transmission while the key is down
     voice::Station sendingAs_;                 // who speaks it
+    bool asRadio_ = true;                      // the radio itself, else another station of the trainer's
     std::vector<qint16> frame_;                // the part of the next frame said so far
     int frames_ = 0;                           // frames of it on the air
     std::unique_ptr<platform::Timer> listen_;  // reads the microphone while the key is down
