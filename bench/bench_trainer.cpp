@@ -165,6 +165,7 @@ public:
         real_.beep();
     }
     void playSamples(const QList<qint16>& samples, int sampleRate) override { real_.playSamples(samples, sampleRate); }
+    void streamSamples(const qint16* samples, qint64 count, int rate) override { real_.streamSamples(samples, count, rate); }
 
     struct Beep {
         const char* phase;

@@ -67,13 +67,14 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so no linker record shows them: libXrandr, opened with the first change of
 # the display mode; libsndfile and libpulse-simple (in libpulse0), which the program opens with its
 # first cue; libpulse (libpulse0 too), which the receiver opens to list and record sound inputs;
-# libmosquitto (2.0 or later: MOSQ_OPT_TLS_USE_OS_CERTS), which it opens when it joins a class; and
+# libmosquitto (2.0 or later: MOSQ_OPT_TLS_USE_OS_CERTS), which it opens when it joins a class;
+# libopus, which it opens with the first voice that goes to or comes from a class; and
 # pocketsphinx (with sphinxbase and the US English model), flite and its voices, and espeak-ng,
 # which it opens with the first transmission recognised or spoken. Qt's X11 platform plugin
 # (libqxcb) ships in Debian's libqt6gui6 itself, which dpkg-shlibdeps names already. The pictures
 # are built into the program, so no image plugin is needed.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libxrandr2, libsndfile1 (>= 1.0.20), libpulse0, libmosquitto1 (>= 2.0), libpocketsphinx3, libsphinxbase3, pocketsphinx-en-us, libflite1, libespeak-ng1")
+    "libxrandr2, libsndfile1 (>= 1.0.20), libpulse0, libmosquitto1 (>= 2.0), libopus0, libpocketsphinx3, libsphinxbase3, pocketsphinx-en-us, libflite1, libespeak-ng1")
 # The channel display's narrow face, Liberation Sans Narrow.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
 

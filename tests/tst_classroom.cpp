@@ -1,12 +1,13 @@
 // The classroom link between trainers, on private Mosquitto brokers on loopback: calls and
 // presence exchanged, a second trainer with an MMSI already online refused, the broker restarted
 // under running links, payloads that must not reach the air, a broker that comes up late, the
-// topic ACL of docs/classroom, a broker given by name, slots that reply to a call and delete the
+// topic ACL of docs/classroom (calls, commands and voice), a broker given by name, slots that reply to a call and delete the
 // link, and a machine without libmosquitto.
 #include "classroom/Envelope.h"
 #include "classroom/Link.h"
 #include "classroom/MqttClient.h"
 #include "classroom/Topics.h"
+#include "classroom/ClassTools.h"
 #include "classroom/TestBroker.h"
 
 #include <QFile>
@@ -22,23 +23,8 @@ namespace {
 
 constexpr int kWait = 30000;  // generous: the machine may be busy with other work
 
-// Warnings of the "vhf.class" category, counted.
-QAtomicInt classWarnings;
-QtMessageHandler previousHandler = nullptr;
-void countingHandler(QtMsgType type, const QMessageLogContext& ctx, const QString& text) {
-    if (type == QtWarningMsg && ctx.category && qstrcmp(ctx.category, "vhf.class") == 0) classWarnings.ref();
-    previousHandler(type, ctx, text);
-}
-
-Settings station(quint16 port, const QString& mmsi, const QString& name, const QString& cls = QStringLiteral("harbour")) {
-    Settings s;
-    s.host = QStringLiteral("127.0.0.1");
-    s.port = port;
-    s.className = cls;
-    s.mmsi = mmsi;
-    s.vesselName = name;
-    return s;
-}
+QAtomicInt& classWarnings = classtools::ClassWarnings::count();
+using classtools::onLoopback;
 
 // A link with everything it says written down.
 struct Station {
@@ -51,6 +37,9 @@ struct Station {
         QObject::connect(&link, &Link::stateChanged, [this](LinkState st, const QString& why) { states.append({st, why}); });
         QObject::connect(&link, &Link::noticeReceived, [this](const QString& t) { notices.append(t); });
         QObject::connect(&link, &Link::commandReceived, [this](const QString& c, const QString&) { commands.append(c); });
+        QObject::connect(&link, &Link::voiceReceived, [this](const QString& channel, const VoiceMessage& m) {
+            voices.append(channel + QLatin1Char('/') + m.sender);
+        });
     }
     bool online() const { return link.state() == LinkState::Online; }
     bool sees(const QString& mmsi, bool isOnline) const { return seen.contains(mmsi) && seen[mmsi].online == isOnline; }
@@ -60,7 +49,7 @@ struct Station {
     QList<QPair<QString, dscwire::Message>> calls;
     QHash<QString, StationStatus> seen;
     QList<QPair<LinkState, QString>> states;
-    QStringList notices, commands;
+    QStringList notices, commands, voices;
 };
 
 // A bare client that publishes whatever it is given, as a misbehaving station might.
@@ -108,7 +97,7 @@ class TestClassroom : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        previousHandler = qInstallMessageHandler(countingHandler);
+        classtools::ClassWarnings::install();
         if (TestBroker::program(QStringLiteral("mosquitto")).isEmpty())
             QFAIL("mosquitto is not installed (scripts/install-deps installs it)");
     }
@@ -146,8 +135,8 @@ private slots:
     void twoStationsExchangeCallsAndPresence() {
         TestBroker broker;
         QVERIFY(broker.start());
-        Station a(station(broker.port(), QStringLiteral("316000001"), QStringLiteral("Alpha")));
-        auto* b = new Station(station(broker.port(), QStringLiteral("316000002"), QStringLiteral("Bravo")));
+        Station a(onLoopback(broker.port(), QStringLiteral("316000001"), QStringLiteral("Alpha")));
+        auto* b = new Station(onLoopback(broker.port(), QStringLiteral("316000002"), QStringLiteral("Bravo")));
         a.link.start();
         b->link.start();
         QVERIFY(QTest::qWaitFor([&] { return a.sees(QStringLiteral("316000002"), true) && b->sees(QStringLiteral("316000001"), true); }, kWait));
@@ -177,10 +166,10 @@ private slots:
     void mmsiAlreadyOnlineIsRefused() {
         TestBroker broker;
         QVERIFY(broker.start());
-        Station first(station(broker.port(), QStringLiteral("316123456"), QStringLiteral("First")));
+        Station first(onLoopback(broker.port(), QStringLiteral("316123456"), QStringLiteral("First")));
         first.link.start();
         QVERIFY(QTest::qWaitFor([&] { return first.online() && first.sees(QStringLiteral("316123456"), true); }, kWait));
-        Station second(station(broker.port(), QStringLiteral("316123456"), QStringLiteral("Second")));
+        Station second(onLoopback(broker.port(), QStringLiteral("316123456"), QStringLiteral("Second")));
         second.link.start();
         QVERIFY(QTest::qWaitFor([&] { return second.link.state() == LinkState::Refused; }, kWait));
         QCOMPARE(second.link.reason(), QStringLiteral("MMSI 316123456 is already online in class harbour"));
@@ -188,7 +177,7 @@ private slots:
         QVERIFY2(first.notices[0].contains(QStringLiteral("Second")), qPrintable(first.notices[0]));
         QVERIFY(first.online());
         // The first still works: a third station hears it.
-        Station third(station(broker.port(), QStringLiteral("316000003"), QStringLiteral("Third")));
+        Station third(onLoopback(broker.port(), QStringLiteral("316000003"), QStringLiteral("Third")));
         third.link.start();
         QVERIFY(QTest::qWaitFor([&] { return third.online(); }, kWait));
         QVERIFY(first.link.publishCall(routineTo(QStringLiteral("316000003"), QStringLiteral("316123456"))));
@@ -201,8 +190,8 @@ private slots:
     void brokerRestartLosesAndDoublesNothing() {
         TestBroker broker({}, true);
         QVERIFY(broker.start());
-        Station a(station(broker.port(), QStringLiteral("316000011"), QStringLiteral("Alpha")));
-        Station b(station(broker.port(), QStringLiteral("316000012"), QStringLiteral("Bravo")));
+        Station a(onLoopback(broker.port(), QStringLiteral("316000011"), QStringLiteral("Alpha")));
+        Station b(onLoopback(broker.port(), QStringLiteral("316000012"), QStringLiteral("Bravo")));
         a.link.start();
         b.link.start();
         QVERIFY(QTest::qWaitFor([&] { return a.online() && b.online(); }, kWait));
@@ -232,7 +221,7 @@ private slots:
     void badPayloadsAreDropped() {
         TestBroker broker;
         QVERIFY(broker.start());
-        Station b(station(broker.port(), QStringLiteral("316000022"), QStringLiteral("Bravo")));
+        Station b(onLoopback(broker.port(), QStringLiteral("316000022"), QStringLiteral("Bravo")));
         b.link.start();
         QVERIFY(QTest::qWaitFor([&] { return b.online(); }, kWait));
         const QString rogue = QStringLiteral("316000021");
@@ -276,7 +265,7 @@ private slots:
     void brokerNotThereAtStart() {
         TestBroker broker;
         const int warningsBefore = classWarnings.loadRelaxed();
-        Station a(station(broker.port(), QStringLiteral("316000031"), QStringLiteral("Alpha")));
+        Station a(onLoopback(broker.port(), QStringLiteral("316000031"), QStringLiteral("Alpha")));
         a.link.start();
         QVERIFY(QTest::qWaitFor([&] { return a.link.state() == LinkState::Offline; }, kWait));
         QVERIFY2(a.link.reason().contains(QStringLiteral("Cannot reach the broker at 127.0.0.1")), qPrintable(a.link.reason()));
@@ -284,7 +273,7 @@ private slots:
         const auto call = routineTo(QStringLiteral("316000032"), QStringLiteral("316000031"));
         QVERIFY(a.link.publishCall(call));
         QVERIFY(broker.start());
-        Station b(station(broker.port(), QStringLiteral("316000032"), QStringLiteral("Bravo")));
+        Station b(onLoopback(broker.port(), QStringLiteral("316000032"), QStringLiteral("Bravo")));
         b.link.start();
         QVERIFY(QTest::qWaitFor([&] { return b.online(); }, kWait));
         QVERIFY(QTest::qWaitFor([&] { return a.online(); }, kWait));
@@ -320,7 +309,7 @@ private slots:
         }
         QVERIFY(broker.start());
         auto login = [&](const QString& mmsi, bool isInstructor) {
-            Settings s = station(broker.port(), mmsi, mmsi, QStringLiteral("deck"));
+            Settings s = onLoopback(broker.port(), mmsi, mmsi, QStringLiteral("deck"));
             s.user = mmsi;
             s.password = QStringLiteral("pw-") + mmsi;
             s.instructor = isInstructor;
@@ -351,6 +340,17 @@ private slots:
         QCOMPARE(boss.calls[0].first, trainee);
         QCOMPARE(ear.calls.size(), 1);
         QVERIFY(pupil.calls.isEmpty());
+
+        // Voice the same: a trainee speaks only as itself.
+        VoiceMessage frame;
+        frame.packet = QByteArrayLiteral("\x08\x01");
+        frame.transmission = 1;
+        frame.sender = listener;
+        QVERIFY(raw.publish(topics::voice(QStringLiteral("deck"), QStringLiteral("16"), listener), encodeVoice(frame)));
+        frame.sender = trainee;
+        QVERIFY(raw.publish(topics::voice(QStringLiteral("deck"), QStringLiteral("16"), trainee), encodeVoice(frame)));
+        QVERIFY(QTest::qWaitFor([&] { return !boss.voices.isEmpty(); }, kWait));
+        QCOMPARE(boss.voices, QStringList{QStringLiteral("16/") + trainee});
     }
 
     // A broker given by name is looked up on a thread of its own (the IPv4 address of
@@ -359,7 +359,7 @@ private slots:
     void brokerGivenByName() {
         TestBroker broker;
         QVERIFY(broker.start());
-        Settings byName = station(broker.port(), QStringLiteral("316000061"), QStringLiteral("Alpha"));
+        Settings byName = onLoopback(broker.port(), QStringLiteral("316000061"), QStringLiteral("Alpha"));
         byName.host = QStringLiteral("localhost");
         {
             Link gone(byName);
@@ -367,7 +367,7 @@ private slots:
             QCOMPARE(gone.state(), LinkState::Connecting);  // the answer comes later
         }
         Station a(byName);
-        Station b(station(broker.port(), QStringLiteral("316000062"), QStringLiteral("Bravo")));
+        Station b(onLoopback(broker.port(), QStringLiteral("316000062"), QStringLiteral("Bravo")));
         a.link.start();
         b.link.start();
         QVERIFY(QTest::qWaitFor([&] { return a.online() && b.sees(QStringLiteral("316000061"), true); }, kWait));
@@ -381,8 +381,8 @@ private slots:
     void slotMayAnswerAndDeleteTheLink() {
         TestBroker broker;
         QVERIFY(broker.start());
-        Station a(station(broker.port(), QStringLiteral("316000071"), QStringLiteral("Alpha")));
-        auto* b = new Link(station(broker.port(), QStringLiteral("316000072"), QStringLiteral("Bravo")));
+        Station a(onLoopback(broker.port(), QStringLiteral("316000071"), QStringLiteral("Alpha")));
+        auto* b = new Link(onLoopback(broker.port(), QStringLiteral("316000072"), QStringLiteral("Bravo")));
         QPointer<Link> bAlive(b);
         QObject::connect(b, &Link::callReceived, [b](const QString&, const dscwire::Message& m, const QDateTime&) {
             QVERIFY(b->publishCall(dscwire::Message::ableToComply(m, QStringLiteral("316000072"))));
@@ -406,7 +406,7 @@ private slots:
         const QByteArray missing = "libmosquitto-not-here.so.1";
         if (qgetenv("VHF_MOSQUITTO_LIBRARY") == missing) {
             QVERIFY(!mosquittoLoaded());
-            Station a(station(1883, QStringLiteral("316000081"), QStringLiteral("Alpha")));
+            Station a(onLoopback(1883, QStringLiteral("316000081"), QStringLiteral("Alpha")));
             a.link.start();
             QCOMPARE(a.link.state(), LinkState::Refused);
             QCOMPARE(a.link.reason(), QStringLiteral("Cannot join class harbour: the MQTT client library %1 is not "

@@ -1,11 +1,19 @@
 // Real trainer processes in one class on a private broker, each driven through its --control
-// input like a user at its window: an instructor and two trainees.
+// input like a user at its window: an instructor and two or three trainees, speaking through files
+// that stand in for their microphones (--mic).
+#include "air/Voice.h"
+#include "classroom/ClassTools.h"
 #include "classroom/TestBroker.h"
+#include "platform/AudioFile.h"
+#include "voice/RadioSound.h"
+#include "voice/Synthesizer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -65,6 +73,10 @@ public:
         for (const QJsonValue& v : r.value("lines").toArray()) lines << v.toString();
         return lines;
     }
+    void kill() {
+        process_.kill();
+        process_.waitForFinished(kDeadlineMs);
+    }
     int quit() {
         send(QStringLiteral("quit"));
         if (!process_.waitForFinished(kDeadlineMs)) return -1;
@@ -97,6 +109,10 @@ private:
 
 bool anyContains(const QStringList& lines, const QString& text) {
     return std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.contains(text); });
+}
+
+int countContaining(const QStringList& lines, const QString& text) {
+    return int(std::count_if(lines.begin(), lines.end(), [&](const QString& l) { return l.contains(text); }));
 }
 
 } // namespace
@@ -210,6 +226,87 @@ private slots:
         QCOMPARE(fromSeaBreeze(QStringLiteral("safety")), 1);
         QCOMPARE(fromSeaBreeze(QStringLiteral("urgency")), 1);
         for (Station* s : {&seaBreeze, &waveDancer}) QCOMPARE(s->quit(), 0);
+    }
+
+    // Voice: a trainee's MAYDAY on 16 reaches the instructor and the trainee on 16 whole, frame for
+    // frame and sounding as it was said, and is listed, not heard, by the trainee on 22A; two
+    // keying on 16 at once are a double; the instructor hears 22A when listening to all channels
+    // and talks there as The Blue Crane; a trainee whose trainer dies while it talks is off the air.
+    void voiceInTheClass() {
+        QTemporaryDir dir;
+        const auto speak = [&](const QString& name, const QString& text) {
+            const std::vector<qint16> pcm = voice::Synthesizer().speak(text, QStringLiteral("rms"));
+            const QString file = dir.filePath(name);
+            if (pcm.empty() || !platform::writeAudioFile(file, platform::toFloat(pcm), air::kVoiceRate, platform::AudioFormat::Wav))
+                qFatal("cannot speak into %s", qPrintable(file));
+            return file;
+        };
+        const QString mayday = speak("mayday.wav", "Mayday, Mayday, Mayday. This is Sea Breeze, Sea Breeze, Sea Breeze. Over.");
+        const QString other = speak("other.wav", "All stations, this is Wave Dancer. Over.");
+        TestBroker broker;
+        QVERIFY(broker.start());
+        const QString url = QStringLiteral("mqtt://127.0.0.1:%1/deck-4").arg(broker.port());
+        Station instructor(url, {"--instructor", "--mic", other});
+        Station seaBreeze(url, {"--mmsi", "316000001", "--name", "Sea Breeze", "--mic", mayday});
+        Station waveDancer(url, {"--mmsi", "316000002", "--name", "Wave Dancer", "--mic", other});
+        Station northernStar(url, {"--mmsi", "316000003", "--name", "Northern Star", "--mic", other});
+        const QList<Station*> all{&instructor, &seaBreeze, &waveDancer, &northernStar};
+        for (Station* s : all) QVERIFY(anyContains(s->await("frmGMDSS", "Online"), "Online"));
+        // Every station is seen by the instructor: their subscriptions are in place.
+        QVERIFY(anyContains(instructor.await("lblStationsSummary", "4 stations online"), "4 stations"));
+        QVERIFY(northernStar.run("type ScrollChannel "));
+        for (int step = 0; step < 12 && northernStar.await("lblChannel", "").value(0) != "22"; ++step)
+            QVERIFY(northernStar.run("key Up"));
+        QCOMPARE(northernStar.await("lblChannel", "").value(0), QString("22"));
+        for (Station* s : all) QVERIFY(s->run("click cmdDscMessages"));
+
+        const qint64 samples = qint64(platform::readMono(mayday, air::kVoiceRate).size());
+        QVERIFY(seaBreeze.run(QStringLiteral("hold cmdTalk %1").arg(double(samples) / air::kVoiceRate + 0.3)));
+        for (Station* s : {&instructor, &waveDancer, &northernStar}) {
+            const QStringList rows = s->await("lstDscMessages", "V1");
+            QVERIFY2(anyContains(rows, s == &northernStar ? "Not heard" : "Received"), qPrintable(rows.join('\n')));
+            QVERIFY(anyContains(rows, "Sea Breeze | Voice, channel 16 | MAYDAY: mayday mayday mayday this is sea breeze"));
+            QVERIFY(s->run("choose lstDscMessages V1"));
+            const QString detail = s->await("txtDscDetail", "Through the class").value(0);
+            const QRegularExpression frames("Through the class: (\\d+) of (\\d+) frames");
+            const auto m = frames.match(detail);
+            QVERIFY2(m.hasMatch() && m.captured(1) == m.captured(2) && m.captured(1).toInt() > 200, qPrintable(detail));
+        }
+        // What the trainee on 16 heard sounds as what was said, through the same radio.
+        const QString heard = dir.filePath("heard.wav");
+        QVERIFY(waveDancer.run("answer " + heard));
+        QVERIFY(waveDancer.run("click cmdSaveWav"));
+        std::vector<float> said = platform::readMono(mayday, air::kVoiceRate);
+        said.resize(size_t(samples + air::kVoiceRate * 3 / 10), 0.0f);
+        const std::vector<float> radio = platform::toFloat(voice::radioSound(platform::toInt16(said), 1));
+        const double like = classtools::likeness(platform::readMono(heard, air::kVoiceRate), radio);
+        QVERIFY2(like > 0.9, qPrintable(QString::number(like)));
+
+        // Two at once on 16.
+        QVERIFY(seaBreeze.run("press cmdTalk"));
+        QVERIFY(waveDancer.run("press cmdTalk"));
+        QVERIFY(anyContains(instructor.await("lblStationsSummary", "transmitting: Sea Breeze on 16, Wave Dancer on 16"), "Wave"));
+        QVERIFY(seaBreeze.run("release cmdTalk"));
+        QVERIFY(waveDancer.run("release cmdTalk"));
+        instructor.await("lstDscMessages", "V3");
+        QCOMPARE(countContaining(instructor.show("lstDscMessages"), "Received (double)"), 2);
+
+        // The instructor listens to every channel, hears 22A, and answers there as The Blue Crane.
+        QVERIFY(instructor.run("choose cboListen All channels"));
+        QVERIFY(northernStar.run("hold cmdTalk 2"));
+        QVERIFY(anyContains(instructor.await("lstDscMessages", "V4"), "V4 | "));
+        QVERIFY(anyContains(instructor.show("lstDscMessages"), "Received | Northern Star | Voice, channel 22A"));
+        QVERIFY(instructor.run("choose cboTalkAs The Blue Crane"));
+        QVERIFY(instructor.run("choose cboTalkChannel 22A"));
+        QVERIFY(instructor.run("hold cmdTalkAs 2"));
+        QVERIFY(anyContains(northernStar.await("lstDscMessages", "The Blue Crane"), "Received | The Blue Crane | Voice, channel 22A"));
+
+        // A trainer that dies while its key is down is off the air for the class.
+        QVERIFY(seaBreeze.run("press cmdTalk"));
+        QVERIFY(anyContains(instructor.await("tblStations", "TX 16"), "316000001"));
+        seaBreeze.kill();
+        QVERIFY(!anyContains(instructor.await("tblStations", "TX 16", true), "TX 16"));
+        for (Station* s : {&instructor, &waveDancer, &northernStar}) QCOMPARE(s->quit(), 0);
     }
 };
 

@@ -1,5 +1,7 @@
-// The talk key: when the radio may send voice, what a transmission carries, the transmit time-out,
-// a microphone that cannot be opened, and the model stations heard on their channel only.
+// The talk key: when the radio may send voice, what a transmission carries (whole, and frame by
+// frame while it is said), the transmit time-out, a microphone that cannot be opened, the model
+// stations heard on their channel only, and the loudspeaker for voices heard while they are said:
+// on the radio's channel or the one listened to, nothing while transmitting, doubles.
 #include "air/Air.h"
 #include "app/Talk.h"
 #include "harness/Harness.h"
@@ -88,6 +90,13 @@ private slots:
         h.c().talk->waitIdle();
         const auto& log = h.c().air->voiceLog();
         QCOMPARE(log.size(), size_t(1));
+        // While it was said it went on the air in frames of 20 ms, as the microphone heard them,
+        // numbered from 0, the key coming up after the last.
+        QCOMPARE(live_.keyed, 1);
+        QCOMPARE(live_.unkeyedAfter, 100);
+        QCOMPARE(live_.frames.size(), size_t(100 * air::kFrameSamples));
+        QVERIFY(std::equal(live_.frames.begin(), live_.frames.end(), log[0].audio.begin()));
+        QCOMPARE(log[0].liveId, live_.id);
         QCOMPARE(log[0].channel, QString("16"));
         QCOMPARE(log[0].power, QString("1W"));
         QCOMPARE(log[0].fromMmsi, QString("316123456"));
@@ -191,6 +200,56 @@ private slots:
         QVERIFY(trainer.waitForFinished(120000));
     }
 
+    // A classmate's voice as it is said reaches the loudspeaker when the radio hears its channel:
+    // tuned there, listening there or to every channel; never while the radio transmits. Two
+    // stations at once on the channel are a double.
+    void loudspeaker_data() {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<bool>("heard");
+        QTest::newRow("radio on 16") << "16" << true;
+        QTest::newRow("radio on 22A") << "22A" << false;
+        QTest::newRow("radio on 22A, listening to 16") << "listen 16" << true;
+        QTest::newRow("radio on 22A, listening to all") << "listen all" << true;
+        QTest::newRow("radio on 16, transmitting") << "talking" << false;
+        QTest::newRow("two on 16 at once") << "double" << true;
+    }
+    void loudspeaker() {
+        QFETCH(QString, situation);
+        QFETCH(bool, heard);
+        Harness h;
+        speaking(h, 3.0);
+        if (situation != "16" && situation != "talking" && situation != "double") QVERIFY(h.tuneTo("22A"));
+        if (situation.startsWith("listen ")) h.c().talk->listenTo(situation.mid(7));
+        if (situation == "talking") h.press("cmdTalk");
+        std::vector<air::LiveEvent::Kind> doubles;
+        h.c().air->subscribeLive([&](const air::LiveEvent& e) {
+            if (e.kind == air::LiveEvent::Doubled) doubles.push_back(e.kind);
+        });
+        // One second of a classmate (and perhaps another), a frame each 20 ms as the network gives them.
+        air::Air& air = *h.c().air;
+        const quint64 a = air.key({0, "16", "316000001", "Sea Breeze", false});
+        const quint64 b = situation == "double" ? air.key({0, "16", "316000002", "Wave Dancer", false}) : 0;
+        std::vector<qint16> tone(air::kFrameSamples);
+        for (int i = 0; i < air::kFrameSamples; ++i) tone[size_t(i)] = qint16(8000 * std::sin(i * 0.3));
+        for (int n = 0; n < 50; ++n) {
+            air.frame(a, n, tone.data());
+            if (b) air.frame(b, n, tone.data());
+            h.advance(air::kFrameMs);
+        }
+        air.unkey(a);
+        if (b) air.unkey(b);
+        h.advance(1000);
+        if (situation == "talking") h.release("cmdTalk");
+        // A whole frame of sound for every frame heard, and the squelch tail after them.
+        const size_t frames = h.sound.streamed.size() / air::kFrameSamples;
+        if (heard) QVERIFY2(frames >= 50 + 9, qPrintable(QString::number(frames)));
+        else QCOMPARE(h.sound.streamed.size(), size_t(0));
+        // The radio's own transmission on the channel doubles with the classmate's too.
+        const bool doubled = situation == "double" || situation == "talking";
+        QCOMPARE(doubles.size(), size_t(doubled ? 2 : 0));
+        QCOMPARE(air.live(a)->doubled, doubled);
+    }
+
 private:
     // The case spoken by its flite voice into a sound file of the test's own.
     QString speak(const voicetest::SpokenCase& spoken, const QString& name) {
@@ -204,8 +263,24 @@ private:
 
     QTemporaryDir dir_;
 
+    // What went on the air live while the radio spoke.
+    struct Live {
+        int keyed = 0;
+        int unkeyedAfter = -1;  // frames before the key came up
+        quint64 id = 0;
+        std::vector<qint16> frames;
+    } live_;
+
     // The radio's microphone hears `seconds` of a quiet hum from each press on.
     void speaking(Harness& h, double seconds) {
+        live_ = Live{};
+        h.c().air->subscribeLive([this](const air::LiveEvent& e) {
+            if (!e.voice.local) return;
+            if (e.kind == air::LiveEvent::Keyed) ++live_.keyed, live_.id = e.voice.id;
+            if (e.kind == air::LiveEvent::Frame && e.frame == int(live_.frames.size()) / air::kFrameSamples)
+                live_.frames.insert(live_.frames.end(), e.samples, e.samples + air::kFrameSamples);
+            if (e.kind == air::LiveEvent::Unkeyed) live_.unkeyedAfter = int(live_.frames.size()) / air::kFrameSamples;
+        });
         auto mic = std::make_unique<platform::FakeMicrophone>();
         mic->speech.resize(size_t(seconds * 16000));
         for (size_t i = 0; i < mic->speech.size(); ++i) mic->speech[i] = 0.01f * float(std::sin(double(i) * 0.05));

@@ -3,43 +3,13 @@
 trainees in the class, all driven through --control on a private broker.
 Run from the source folder after a build (needs mosquitto and imagemagick):
     python3 docs/classroom/screenshot.py"""
-import json, os, socket, subprocess, tempfile
+import os, subprocess
 
-root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-trainer = os.path.join(root, 'build', 'vhf-dsc-trainer')
-env = dict(os.environ, QT_QPA_PLATFORM='offscreen', PULSE_SERVER='unix:/nonexistent')
+from trainers import Class, root, run
 
-with socket.socket() as s:
-    s.bind(('127.0.0.1', 0))
-    port = s.getsockname()[1]
-work = tempfile.mkdtemp()
-with open(os.path.join(work, 'mosquitto.conf'), 'w') as f:
-    f.write(f'listener {port} 127.0.0.1\nallow_anonymous true\npersistence false\n' +
-            ('user root\n' if os.geteuid() == 0 else ''))
-broker = subprocess.Popen(['mosquitto', '-c', os.path.join(work, 'mosquitto.conf')],
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-url = f'mqtt://127.0.0.1:{port}/deck-1'
-
-
-def start(*args):
-    return subprocess.Popen([trainer, '--control', '--speed', '20', '--nmea-port', '0', '--class', url, *args],
-                            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                            env=env, text=True, bufsize=1)
-
-
-def run(p, command):
-    p.stdin.write(command + '\n')
-    p.stdin.flush()
-    while True:
-        line = p.stdout.readline()
-        if not line:
-            raise SystemExit('the trainer ended during: ' + command)
-        answer = json.loads(line)
-        if answer.get('command') == command:
-            if answer['reply'] == 'error':
-                raise SystemExit(f'{command}: {answer["error"]}')
-            return answer
-
+cls = Class()
+work = cls.work
+start = cls.start
 
 try:
     boss = start('--instructor')
@@ -69,5 +39,4 @@ try:
                     f'{work}/stations.png', '-background', '#c0c0ff', '-append',
                     os.path.join(root, 'docs', 'classroom.png')], check=True)
 finally:
-    broker.terminate()
-    broker.wait()
+    cls.close()

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <map>
 #include <vector>
 
 namespace platform {
@@ -55,6 +56,20 @@ public:
     const VoiceTransmission& speak(VoiceTransmission t);
     void subscribeVoice(VoiceListener listener);
     const std::vector<VoiceTransmission>& voiceLog() const { return voiceLog_; }
+
+    // Voice while it is spoken: a key goes down on a channel, the frames follow as they are said,
+    // the key comes up. A second station keying on a channel where another is on the air makes a
+    // double: both are marked, and live listeners are told. speak() later puts the whole
+    // transmission, with its words, on the air as above; a transmission given the id of a live
+    // one (liveId) takes its doubled mark.
+    using LiveListener = std::function<void(const LiveEvent&)>;
+    quint64 key(LiveVoice voice);
+    void frame(quint64 id, int number, const qint16* samples);
+    void unkey(quint64 id);
+    void subscribeLive(LiveListener listener);
+    // The transmissions on the air now, oldest first; one by its id (also once it has ended), or null.
+    std::vector<const LiveVoice*> onAir() const;
+    const LiveVoice* live(quint64 id) const;
     const std::vector<Transmission>& log() const { return log_; }
     // The newest message of the trainer's stations on the air that `matches`, or nullptr: they
     // answer one another, never a call heard by a receiver.
@@ -69,6 +84,10 @@ private:
     std::vector<Listener> listeners_;
     std::vector<VoiceTransmission> voiceLog_;
     std::vector<VoiceListener> voiceListeners_;
+    void tellLive(const LiveEvent& e);
+    std::map<quint64, LiveVoice> live_;  // the ended ones are kept (small) until the run ends
+    quint64 nextLive_ = 1;
+    std::vector<LiveListener> liveListeners_;
 };
 
 } // namespace air

@@ -2,6 +2,7 @@
 
 #include "air/Air.h"
 #include "app/Context.h"
+#include "app/Talk.h"
 #include "calls/CallSequence.h"
 #include "screens/ClassroomDialog.h"
 #include "screens/StationList.h"
@@ -31,13 +32,21 @@ ClassroomSession::ClassroomSession(Context& ctx) : c(ctx) {
     // The session lives as long as the window's stations: the listener never outlives it.
     c.ownMmsiListeners.push_back([this] { ownMmsiChanged(); });
     baseTitle_ = c.form->windowTitle();
+    singleSeatName_ = c.ownName;
     // A trainee's exercise results go to the instructor as they come.
     c.resultListeners.push_back([this](const QJsonObject& results) {
         if (link_ && !settings_.instructor) link_->publishResult(results);
     });
+    // Who is transmitting now, and where, for the instructor's list.
+    c.air->subscribeLive([this](const air::LiveEvent& e) {
+        if (!stations_ || !link_ || !settings_.instructor) return;
+        if (e.kind == air::LiveEvent::Keyed) stations_->setTransmitting(e.voice.fromMmsi, e.voice.channel);
+        else if (e.kind == air::LiveEvent::Unkeyed) stations_->setTransmitting(e.voice.fromMmsi, {});
+    });
 }
 
 ClassroomSession::~ClassroomSession() {
+    delete voice_.data();
     delete link_.data();
     delete stations_.data();
     delete dialog_.data();
@@ -52,6 +61,8 @@ void ClassroomSession::join(const classroom::Settings& settings) {
     c.s.AcceptedMMSI = settings.mmsi;
     c.ui->txtMMSI->setText(settings.mmsi);
     c.ui->lblMMSI->setText(QStringLiteral("MMSI# = ") + settings.mmsi);
+    // And the name it speaks by.
+    if (!settings.vesselName.isEmpty()) c.ownName = settings.vesselName;
     c.classmates->setInstructor(instructor);
     link_ = new classroom::Link(settings, this);
     // The instructor's trainer also speaks for the coast station and the second vessel.
@@ -60,6 +71,18 @@ void ClassroomSession::join(const classroom::Settings& settings) {
         stations_ = new screens::StationList(c.form);
         connect(stations_, &screens::StationList::freezeRequested, this, &ClassroomSession::freezeClass);
         connect(stations_, &screens::StationList::resetRequested, this, &ClassroomSession::resetClass);
+        connect(stations_, &screens::StationList::listenChanged, this, [this](const QString& ch) { c.talk->listenTo(ch); });
+        connect(stations_, &screens::StationList::talkPressed, this,
+                [this](const QString& name, const QString& mmsi, const QString& channel) {
+                    if (link_) c.talk->pressAs(name, mmsi, channel);
+                });
+        connect(stations_, &screens::StationList::talkReleased, this, [this] { c.talk->release(); });
+    }
+    if (instructor) {
+        QList<std::pair<QString, QString>> talkers{{settings.vesselName.isEmpty() ? settings.mmsi : settings.vesselName, settings.mmsi}};
+        if (settings.mmsi != calls::kCoastGuardMMSI) talkers.append({QStringLiteral("Boston Coast Guard"), calls::kCoastGuardMMSI});
+        talkers.append({QStringLiteral("The Blue Crane"), calls::kBlueCraneMMSI});
+        stations_->setTalkers(talkers);
     }
     classroom::Link* link = link_;
     connect(link, &classroom::Link::callReceived, this,
@@ -74,6 +97,8 @@ void ClassroomSession::join(const classroom::Settings& settings) {
     connect(link, &classroom::Link::resultReceived, this, [this](const QString& mmsi, const QJsonObject& results) {
         if (stations_ && settings_.instructor) stations_->setResults(mmsi, results);
     });
+    voice_ = new classroom::ClassVoice(*c.air, *link, c.clock, this);
+    voice_->hears = [this](const QString& channel) { return c.talk && c.talk->hears(channel); };
     updateTitle();
     if (stations_ && instructor) screens::showBeside(stations_, c.form);
     link->start();
@@ -84,10 +109,14 @@ void ClassroomSession::leave() {
     classroom::Link* link = link_;
     link_ = nullptr;
     link->disconnect(this);
+    // Voice first: it leaves the air before its link goes.
+    delete voice_.data();
     link->stop();
     link->deleteLater();
+    if (c.talk) c.talk->listenTo({});
     inbox_.clear();
     c.frozen = false;
+    c.ownName = singleSeatName_;
     if (stations_) stations_->hide();
     c.classmates->setInstructor(false);
     updateTitle();

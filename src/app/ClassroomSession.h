@@ -2,7 +2,11 @@
 // A trainer in a class: the link to the class's broker, tied to the air of the trainer's window.
 // What the window's stations send goes out to the class (the own radio's calls; on the
 // instructor's trainer also the coast station's and the second vessel's); what classmates send
-// comes onto the air and reaches the window's stations. The title bar says where the trainer is.
+// comes onto the air and reaches the window's stations. Voice goes both ways too (ClassVoice): the
+// instructor's station list shows who is transmitting, and its controls let the instructor listen
+// to any channel and talk as the coast station or The Blue Crane. The title bar says where the
+// trainer is.
+#include "classroom/ClassVoice.h"
 #include "classroom/Link.h"
 #include "screens/ClassroomDialog.h"
 #include "screens/StationList.h"
@@ -60,7 +64,9 @@ private:
     Context& c;
     classroom::Settings settings_;
     QPointer<classroom::Link> link_;
+    QPointer<classroom::ClassVoice> voice_;
     QString baseTitle_;  // the window's own title, before the class's part
+    QString singleSeatName_;  // the vessel's name out of a class
     QPointer<screens::StationList> stations_;
     QPointer<screens::ClassroomDialog> dialog_;
     bool receiving_ = false;   // a classmate's call is being put on the air: not sent back out

@@ -1,6 +1,9 @@
 #include "app/Control.h"
 
+#include "app/ClassroomSession.h"
 #include "app/Context.h"
+#include "screens/DscMessages.h"
+#include "screens/StationList.h"
 #include "platform/Clock.h"
 #include "platform/Controls.h"
 #include "platform/Input.h"
@@ -24,6 +27,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QSocketNotifier>
+#include <QTableWidget>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
@@ -278,6 +282,11 @@ void ControlScript::execute(const QString& line) {
         choose(command, name, w, text);
     } else if (verb == QLatin1String("show")) {
         answer(state(verb, command, name, w));
+    } else if (verb == QLatin1String("answer")) {
+        if (args.isEmpty()) return answerError(command, QStringLiteral("answer wants a path"));
+        c.dscMessages->askSavePath = [args](const QString&) { return args; };
+        if (c.classroom && c.classroom->stations()) c.classroom->stations()->askFolder = [args] { return args; };
+        answerOk(command);
     } else if (verb == QLatin1String("title")) {
         answer(QJsonObject{{QStringLiteral("reply"), QStringLiteral("title")},
                            {QStringLiteral("command"), command},
@@ -355,7 +364,7 @@ void ControlScript::choose(const QString& command, const QString& name, QWidget*
         platform::input::pickComboItem(box, index);
         return answerOk(command);
     }
-    answerError(command, QStringLiteral("%1 is neither a list nor a drop-down list").arg(name));
+    answerError(command, QStringLiteral("%1 is neither a list, a table nor a drop-down list").arg(name));
 }
 
 void ControlScript::screenshot(const QString& command, const QString& args) {

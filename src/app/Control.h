@@ -13,7 +13,10 @@
 //   hold NAME SECONDS     mouse down now, up after SECONDS on the trainer's clock; answered at the up
 //   type NAME TEXT        focus to the control, then TEXT as keys
 //   key KEY               one key (a QKeySequence name: F2, Return, Escape, Ctrl+A) to the focused control
-//   choose NAME TEXT      a click on the list line TEXT, or picking TEXT in a drop-down list
+//   choose NAME TEXT      a click on the list line TEXT, on the table row whose first cell is TEXT,
+//                         or picking TEXT in a drop-down list
+//   answer PATH           from now on the file and folder dialogs (Save WAV..., Save debriefs...)
+//                         are not shown: they answer PATH
 //   show NAME             the control's state (see below)
 //   await NAME TEXT       the control's state as soon as its text or one of its lines contains TEXT
 //   title                 frmGMDSS's window title

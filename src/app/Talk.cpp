@@ -8,6 +8,7 @@
 #include "platform/Microphone.h"
 #include "platform/Sound.h"
 #include "ui_frmGMDSS.h"
+#include "voice/Loudspeaker.h"
 #include "voice/RadioSound.h"
 #include "voice/Recognizer.h"
 
@@ -34,9 +35,15 @@ void Talk::wire() {
         release();
         c.ui->lblStatus->setText(QStringLiteral("Transmit time-out"));
     };
-    // The loudspeaker: the stations the own radio hears, through its receiver.
+    listen_ = c.clock.createTimer();
+    listen_->setInterval(air::kFrameMs);
+    listen_->onTick = [this] { takeMicrophone(false); };
+    // The loudspeaker: the stations the own radio hears, through its receiver; those heard while
+    // they spoke are not played again.
+    loudspeaker_ = std::make_unique<voice::Loudspeaker>(*c.air, c.clock, c.sound,
+                                                        [this](const air::LiveVoice& v) { return hears(v.channel); });
     c.air->subscribeVoice([this](const air::VoiceTransmission& t) {
-        if (t.fromOwnRadio || !t.heardByOwnRadio || t.audio.empty()) return;
+        if (t.fromOwnRadio || !t.heardByOwnRadio || t.heardLive || t.audio.empty()) return;
         const std::vector<qint16> heard = voice::radioSound(t.audio, quint32(t.number));
         c.sound.playSamples(QList<qint16>(heard.begin(), heard.end()), air::kVoiceRate);
     });
@@ -74,6 +81,26 @@ void Talk::press() {
         ui.lblStatus->setText(why);
         return;
     }
+    key({c.ownName, c.s.AcceptedMMSI}, calls::displayedChannel(c), true);
+}
+
+bool Talk::pressAs(const QString& name, const QString& mmsi, const QString& channel) {
+    if (keyed_) return false;
+    QString why;
+    if (c.poweredOff) why = QStringLiteral("Radio off: no voice");
+    else if (channel == QLatin1String("70")) why = QStringLiteral("Channel 70: DSC only, no voice");
+    else if (channel.isEmpty()) why = QStringLiteral("No channel: no voice");
+    if (!why.isEmpty()) {
+        c.ui->lblStatus->show();
+        c.ui->lblStatus->setText(why);
+        return false;
+    }
+    key({name, mmsi}, channel, false);
+    return keyed_;
+}
+
+void Talk::key(const voice::Station& who, const QString& channel, bool ownRadio) {
+    Ui::frmGMDSS& ui = *c.ui;
     QString problem = c.microphone ? QString() : QStringLiteral("no microphone is set up");
     if (c.microphone && !c.microphone->start(&problem) && problem.isEmpty()) problem = QStringLiteral("it cannot be opened");
     if (!problem.isEmpty()) {
@@ -87,13 +114,46 @@ void Talk::press() {
     keyedAtTick_ = c.clock.tickMs();
     sending_ = air::VoiceTransmission{};
     sending_.localTime = c.clock.now();
-    sending_.channel = calls::displayedChannel(c);
-    sending_.power = c.s.TxPower;
-    sending_.fromMmsi = c.s.AcceptedMMSI;
-    sending_.fromName = c.ownName;
+    sending_.channel = channel;
+    sending_.power = ownRadio ? c.s.TxPower : QStringLiteral("25W");
+    sending_.fromMmsi = who.mmsi;
+    sending_.fromName = who.name;
+    // The user of this trainer speaks, for the radio or for another station of the trainer's.
     sending_.fromOwnRadio = true;
-    ui.lblTX->show();
+    sendingAs_ = who;
+    asRadio_ = ownRadio;
+    frame_.clear();
+    frames_ = 0;
+    air::LiveVoice live;
+    live.channel = channel;
+    live.fromMmsi = who.mmsi;
+    live.fromName = who.name;
+    live.local = true;
+    sending_.liveId = c.air->key(live);
+    if (ownRadio) ui.lblTX->show();
     timeout_->setEnabled(true);
+    listen_->setEnabled(true);
+}
+
+// What the microphone has heard since the last look goes on the air in whole frames; the last
+// look, as the key comes up, sends the rest, the last frame filled up with silence.
+void Talk::takeMicrophone(bool last) {
+    if (!keyed_) return;
+    const std::vector<float> heard = c.microphone->read(c.clock.tickMs() - keyedAtTick_);
+    for (float v : heard) {
+        const auto sample = qint16(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f));
+        sending_.audio.push_back(sample);
+        frame_.push_back(sample);
+        if (frame_.size() == size_t(air::kFrameSamples)) {
+            c.air->frame(sending_.liveId, frames_++, frame_.data());
+            frame_.clear();
+        }
+    }
+    if (last && !frame_.empty()) {
+        frame_.resize(size_t(air::kFrameSamples), 0);
+        c.air->frame(sending_.liveId, frames_++, frame_.data());
+        frame_.clear();
+    }
 }
 
 void Talk::release() {
@@ -104,16 +164,25 @@ void Talk::release() {
         }
         return;
     }
+    takeMicrophone(true);
     keyed_ = false;
     timeout_->setEnabled(false);
-    c.ui->lblTX->hide();
-    const std::vector<float> said = c.microphone->stop(c.clock.tickMs() - keyedAtTick_);
-    sending_.audio.resize(said.size());
-    std::transform(said.begin(), said.end(), sending_.audio.begin(),
-                   [](float v) { return qint16(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f)); });
+    listen_->setEnabled(false);
+    c.microphone->stop();
+    if (asRadio_) c.ui->lblTX->hide();
+    c.air->unkey(sending_.liveId);
+    voice::Speaker who = speaker();
+    if (!asRadio_) {
+        // Another station of the trainer's speaks: the radio is one it knows.
+        who.known.prepend(who.own);
+        who.known.erase(std::remove_if(who.known.begin(), who.known.end(),
+                                       [&](const voice::Station& s) { return s.mmsi == sendingAs_.mmsi; }),
+                        who.known.end());
+        who.own = sendingAs_;
+    }
     const quint64 id = nextId_++;
     recognising_[id] = std::move(sending_);
-    worker().submit(id, recognising_[id].audio, speaker());
+    worker().submit(id, recognising_[id].audio, who);
 }
 
 voice::RecognitionWorker& Talk::worker() {
@@ -144,7 +213,9 @@ void Talk::waitIdle() {
 }
 
 bool Talk::hears(const QString& channel) const {
-    return !keyed_ && !c.poweredOff && c.s.ChWxMode != QLatin1String("WX") && calls::displayedChannel(c) == channel;
+    if (keyed_ || c.poweredOff) return false;
+    if (listening_ == kAllChannels || (!listening_.isEmpty() && listening_ == channel)) return true;
+    return c.s.ChWxMode != QLatin1String("WX") && calls::displayedChannel(c) == channel;
 }
 
 voice::Speaker Talk::speaker() const {

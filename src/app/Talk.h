@@ -1,9 +1,12 @@
 #pragma once
 // The own radio's voice: the talk key (cmdTalk held with the mouse, or F9 held on the keyboard)
 // transmits what the microphone hears on the channel shown, at the power shown, with the TX lamp
-// lit; when the key comes up the words are recognised on a worker thread and the transmission,
-// judged, goes on the air. The loudspeaker plays the other stations' voices the own radio hears.
+// lit. While the key is down the sound goes on the air in 20 ms frames as it comes (a class hears
+// it as it is said); when the key comes up the words are recognised on a worker thread and the
+// whole transmission, judged, goes on the air. The loudspeaker plays the other stations' voices
+// the own radio hears: the model stations' when they have spoken, a classmate's while it speaks.
 #include "air/Voice.h"
+#include "voice/Procedure.h"
 
 #include <QObject>
 #include <QString>
@@ -16,6 +19,7 @@ namespace platform {
 class Timer;
 }
 namespace voice {
+class Loudspeaker;
 class RecognitionWorker;
 struct Judgement;
 struct Speaker;
@@ -35,9 +39,19 @@ public:
     // The key goes down / comes up.
     void press();
     void release();
+    // The instructor's key: talks as another station of the trainer's (the coast station, The Blue
+    // Crane) on any voice channel, whatever the radio is tuned to. False, with the reason on the
+    // status line, when no voice may go out.
+    bool pressAs(const QString& name, const QString& mmsi, const QString& channel);
     bool transmitting() const { return keyed_; }
-    // The own radio hears a station speaking on `channel`: it is tuned there and not transmitting.
+    // The own radio hears a station speaking on `channel`: it is tuned there (or listens there, or
+    // to every channel: see listenTo) and is not transmitting.
     bool hears(const QString& channel) const;
+    // What the loudspeaker follows besides the channel shown: "" the radio's channel only (as
+    // a radio does), kAllChannels every channel at once, or one channel's designator.
+    static inline const QString kAllChannels = QStringLiteral("all");
+    void listenTo(const QString& channel) { listening_ = channel; }
+    QString listening() const { return listening_; }
     // Who speaks from the own radio, and the stations it knows (for judging what was said).
     voice::Speaker speaker() const;
     // Returns when every transmission sent so far is on the air (recognition done). For tests.
@@ -50,6 +64,8 @@ private:
     // Why no voice may go out now ("" when it may): channel 70, a weather channel, a DSC call
     // going out, the radio switched off.
     QString refusal() const;
+    void key(const voice::Station& who, const QString& channel, bool ownRadio);
+    void takeMicrophone(bool last);
     void recognised(quint64 id, const QString& words, const voice::Judgement& judgement);
     voice::RecognitionWorker& worker();
 
@@ -57,6 +73,13 @@ private:
     bool keyed_ = false;
     qint64 keyedAtTick_ = 0;
     air::VoiceTransmission sending_;           // the transmission while the key is down
+    voice::Station sendingAs_;                 // who speaks it
+    bool asRadio_ = true;                      // the radio itself, else another station of the trainer's
+    std::vector<qint16> frame_;                // the part of the next frame said so far
+    int frames_ = 0;                           // frames of it on the air
+    std::unique_ptr<platform::Timer> listen_;  // reads the microphone while the key is down
+    std::unique_ptr<voice::Loudspeaker> loudspeaker_;
+    QString listening_;
     std::map<quint64, air::VoiceTransmission> recognising_;
     quint64 nextId_ = 1;
     bool microphoneProblemTold_ = false;

@@ -234,7 +234,7 @@ int main(int argc, char** argv) {
     const QCommandLineOption control(
         QStringLiteral("control"),
         QStringLiteral("Take commands from standard input, one a line (click, press, release, hold, type, key, "
-                       "choose, show, await, await-gone, title, screenshot, quit; a control by its name), and answer each "
+                       "choose, show, await, await-gone, answer, title, screenshot, quit; a control by its name), and answer each "
                        "on standard output with one line of JSON."));
     const QCommandLineOption speed(QStringLiteral("speed"),
                                    QStringLiteral("Run the radio's clock N times as fast as real time (0.1 to 100): "

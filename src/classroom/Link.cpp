@@ -302,6 +302,7 @@ void Link::joined(int connack) {
     station_->subscribe(topics::command(cls), 1);
     station_->subscribe(topics::notice(cls, settings_.mmsi), 1);
     if (settings_.instructor) station_->subscribe(topics::allResults(cls), 1);
+    station_->subscribe(topics::allVoice(cls), 1);
     station_->publish(topics::status(cls, settings_.mmsi), encodeStatus(ownStatus(true)), 1, true);
     backoff_ = backoffFirst_;
     if (state_ != LinkState::Online)
@@ -394,6 +395,15 @@ bool Link::publishCommand(const QString& command, bool retain) {
            == MOSQ_ERR_SUCCESS;
 }
 
+bool Link::publishVoice(const QString& channel, const VoiceMessage& message) {
+    if (!station_ || !voices().contains(message.sender)) return false;
+    const bool frame = message.kind == VoiceMessage::Frame;
+    if (frame && !station_->isConnected()) return false;
+    const int rc = station_->publish(topics::voice(settings_.className, channel, message.sender), encodeVoice(message),
+                                     frame ? 0 : 1, false);
+    return rc == MOSQ_ERR_SUCCESS || (!frame && rc == MOSQ_ERR_NO_CONN);
+}
+
 void Link::announce(const QString& vesselName, const QString& mmsi) {
     if (mmsi == settings_.mmsi) {
         settings_.vesselName = vesselName;
@@ -439,6 +449,8 @@ void Link::received(const QString& topic, const QByteArray& payload, bool) {
             return;
         }
         emit resultReceived(from, doc.object());
+    } else if (topic.startsWith(topics::root(cls) + QStringLiteral("/voice/"))) {
+        receivedVoice(topic, payload);
     } else if (topic == topics::notice(cls, settings_.mmsi)) {
         if (payload.size() > kMaxPayload) return;
         emit noticeReceived(QString::fromUtf8(payload));
@@ -463,6 +475,44 @@ void Link::receivedCall(const QString& topic, const QByteArray& payload) {
     }
     lastSeq_.insert(e.sender, e.seq);
     emit callReceived(e.sender, e.message, e.sent);
+}
+
+void Link::dropVoice(const QString& station, const QString& topic, const QString& why) {
+    const QString who = station.isEmpty() ? topic : station;
+    if (voiceWarned_.contains(who)) return;
+    voiceWarned_.insert(who);
+    qCWarning(lcClass).noquote() << "dropped voice on" << topic << "-" << why
+                                 << "(more of it from this station is dropped without a word)";
+}
+
+void Link::receivedVoice(const QString& topic, const QByteArray& payload) {
+    const auto [channel, station] = topics::voiceOf(topic, settings_.className);
+    if (voices().contains(station)) return;  // our own, back from the broker
+    if (channel.isEmpty()) return dropVoice({}, topic, QStringLiteral("not a voice topic of a channel and a station"));
+    const auto decoded = decodeVoice(payload, station);
+    if (!decoded.ok()) return dropVoice(station, topic, decoded.error());
+    const VoiceMessage& m = decoded.value();
+    VoiceSeen& seen = voiceSeen_[m.sender];
+    bool replay = false;
+    switch (m.kind) {
+    case VoiceMessage::Frame:
+        replay = m.transmission <= seen.ended || m.transmission < seen.transmission ||
+                 (m.transmission == seen.transmission && qint64(m.number) <= seen.frame);
+        if (!replay) seen.transmission = m.transmission, seen.frame = m.number;
+        break;
+    case VoiceMessage::End:
+        replay = m.transmission <= seen.ended;
+        if (!replay) seen.ended = m.transmission;
+        break;
+    case VoiceMessage::Transcript:
+        replay = m.transmission <= seen.transcript;
+        if (!replay) seen.transcript = m.transmission;
+        break;
+    }
+    if (replay)
+        return dropVoice(station, topic, QStringLiteral("transmission %1, frame %2 is not newer than what came before "
+                                                        "(a replay or a duplicate)").arg(m.transmission).arg(m.number));
+    emit voiceReceived(channel, m);
 }
 
 void Link::receivedStatus(const QString& topic, const QByteArray& payload) {

@@ -18,6 +18,7 @@
 // link is Refused and says so.
 #include "classroom/Envelope.h"
 #include "classroom/Settings.h"
+#include "classroom/VoiceFrame.h"
 
 #include <QHash>
 #include <QJsonObject>
@@ -25,6 +26,7 @@
 #include <QLoggingCategory>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 
 #include <memory>
@@ -69,6 +71,16 @@ public:
     bool publishResult(const QJsonObject& results);
     // Instructor only; `retain` keeps it for stations that join later.
     bool publishCommand(const QString& command, bool retain = false);
+    // Voice on a channel (Topics.h, VoiceFrame.h), as one of the station's voices (the message's
+    // sender). A frame goes out only while online (QoS 0: a frame late is no use); an end or a
+    // transcript waits for the link to come back, as a call does. False when not sent.
+    bool publishVoice(const QString& channel, const VoiceMessage& message);
+    // Voice from `station` on `topic` dropped, and why: logged the first time for that station only
+    // (voice comes fifty frames a second). Also for what is found wrong after the link's checks.
+    void dropVoice(const QString& station, const QString& topic, const QString& why);
+    // A new number for a transmission of this station: above every number of its earlier runs.
+    quint64 nextTransmission() { return seqBase_ + ++transmissions_; }
+
     // A new vessel name, or a new MMSI (which leaves the class under the old one and joins again).
     void announce(const QString& vesselName, const QString& mmsi);
 
@@ -89,6 +101,8 @@ signals:
     void noticeReceived(const QString& text);
     // A trainee's exercise results (the instructor's link only).
     void resultReceived(const QString& mmsi, const QJsonObject& results);
+    // Voice of another station, checked (its own topic, no replay); `channel` is the topic's.
+    void voiceReceived(const QString& channel, const classroom::VoiceMessage& message);
 
 private:
     void setState(LinkState state, const QString& reason);
@@ -107,6 +121,7 @@ private:
     void received(const QString& topic, const QByteArray& payload, bool retained);
     void receivedCall(const QString& topic, const QByteArray& payload);
     void receivedStatus(const QString& topic, const QByteArray& payload);
+    void receivedVoice(const QString& topic, const QByteArray& payload);
     StationStatus ownStatus(bool online) const;
 
     Settings settings_;
@@ -131,6 +146,16 @@ private:
     qint64 sent_ = 0;
     QHash<QString, qint64> lastSeq_;     // newest sequence number seen from each sender
     QHash<QString, StationStatus> stations_;
+    qint64 transmissions_ = 0;
+    // The newest voice seen from each sender: frames (transmission, frame), ends, transcripts.
+    struct VoiceSeen {
+        quint64 transmission = 0;
+        qint64 frame = -1;
+        quint64 ended = 0;
+        quint64 transcript = 0;
+    };
+    QHash<QString, VoiceSeen> voiceSeen_;
+    QSet<QString> voiceWarned_;  // the topics' stations whose bad voice has been logged
     QStringList voices_;
 };
 

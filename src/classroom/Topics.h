@@ -15,11 +15,17 @@
 //                   instructor: {"exercise":...,"score":...,"finished":bool,"tasks":[...]}
 //   notice/<mmsi>   notices to one station, plain UTF-8 text, QoS 1 ("another trainer tried to
 //                   join as your MMSI").
+//   voice/<channel>/<mmsi>   what a station says on a channel (designator, e.g. 16, 22A), while it
+//                   says it: Opus frames of 20 ms (QoS 0), the end, the transcript (QoS 1); binary
+//                   (VoiceFrame.h). Every station subscribes to voice/#.
 //
 // On a shared broker the user name of a trainee is its MMSI, so that an ACL with %u lets it
-// write only its own ch70/, status/, result/ and notice/ topics, and only the instructor's user the
-// command topic (docs/classroom/).
+// write only its own ch70/, status/, result/, notice/ and voice/+/ topics, and only the
+// instructor's user the command topic (docs/classroom/).
 #include <QString>
+#include <QStringList>
+
+#include <utility>
 
 namespace classroom::topics {
 
@@ -32,6 +38,20 @@ inline QString command(const QString& cls) { return root(cls) + QStringLiteral("
 inline QString result(const QString& cls, const QString& mmsi) { return root(cls) + QStringLiteral("/result/") + mmsi; }
 inline QString allResults(const QString& cls) { return root(cls) + QStringLiteral("/result/+"); }
 inline QString notice(const QString& cls, const QString& mmsi) { return root(cls) + QStringLiteral("/notice/") + mmsi; }
+
+inline QString voice(const QString& cls, const QString& channel, const QString& mmsi) {
+    return root(cls) + QStringLiteral("/voice/") + channel + QLatin1Char('/') + mmsi;
+}
+inline QString allVoice(const QString& cls) { return root(cls) + QStringLiteral("/voice/#"); }
+
+// The channel and the station of a voice topic of this class; both empty when it is not one.
+inline std::pair<QString, QString> voiceOf(const QString& topic, const QString& cls) {
+    const QString prefix = root(cls) + QStringLiteral("/voice/");
+    if (!topic.startsWith(prefix)) return {};
+    const QStringList levels = topic.mid(prefix.size()).split(QLatin1Char('/'));
+    if (levels.size() != 2 || levels[0].isEmpty() || levels[0].size() > 8 || levels[1].isEmpty()) return {};
+    return {levels[0], levels[1]};
+}
 
 // The last level of a topic under `kind` ("ch70", "status", "notice"), or empty if the topic is
 // not of that kind in this class.

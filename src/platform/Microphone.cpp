@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 
 namespace platform {
 
@@ -28,11 +29,12 @@ public:
         return capture_.start(QStringLiteral("@DEFAULT_SOURCE@"), rate_, error);
     }
 
-    std::vector<float> stop(qint64) override {
-        capture_.stop();
+    std::vector<float> read(qint64) override {
         std::lock_guard lock(mutex_);
-        return std::move(heard_);
+        return std::exchange(heard_, {});
     }
+
+    void stop() override { capture_.stop(); }
 
 private:
     int rate_;
@@ -55,21 +57,29 @@ public:
             }
             loaded_ = true;
         }
+        given_ = 0;
         return true;
     }
 
-    std::vector<float> stop(qint64 heldMs) override {
+    std::vector<float> read(qint64 heldMs) override {
         const auto wanted = static_cast<size_t>(std::max<qint64>(heldMs, 0) * rate_ / 1000);
-        std::vector<float> said(speech_.begin(), speech_.begin() + std::min(wanted, speech_.size()));
-        said.resize(wanted, 0.0f);
+        if (wanted <= given_) return {};
+        std::vector<float> said(wanted - given_, 0.0f);
+        if (given_ < speech_.size())
+            std::copy(speech_.begin() + qsizetype(given_), speech_.begin() + qsizetype(std::min(wanted, speech_.size())),
+                      said.begin());
+        given_ = wanted;
         return said;
     }
+
+    void stop() override {}
 
 private:
     QString path_;
     int rate_;
     bool loaded_ = false;
     std::vector<float> speech_;
+    size_t given_ = 0;  // samples read since the key went down
 };
 
 } // namespace

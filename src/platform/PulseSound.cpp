@@ -188,6 +188,73 @@ struct PulseSound::Impl {
         return pcm;
     }
 
+    // The live stream: its own thread and its own connection to the server, opened with the first
+    // samples and kept; without a server it is tried again after a while, and what comes meanwhile
+    // is dropped.
+    struct Stream {
+        std::mutex mutex;
+        std::condition_variable wake;
+        std::deque<int16_t> waiting;
+        int rate = 0;
+        bool stopping = false;
+        std::thread thread;
+    } stream;
+
+    void runStream() {
+        const PulseLibrary& lib = pulseLibrary();
+        pa_simple* s = nullptr;
+        int openRate = 0;
+        qint64 retryAt = 0;
+        std::vector<int16_t> block;
+        std::unique_lock lock(stream.mutex);
+        for (;;) {
+            stream.wake.wait(lock, [this] { return stream.stopping || !stream.waiting.empty(); });
+            if (stream.stopping) break;
+            block.assign(stream.waiting.begin(), stream.waiting.end());
+            stream.waiting.clear();
+            const int rate = stream.rate;
+            lock.unlock();
+            if (s && openRate != rate) {
+                lib.pa_simple_free(s);
+                s = nullptr;
+            }
+            const qint64 now = QDateTime::currentMSecsSinceEpoch();
+            if (!s && lib.pulse && now >= retryAt) {
+                pa_sample_spec spec{PA_SAMPLE_S16NE, static_cast<uint32_t>(rate), 1};
+                pa_buffer_attr attr{};
+                attr.maxlength = attr.prebuf = attr.minreq = attr.fragsize = static_cast<uint32_t>(-1);
+                attr.tlength = static_cast<uint32_t>(rate * 60 / 1000 * sizeof(int16_t));
+                int error = 0;
+                s = lib.pa_simple_new(nullptr, "vhf-dsc-trainer", PA_STREAM_PLAYBACK, nullptr, "voice", &spec, nullptr,
+                                      &attr, &error);
+                openRate = rate;
+                if (!s) retryAt = now + 5000;
+            }
+            int error = 0;
+            if (s && lib.pa_simple_write(s, block.data(), block.size() * sizeof(int16_t), &error) != 0) {
+                lib.pa_simple_free(s);
+                s = nullptr;
+                retryAt = now + 5000;
+            }
+            lock.lock();
+        }
+        lock.unlock();
+        if (s) lib.pa_simple_free(s);
+    }
+
+    void streamOut(const qint16* samples, qint64 count, int rate) {
+        std::lock_guard lock(stream.mutex);
+        if (stream.stopping) return;
+        if (!stream.thread.joinable()) stream.thread = std::thread([this] { runStream(); });
+        if (rate != stream.rate) stream.waiting.clear();
+        stream.rate = rate;
+        stream.waiting.insert(stream.waiting.end(), samples, samples + count);
+        const auto second = static_cast<size_t>(rate);
+        if (stream.waiting.size() > second)
+            stream.waiting.erase(stream.waiting.begin(), stream.waiting.end() - qsizetype(second));
+        stream.wake.notify_one();
+    }
+
     void runWorker() {
         std::unique_lock lock(mutex);
         for (;;) {
@@ -260,6 +327,12 @@ PulseSound::~PulseSound() {
     }
     d->wake.notify_all();
     if (d->worker.joinable()) d->worker.join();
+    {
+        std::lock_guard lock(d->stream.mutex);
+        d->stream.stopping = true;
+    }
+    d->stream.wake.notify_all();
+    if (d->stream.thread.joinable()) d->stream.thread.join();
 }
 
 void PulseSound::playFile(const QString& fileName) {
@@ -292,6 +365,11 @@ void PulseSound::playSamples(const QList<qint16>& samples, int sampleRate) {
     pcm->channels = 1;
     pcm->samples.assign(samples.cbegin(), samples.cend());
     d->enqueue(std::move(pcm), "samples");
+}
+
+void PulseSound::streamSamples(const qint16* samples, qint64 count, int sampleRate) {
+    if (d->silent || count <= 0 || sampleRate < kMinRate || sampleRate > kMaxRate) return;
+    d->streamOut(samples, count, sampleRate);
 }
 
 } // namespace platform

@@ -24,7 +24,8 @@ QStringList soundSearchDirs(const QString& appDir, const QString& cwd, const QSt
 QStringList soundSearchDirs(const QString& appDir, const QString& cwd);
 
 // Cue files decoded by libsndfile and played blocking through the PulseAudio simple API (works on
-// PipeWire desktops too). Beeps and samples are played by a worker thread so that they never block.
+// PipeWire desktops too). Beeps and samples are played by a worker thread so that they never block,
+// and the live stream by another.
 class PulseSound : public Sound {
 public:
     explicit PulseSound(Clock& clock);
@@ -32,6 +33,9 @@ public:
     void playFile(const QString& fileName) override;
     void beep() override;
     void playSamples(const QList<qint16>& samples, int sampleRate) override;
+    // A stream of its own on a thread of its own, about 60 ms of buffer at the server; more than a
+    // second waiting is dropped from its oldest end.
+    void streamSamples(const qint16* samples, qint64 count, int sampleRate) override;
 
     // For a replay on a virtual clock, which stands still while a cue plays: from now on every cue
     // moves the clock on by its length, whether it is heard or not; with `audible` false nothing is

@@ -20,6 +20,10 @@ public:
     // sound plays on while the window goes on. Without a sound server nothing is heard and nothing
     // waits.
     virtual void playSamples(const QList<qint16>& samples, int sampleRate) = 0;
+    // The loudspeaker's live stream (voices heard while they are spoken): 16-bit mono samples,
+    // played right after what the stream was given before, without a gap while the writes keep up
+    // with the clock. Returns at once; without a sound server nothing is heard.
+    virtual void streamSamples(const qint16* samples, qint64 count, int sampleRate) = 0;
 };
 
 // Plays a cue file `times` times back to back; returns only when the last play has ended.

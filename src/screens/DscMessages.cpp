@@ -53,7 +53,7 @@ DscMessagesWindow::DscMessagesWindow(QWidget* parent)
     list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     list->horizontalHeader()->setStretchLastSection(true);
     list->horizontalHeader()->setHighlightSections(false);
-    const int widths[] = {40, 66, 72, 130, 130, 360};
+    const int widths[] = {40, 66, 116, 130, 130, 360};
     for (int col = 0; col < int(std::size(widths)); ++col) list->setColumnWidth(col, widths[col]);
     nameControl(list, QStringLiteral("DSC messages list"),
          QStringLiteral("Every DSC message sent and received in this run, newest last. The arrow keys "
@@ -235,8 +235,8 @@ void DscMessages::addCells(const QString (&cells)[ColumnCount], int number, bool
 QString DscMessages::voiceNumber(const air::VoiceTransmission& t) { return QStringLiteral("V%1").arg(t.number); }
 
 QString DscMessages::direction(const air::VoiceTransmission& t) {
-    if (t.fromOwnRadio) return QStringLiteral("Sent");
-    return t.heardByOwnRadio ? QStringLiteral("Received") : QStringLiteral("Not heard");
+    const QString way = t.fromOwnRadio ? QStringLiteral("Sent") : t.heardByOwnRadio ? QStringLiteral("Received") : QStringLiteral("Not heard");
+    return t.doubled ? way + QStringLiteral(" (double)") : way;
 }
 
 QString DscMessages::verdictSummary(const air::VoiceTransmission& t) {
@@ -253,7 +253,16 @@ QString DscMessages::voiceDetail(const air::VoiceTransmission& t) {
                  .arg(direction(t).toLower(), t.localTime.toString(QStringLiteral("HH:mm:ss")),
                       t.localTime.toString(QStringLiteral("d MMM yyyy")), t.channel, t.power)
                  .arg(double(t.durationMs()) / 1000.0, 0, 'f', 1)
-          << QStringLiteral("From: %1 (%2)").arg(t.fromName, t.fromMmsi) << QString()
+          << QStringLiteral("From: %1 (%2)").arg(t.fromName, t.fromMmsi);
+    if (t.doubled)
+        lines << QStringLiteral("DOUBLE: another station transmitted on channel %1 at the same time; both were heard garbled")
+                     .arg(t.channel);
+    if (t.framesReceived > 0 || t.framesSent > 0)
+        lines << QStringLiteral("Through the class: %1 of %2 frames%3")
+                     .arg(t.framesReceived)
+                     .arg(t.framesSent)
+                     .arg(t.cut ? QStringLiteral(", cut off (a link was lost)") : QString());
+    lines << QString()
           << QStringLiteral("Heard: %1").arg(t.words.isEmpty() ? QStringLiteral("(nothing understood)") : t.words)
           << QStringLiteral("Procedure: %1").arg(t.procedure);
     // What went wrong first, then the whole form element by element.

@@ -3,6 +3,7 @@
 #include "app/Accessibility.h"
 #include "platform/Controls.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -50,7 +51,7 @@ StationList::StationList(QWidget* parent)
     table = new QTableWidget(0, ColumnCount, this);
     table->setObjectName(QStringLiteral("tblStations"));
     table->setHorizontalHeaderLabels({QStringLiteral("MMSI"), QStringLiteral("Vessel"), QStringLiteral("Station"),
-                                      QStringLiteral("Last call"), QStringLiteral("Distress"),
+                                      QStringLiteral("On air"), QStringLiteral("Last call"), QStringLiteral("Distress"),
                                       QStringLiteral("Exercise")});
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -62,11 +63,11 @@ StationList::StationList(QWidget* parent)
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->horizontalHeader()->setStretchLastSection(true);
     table->horizontalHeader()->setHighlightSections(false);
-    const int widths[] = {90, 190, 70, 280};
+    const int widths[] = {90, 190, 70, 60, 280};
     for (int col = 0; col < int(std::size(widths)); ++col) table->setColumnWidth(col, widths[col]);
     nameControl(table, QStringLiteral("Class stations list"),
-                QStringLiteral("Every station of the class by MMSI: its vessel, whether it is online, its last call "
-                               "and whether it is in distress"));
+                QStringLiteral("Every station of the class by MMSI: its vessel, whether it is online, the channel "
+                               "it is transmitting on, its last call and whether it is in distress"));
     nameScrollBars(table, table->accessibleName());
 
     summary = new QLabel(this);
@@ -101,6 +102,42 @@ StationList::StationList(QWidget* parent)
     });
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
 
+    // The instructor's ears and voice: a loudspeaker for any channel, or all of them, and a talk key
+    // for the coast station or The Blue Crane on any channel.
+    listen = new QComboBox(this);
+    listen->setObjectName(QStringLiteral("cboListen"));
+    listen->addItem(QStringLiteral("The radio's channel"), QString());
+    listen->addItem(QStringLiteral("All channels"), QStringLiteral("all"));
+    for (const QString& ch : voiceChannels()) listen->addItem(QStringLiteral("Channel %1").arg(ch), ch);
+    nameControl(listen, QStringLiteral("Listen to"), QStringLiteral("What the loudspeaker plays of the class: the radio's channel, "
+                                                                    "every channel at once, or one channel"));
+    connect(listen, &QComboBox::activated, this, [this] { emit listenChanged(listen->currentData().toString()); });
+    talkAs = new QComboBox(this);
+    talkAs->setObjectName(QStringLiteral("cboTalkAs"));
+    nameControl(talkAs, QStringLiteral("Talk as"), QStringLiteral("The station the talk key speaks for"));
+    talkChannel = new QComboBox(this);
+    talkChannel->setObjectName(QStringLiteral("cboTalkChannel"));
+    talkChannel->addItems(voiceChannels());
+    talkChannel->setCurrentText(QStringLiteral("16"));
+    nameControl(talkChannel, QStringLiteral("Talk on channel"), QStringLiteral("The channel the talk key speaks on"));
+    talk = toolButton(this, "cmdTalkAs", QStringLiteral("Talk"));
+    nameControl(talk, QStringLiteral("Talk, hold"),
+                QStringLiteral("Held, the microphone speaks to the class as the chosen station on the chosen channel"));
+    connect(talk, &QPushButton::pressed, this, [this] {
+        emit talkPressed(talkAs->currentText(), talkAs->currentData().toString(), talkChannel->currentText());
+    });
+    connect(talk, &QPushButton::released, this, &StationList::talkReleased);
+    auto* voiceRow = new QHBoxLayout;
+    auto* listenLabel = new QLabel(QStringLiteral("Listen to:"), this);
+    listenLabel->setBuddy(listen);
+    auto* talkLabel = new QLabel(QStringLiteral("Talk as:"), this);
+    talkLabel->setBuddy(talkAs);
+    auto* onLabel = new QLabel(QStringLiteral("on"), this);
+    onLabel->setBuddy(talkChannel);
+    for (QWidget* w : std::initializer_list<QWidget*>{listenLabel, listen, talkLabel, talkAs, onLabel, talkChannel, talk})
+        voiceRow->addWidget(w);
+    voiceRow->addStretch(1);
+
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(freeze);
     buttons->addWidget(reset);
@@ -112,14 +149,37 @@ StationList::StationList(QWidget* parent)
     layout->setSpacing(8);
     layout->addWidget(table, 1);
     layout->addWidget(summary);
+    layout->addLayout(voiceRow);
     layout->addLayout(buttons);
 
-    setTabOrder(table, freeze);
+    setTabOrder(table, listen);
+    setTabOrder(listen, talkAs);
+    setTabOrder(talkAs, talkChannel);
+    setTabOrder(talkChannel, talk);
+    setTabOrder(talk, freeze);
     setTabOrder(freeze, reset);
     setTabOrder(reset, debriefs);
     setTabOrder(debriefs, close);
     showSummary();
-    resize(820, 380);
+    resize(880, 400);
+}
+
+const QStringList& StationList::voiceChannels() {
+    static const QStringList channels{"06", "08", "09", "10", "12", "13", "14", "16", "17", "22A", "24", "25", "26",
+                                      "27", "28", "67", "68", "69", "71", "72", "73", "74", "77", "84", "85", "86", "87", "88"};
+    return channels;
+}
+
+void StationList::setTalkers(const QList<std::pair<QString, QString>>& talkers) {
+    talkAs->clear();
+    for (const auto& [name, mmsi] : talkers) talkAs->addItem(name, mmsi);
+}
+
+void StationList::setTransmitting(const QString& mmsi, const QString& channel) {
+    if (mmsi.isEmpty()) return;
+    entry(mmsi).onAir = channel;
+    showRow(mmsi);
+    showSummary();
 }
 
 void StationList::setFrozen(bool frozen) {
@@ -195,7 +255,8 @@ void StationList::showRow(const QString& mmsi) {
     const QString exercise = e.results.isEmpty() ? QString()
                                                  : QStringLiteral("%1: %2").arg(e.results.value("exercise").toString(),
                                                                                 e.results.value("score").toString());
-    const QString cells[ColumnCount] = {mmsi, vessel, station, lastCall,
+    const QString onAir = e.onAir.isEmpty() ? QString() : QStringLiteral("TX %1").arg(e.onAir);
+    const QString cells[ColumnCount] = {mmsi, vessel, station, onAir, lastCall,
                                         e.inDistress ? QStringLiteral("IN DISTRESS") : QString(), exercise};
     for (int col = 0; col < ColumnCount; ++col) table->item(row, col)->setText(cells[col]);
     table->item(row, LastCall)->setToolTip(e.lastCallWhole);
@@ -209,13 +270,18 @@ void StationList::showRow(const QString& mmsi) {
 
 void StationList::showSummary() {
     qsizetype online = 0, offline = 0, inDistress = 0;
-    for (const Entry& e : entries_) {
+    QStringList talking;
+    for (auto it = entries_.cbegin(); it != entries_.cend(); ++it) {
+        const Entry& e = *it;
         if (e.reported) ++(e.status.online ? online : offline);
         if (e.inDistress) ++inDistress;
+        if (!e.onAir.isEmpty())
+            talking << QStringLiteral("%1 on %2").arg(e.status.name.isEmpty() ? it.key() : e.status.name, e.onAir);
     }
     QStringList parts{count(online, "station online", "stations online")};
     if (offline > 0) parts << QStringLiteral("%1 offline").arg(offline);
     if (inDistress > 0) parts << QStringLiteral("%1 in distress").arg(inDistress);
+    if (!talking.isEmpty()) parts << QStringLiteral("transmitting: ") + talking.join(QStringLiteral(", "));
     summary->setText(parts.join(QStringLiteral(", ")));
     summary->setAccessibleDescription(summary->text());
 }

@@ -16,6 +16,7 @@
 #include <QWidget>
 
 class QKeyEvent;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -25,7 +26,9 @@ namespace screens {
 class StationList : public ToolWindow {
     Q_OBJECT
 public:
-    enum Column { Mmsi, Vessel, Station, LastCall, Distress, Exercise, ColumnCount };
+    enum Column { Mmsi, Vessel, Station, OnAir, LastCall, Distress, Exercise, ColumnCount };
+    // The voice channels the instructor can listen to and talk on.
+    static const QStringList& voiceChannels();
 
     explicit StationList(QWidget* parent = nullptr);
 
@@ -45,6 +48,11 @@ public:
     // Forgets every last call and distress mark, as after a reset of the class; the stations stay.
     void clearCalls();
 
+    // A station keys on a channel (its row says "TX 16"), or lets go (an empty channel).
+    void setTransmitting(const QString& mmsi, const QString& channel);
+    // The stations this trainer can talk as, name and MMSI, the first one chosen.
+    void setTalkers(const QList<std::pair<QString, QString>>& talkers);
+
     bool frozen() const { return frozen_; }
     // The class's frozen state as the link reports it; requests nothing.
     void setFrozen(bool frozen);
@@ -55,11 +63,20 @@ public:
     QPushButton* reset;     // cmdReset
     QPushButton* debriefs;  // cmdSaveDebriefs
     QPushButton* close;     // cmdStationsClose
+    QComboBox* listen;      // cboListen: the radio's channel, all channels, or one
+    QComboBox* talkAs;      // cboTalkAs: the station the instructor talks as
+    QComboBox* talkChannel; // cboTalkChannel
+    QPushButton* talk;      // cmdTalkAs: held to talk
 
 signals:
     // The instructor clicked Freeze class (true) or Unfreeze class (false).
     void freezeRequested(bool freeze);
     void resetRequested();
+    // The loudspeaker should follow: "" the radio's channel, "all", or a channel.
+    void listenChanged(const QString& channel);
+    // The talk key of the window went down (as the station, on the channel) or came up.
+    void talkPressed(const QString& name, const QString& mmsi, const QString& channel);
+    void talkReleased();
 
 
 private:
@@ -71,6 +88,7 @@ private:
         bool inDistress = false;
         QJsonObject results;
         QStringList timeline;  // every call it sent or was sent, "HH:mm:ss  words"
+        QString onAir;         // the channel it is transmitting on now
     };
 
     // The entry of an MMSI, with its row made where it belongs in MMSI order.

@@ -1,6 +1,7 @@
 #include "stations/StationVoices.h"
 
 #include "air/Air.h"
+#include "app/ClassroomSession.h"
 #include "app/Context.h"
 #include "app/Talk.h"
 #include "calls/OnAir.h"
@@ -72,6 +73,8 @@ void StationVoices::hearVoice(const air::VoiceTransmission& t) {
 }
 
 void StationVoices::answer(const QVariantMap& facts) {
+    // In a class people speak for the stations: the instructor for the coast station.
+    if (c.classroom && c.classroom->inClass()) return;
     for (const voice::Dialogue::Reply& r : dialogue_.hear(facts, c.ownName)) {
         if (!worker_) {
             worker_ = std::make_unique<voice::SpeechWorker>();

@@ -124,4 +124,55 @@ std::vector<qint16> doubleSound(const std::vector<qint16>& first16k, const std::
     return receive(s, noise, 0.03);
 }
 
+struct RadioReceiver::State {
+    explicit State(quint32 seed) : noise(seed) {}
+    Band band;
+    Noise noise;
+    double level = 0.05;   // the speech's recent peak, for the limiter's gain
+    double phase = 0;      // of the beat between two carriers
+    size_t tailLeft = 0;   // samples of squelch tail still to play
+    size_t sample = 0;
+};
+
+RadioReceiver::RadioReceiver(quint32 seed) : d(std::make_unique<State>(seed)) {}
+RadioReceiver::~RadioReceiver() = default;
+RadioReceiver::RadioReceiver(RadioReceiver&&) noexcept = default;
+RadioReceiver& RadioReceiver::operator=(RadioReceiver&&) noexcept = default;
+
+bool RadioReceiver::quiet() const { return d->tailLeft == 0; }
+
+void RadioReceiver::frame(const std::vector<const qint16*>& speech, int count, std::vector<double>& out) {
+    State& s = *d;
+    const size_t tail = size_t(kTailMs * kRate / 1000);
+    if (speech.empty() && s.tailLeft == 0) return;
+    if (out.size() < size_t(count)) out.resize(size_t(count), 0.0);
+    for (int i = 0; i < count; ++i, ++s.sample) {
+        double x = 0;
+        if (speech.size() == 1) {
+            const double v = speech[0][i] / 32768.0;
+            // The limiter's level: quick to rise, slow to fall (about a second).
+            s.level = std::max(std::abs(v), s.level * 0.99994);
+            x = v * 0.7 / std::max(s.level, 0.02) + 0.012 * s.noise();
+        } else if (speech.size() >= 2) {
+            const double a = speech[0][i] / 32768.0, b = speech[1][i] / 32768.0;
+            s.level = std::max({std::abs(a), std::abs(b), s.level * 0.99994});
+            const double g = 0.6 / std::max(s.level, 0.02);
+            s.phase += 2 * std::numbers::pi * (900.0 + 40.0 * std::sin(2 * std::numbers::pi * 3.0 * double(s.sample) / kRate)) / kRate;
+            const double capture = std::abs(a) > std::abs(b) ? a + 0.5 * b : b + 0.5 * a;
+            x = 2.2 * capture * g + 0.25 * std::sin(s.phase) + 0.08 * s.noise() + 0.03 * s.noise();
+        } else {
+            // The squelch tail: a burst of hiss as the carrier goes.
+            const double t = 1.0 - double(s.tailLeft) / double(tail);
+            x = 0.35 * s.noise() * (t < 0.1 ? t / 0.1 : std::exp(-4.0 * (t - 0.1)));
+            if (--s.tailLeft == 0) {
+                // Silence from here on: the filters start afresh with the next carrier.
+                s.band = Band();
+                break;
+            }
+        }
+        out[size_t(i)] += std::clamp(s.band(x) * 0.8 * 32767.0, -32767.0, 32767.0);
+    }
+    if (!speech.empty()) s.tailLeft = tail;
+}
+
 } // namespace voice

@@ -203,9 +203,9 @@ for lib in "${needed[@]}"; do
 done
 # The libraries the program opens when it first needs them (XRandR with the first mode change, the
 # sound libraries with the first cue, libpulse with the receiver's inputs, the MQTT client with the
-# first class, speech recognition and synthesis with the first transmission), which no NEEDED entry
-# shows.
-for lib in libXrandr.so.2 libsndfile.so.1 libpulse-simple.so.0 libpulse.so.0 libmosquitto.so.1 libpocketsphinx.so.3 \
+# first class, the Opus codec with the first voice in a class, speech recognition and synthesis with the
+# first transmission), which no NEEDED entry shows.
+for lib in libXrandr.so.2 libsndfile.so.1 libpulse-simple.so.0 libpulse.so.0 libmosquitto.so.1 libopus.so.0 libpocketsphinx.so.3 \
            libsphinxbase.so.3 libflite.so.1 libflite_cmu_us_rms.so.1 libespeak-ng.so.1; do
   # awk reads to the end: leaving early would end ldconfig with SIGPIPE, a failure under pipefail.
   path="$("$(command -v ldconfig || echo /sbin/ldconfig)" -p | awk -v l="$lib" '$1 == l && !found {print $NF; found = 1}')"

@@ -29,6 +29,11 @@ public:
     void playSamples(const QList<qint16>& samples, int sampleRate) override {
         samplePlays.push_back({static_cast<qint64>(samples.size()), sampleRate, clock_.tickMs()});
     }
+    // The live stream is kept whole, with the tick of each write.
+    void streamSamples(const qint16* samples, qint64 count, int sampleRate) override {
+        streamWrites.push_back({count, sampleRate, clock_.tickMs()});
+        streamed.insert(streamed.end(), samples, samples + count);
+    }
 
     int lengthOf(const QString& fileName) const;
     int count(const QString& fileName) const;
@@ -47,6 +52,8 @@ public:
         qint64 lengthMs() const { return sampleRate > 0 ? samples * 1000 / sampleRate : 0; }
     };
     std::vector<SamplePlay> samplePlays;
+    std::vector<SamplePlay> streamWrites;
+    std::vector<qint16> streamed;
 
 private:
     VirtualClock& clock_;
@@ -78,13 +85,19 @@ class FakeMicrophone : public Microphone {
 public:
     bool start(QString* error) override {
         ++starts;
+        given = 0;
         if (error) *error = problem;
         return problem.isEmpty();
     }
-    std::vector<float> stop(qint64 heldMs) override {
-        std::vector<float> heard(speech.begin(), speech.begin() + std::min(speech.size(), size_t(heldMs * rate / 1000)));
+    std::vector<float> read(qint64 heldMs) override {
+        const size_t upTo = std::min(speech.size(), size_t(heldMs * rate / 1000));
+        if (upTo <= given) return {};
+        std::vector<float> heard(speech.begin() + qsizetype(given), speech.begin() + qsizetype(upTo));
+        given = upTo;
         return heard;
     }
+    void stop() override {}
+    size_t given = 0;
     std::vector<float> speech;
     int rate = 16000;
     QString problem;

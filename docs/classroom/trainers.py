@@ -1,0 +1,48 @@
+"""What the classroom's picture scripts share: a private broker on loopback, trainers in its class
+driven through --control, and a command's answer."""
+import json, os, socket, subprocess, tempfile
+
+root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+trainer = os.path.join(root, 'build', 'vhf-dsc-trainer')
+env = dict(os.environ, QT_QPA_PLATFORM='offscreen', PULSE_SERVER='unix:/nonexistent')
+
+
+class Class:
+    """A broker of its own on a free port of 127.0.0.1, and the class URL on it; work is a
+    temporary folder for pictures and sounds."""
+
+    def __init__(self, name='deck-1', speed='20'):
+        with socket.socket() as s:
+            s.bind(('127.0.0.1', 0))
+            port = s.getsockname()[1]
+        self.work = tempfile.mkdtemp()
+        self.speed = speed
+        with open(os.path.join(self.work, 'mosquitto.conf'), 'w') as f:
+            f.write(f'listener {port} 127.0.0.1\nallow_anonymous true\npersistence false\n' +
+                    ('user root\n' if os.geteuid() == 0 else ''))
+        self.broker = subprocess.Popen(['mosquitto', '-c', os.path.join(self.work, 'mosquitto.conf')],
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.url = f'mqtt://127.0.0.1:{port}/{name}'
+
+    def start(self, *args):
+        return subprocess.Popen([trainer, '--control', '--speed', self.speed, '--nmea-port', '0', '--class', self.url,
+                                 *args], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                env=env, text=True, bufsize=1)
+
+    def close(self):
+        self.broker.terminate()
+        self.broker.wait()
+
+
+def run(p, command):
+    p.stdin.write(command + '\n')
+    p.stdin.flush()
+    while True:
+        line = p.stdout.readline()
+        if not line:
+            raise SystemExit('the trainer ended during: ' + command)
+        answer = json.loads(line)
+        if answer.get('command') == command:
+            if answer['reply'] == 'error':
+                raise SystemExit(f'{command}: {answer["error"]}')
+            return answer
