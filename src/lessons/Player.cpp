@@ -60,18 +60,29 @@ bool LessonMicrophone::start(QString* error) {
         if (error) *error = QStringLiteral("the lesson holds no voice for this press of the talk key");
         return false;
     }
-    said_[size_t(current_)].used = true;
+    Said& s = said_[size_t(current_)];
+    s.used = true;
+    speech_.clear();
+    if (!s.audio.isEmpty()) speech_ = platform::readMono(QDir(folder_).filePath(s.audio), air::kVoiceRate);
+    // As long as it was; silence where its sound is missing.
+    speech_.resize(size_t(s.ms * air::kVoiceRate / 1000), 0.0f);
+    given_ = 0;
     return true;
 }
 
-std::vector<float> LessonMicrophone::stop(qint64) {
+std::vector<float> LessonMicrophone::read(qint64 heldMs) {
     if (current_ < 0) return {};
-    const Said& s = said_[size_t(std::exchange(current_, -1))];
-    std::vector<float> audio;
-    if (!s.audio.isEmpty()) audio = platform::readMono(QDir(folder_).filePath(s.audio), air::kVoiceRate);
-    // As long as it was; silence where its sound is missing.
-    audio.resize(size_t(s.ms * air::kVoiceRate / 1000), 0.0f);
-    return audio;
+    // What was said in the held time; the replayed key is held as long as the recorded one.
+    const size_t wanted = std::min(speech_.size(), static_cast<size_t>(std::max<qint64>(heldMs, 0) * air::kVoiceRate / 1000));
+    if (wanted <= given_) return {};
+    std::vector<float> part(speech_.begin() + qsizetype(given_), speech_.begin() + qsizetype(wanted));
+    given_ = wanted;
+    return part;
+}
+
+void LessonMicrophone::stop() {
+    current_ = -1;
+    speech_.clear();
 }
 
 Player::Player(Context& ctx, platform::VirtualClock& clock, const QString& lessonPath, Report report)

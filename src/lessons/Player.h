@@ -32,7 +32,8 @@ class LessonMicrophone : public platform::Microphone {
 public:
     LessonMicrophone(const QString& lessonPath, platform::Clock& clock);
     bool start(QString* error) override;
-    std::vector<float> stop(qint64 heldMs) override;
+    std::vector<float> read(qint64 heldMs) override;
+    void stop() override;
 
 private:
     struct Said {
@@ -45,6 +46,8 @@ private:
     QString folder_;
     platform::Clock& clock_;
     int current_ = -1;
+    std::vector<float> speech_;  // of the current press, as long as it was held then
+    size_t given_ = 0;           // samples read since the key went down
 };
 
 class Player : public platform::input::Watcher {

@@ -19,6 +19,16 @@ struct Api {
     int rate = 0;  // of the speech it makes
     QString problem;
     std::mutex lock;
+    // The voice in use: espeak-ng allocates a voice at every espeak_SetVoiceByName and keeps only
+    // the last, so it is chosen only when it changes.
+    QByteArray voice;
+
+    bool use(const QByteArray& name) {
+        if (name == voice) return true;
+        if (setVoiceByName(name.constData()) != EE_OK) return false;
+        voice = name;
+        return true;
+    }
 };
 
 int collect(short* wav, int count, espeak_EVENT* events) {
@@ -62,7 +72,7 @@ QString phonemes(const QString& text) {
     Api& a = api();
     if (!a.problem.isEmpty()) return {};
     std::lock_guard<std::mutex> hold(a.lock);
-    if (a.setVoiceByName("en-us") != EE_OK) return {};
+    if (!a.use("en-us")) return {};
     const QByteArray utf8 = text.toUtf8();
     const void* at = utf8.constData();
     QString out;
@@ -87,7 +97,7 @@ std::vector<qint16> speak(const QString& text, const QString& voice) {
     std::vector<qint16> made;
     {
         std::lock_guard<std::mutex> hold(a.lock);
-        if (a.setVoiceByName(voice.toUtf8().constData()) != EE_OK && a.setVoiceByName("en-us") != EE_OK) return {};
+        if (!a.use(voice.toUtf8()) && !a.use("en-us")) return {};
         const QByteArray utf8 = text.toUtf8();
         a.synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8 | espeakENDPAUSE,
                 nullptr, &made);
