@@ -4,11 +4,11 @@ station's spoken acknowledgement and a MAYDAY message said into the radio (spoke
 --mic, without a position), judged, and the coast station asking for the position.
 Run from the source folder after a build (needs flite):
     python3 docs/voice/screenshot.py"""
-import json, os, subprocess, tempfile, wave
+import os, subprocess, sys, tempfile, wave
 
-root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-trainer = os.path.join(root, 'build', 'vhf-dsc-trainer')
-env = dict(os.environ, QT_QPA_PLATFORM='offscreen', PULSE_SERVER='unix:/nonexistent')
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), 'classroom'))
+import trainers
+from trainers import env, root, trainer
 work = tempfile.mkdtemp()
 mayday = os.path.join(work, 'mayday.wav')
 subprocess.run(['flite', '-voice', 'rms', '-o', mayday, '-t',
@@ -24,17 +24,7 @@ p = subprocess.Popen([trainer, '--control', '--speed', '5', '--nmea-port', '0', 
 
 
 def run(command):
-    p.stdin.write(command + '\n')
-    p.stdin.flush()
-    while True:
-        line = p.stdout.readline()
-        if not line:
-            raise SystemExit('the trainer ended during: ' + command)
-        answer = json.loads(line)
-        if answer.get('command') == command:
-            if answer['reply'] == 'error':
-                raise SystemExit(f'{command}: {answer["error"]}')
-            return answer
+    return trainers.run(p, command)
 
 
 run('hold cmdDistress 6')
