@@ -255,7 +255,7 @@ say "the installed trainer transcribed a spoken radio check"
 # The server picks a free display number itself and says it once it takes clients, so that no other
 # server started meanwhile can take the number between our choice and its start.
 . "$(dirname "$0")/../../scripts/xserver.sh"
-start_x_server "$work/xvfb.fd" "$work/xvfb.log" Xvfb -screen 0 1280x1024x24 -nolisten tcp ||
+start_x_server "$work/xvfb.fd" "$work/xvfb.log" Xvfb -noreset -screen 0 1280x1024x24 -nolisten tcp ||
   { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
 xvfb_pid=$server_pid
 say "Xvfb on $DISPLAY"
