@@ -145,6 +145,7 @@ private slots:
         QTest::newRow("FLAC, 44.1 kHz") << 44100 << 1 << (SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
         QTest::newRow("Ogg Vorbis, 48 kHz") << 48000 << 1 << (SF_FORMAT_OGG | SF_FORMAT_VORBIS);
         QTest::newRow("AIFF, 16 kHz") << 16000 << 1 << (SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
+        QTest::newRow("Ogg Opus, 48 kHz") << 48000 << 1 << (SF_FORMAT_OGG | SF_FORMAT_OPUS);
     }
     void everyKindOfRecording() {
         QFETCH(int, rate);
