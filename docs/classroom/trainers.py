@@ -46,3 +46,16 @@ def run(p, command):
             if answer['reply'] == 'error':
                 raise SystemExit(f'{command}: {answer["error"]}')
             return answer
+
+
+def mayday_without_position(folder):
+    """A MAYDAY message without the position, spoken by flite into folder/mayday.wav, for --mic;
+    returns the file and how long to hold the talk key for it."""
+    import wave
+    path = os.path.join(folder, 'mayday.wav')
+    subprocess.run(['flite', '-voice', 'rms', '-o', path, '-t',
+                    'Mayday, Mayday, Mayday. This is Kelpo, Kelpo, Kelpo, MMSI three one six one two three four '
+                    'five six. Mayday, Kelpo. We are on fire. Request immediate assistance. Four persons on board. '
+                    'Over.'], check=True)
+    with wave.open(path) as w:
+        return path, w.getnframes() / w.getframerate() + 0.5

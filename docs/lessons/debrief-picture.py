@@ -4,34 +4,22 @@ exercise 01-fire is worked through --control, with two mistakes: the wrong natur
 MAYDAY message (spoken by flite through --mic) without the position.
 Run from the source folder after a build (needs flite, and poppler-utils for pdftoppm):
     python3 docs/lessons/debrief-picture.py"""
-import glob, json, os, subprocess, tempfile, wave
+import glob, os, subprocess, sys, tempfile
 
-root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-trainer = os.path.join(root, 'build', 'vhf-dsc-trainer')
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), 'classroom'))
+import trainers
+from trainers import root, trainer
 work = tempfile.mkdtemp()
-env = dict(os.environ, QT_QPA_PLATFORM='offscreen', PULSE_SERVER='unix:/nonexistent', XDG_DATA_HOME=work)
-mayday = os.path.join(work, 'mayday.wav')
-subprocess.run(['flite', '-voice', 'rms', '-o', mayday, '-t',
-                'Mayday, Mayday, Mayday. This is Kelpo, Kelpo, Kelpo, MMSI three one six one two three four five '
-                'six. Mayday, Kelpo. We are on fire. Request immediate assistance. Four persons on board. Over.'],
-               check=True)
-with wave.open(mayday) as w:
-    seconds = w.getnframes() / w.getframerate() + 0.5
+env = dict(trainers.env, XDG_DATA_HOME=work)
+mayday, seconds = trainers.mayday_without_position(work)
 p = subprocess.Popen([trainer, '--control', '--speed', '5', '--nmea-port', '0', '--exercise', '01-fire',
                       '--mic', mayday],
                      stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env, text=True,
                      bufsize=1)
 
 
-def run(command, wait_for=None):
-    p.stdin.write(command + '\n')
-    p.stdin.flush()
-    while True:
-        answer = json.loads(p.stdout.readline())
-        if answer.get('command') == (wait_for or command):
-            if answer['reply'] == 'error':
-                raise SystemExit(f'{command}: {answer["error"]}')
-            return answer
+def run(command):
+    return trainers.run(p, command)
 
 
 for c in ['click cmdCall', 'choose lstCall Urgency', 'click cmdEnter']:

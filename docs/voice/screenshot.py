@@ -4,19 +4,13 @@ station's spoken acknowledgement and a MAYDAY message said into the radio (spoke
 --mic, without a position), judged, and the coast station asking for the position.
 Run from the source folder after a build (needs flite):
     python3 docs/voice/screenshot.py"""
-import os, subprocess, sys, tempfile, wave
+import os, subprocess, sys, tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), 'classroom'))
 import trainers
 from trainers import env, root, trainer
 work = tempfile.mkdtemp()
-mayday = os.path.join(work, 'mayday.wav')
-subprocess.run(['flite', '-voice', 'rms', '-o', mayday, '-t',
-                'Mayday, Mayday, Mayday. This is Kelpo, Kelpo, Kelpo, MMSI three one six one two three four five '
-                'six. Mayday, Kelpo. We are on fire. Request immediate assistance. Four persons on board. Over.'],
-               check=True)
-with wave.open(mayday) as w:
-    seconds = w.getnframes() / w.getframerate() + 0.5
+mayday, seconds = trainers.mayday_without_position(work)
 
 p = subprocess.Popen([trainer, '--control', '--speed', '5', '--nmea-port', '0', '--mic', mayday],
                      stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
