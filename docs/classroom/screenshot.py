@@ -3,8 +3,9 @@
 trainees in the class, all driven through --control on a private broker.
 Run from the source folder after a build (needs mosquitto and imagemagick):
     python3 docs/classroom/screenshot.py"""
-import os, subprocess
+import os
 
+import trainers
 from trainers import Class, root, run
 
 cls = Class()
@@ -35,8 +36,6 @@ try:
     run(boss, f'screenshot frmStations {work}/stations.png')
     for p in (boss, sea, wave, star):
         run(p, 'quit')
-    subprocess.run(['convert', f'{work}/instructor.png', '(', '-size', '820x8', 'xc:#c0c0ff', ')',
-                    f'{work}/stations.png', '-background', '#c0c0ff', '-append',
-                    os.path.join(root, 'docs', 'classroom.png')], check=True)
+    trainers.stack(f'{work}/instructor.png', f'{work}/stations.png', 820, os.path.join(root, 'docs', 'classroom.png'))
 finally:
     cls.close()

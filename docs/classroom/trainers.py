@@ -48,6 +48,12 @@ def run(p, command):
             return answer
 
 
+def stack(top, bottom, width, out):
+    """The picture top above bottom, a band of the window's colour between them (ImageMagick)."""
+    subprocess.run(['convert', top, '(', '-size', f'{width}x8', 'xc:#c0c0ff', ')', bottom, '-background', '#c0c0ff',
+                    '-append', out], check=True)
+
+
 def mayday_without_position(folder):
     """A MAYDAY message without the position, spoken by flite into folder/mayday.wav, for --mic;
     returns the file and how long to hold the talk key for it."""

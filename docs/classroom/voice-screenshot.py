@@ -7,6 +7,7 @@ Run from the source folder after a build (needs mosquitto, flite and imagemagick
     python3 docs/classroom/voice-screenshot.py"""
 import os, subprocess
 
+import trainers
 from trainers import Class, root, run
 
 cls = Class(speed='10')
@@ -51,8 +52,6 @@ try:
     run(sea, 'release cmdTalk')
     for p in (boss, sea, wave):
         run(p, 'quit')
-    subprocess.run(['convert', f'{work}/stations.png', '(', '-size', '940x8', 'xc:#c0c0ff', ')',
-                    f'{work}/messages.png', '-background', '#c0c0ff', '-append',
-                    os.path.join(root, 'docs', 'classroom-voice.png')], check=True)
+    trainers.stack(f'{work}/stations.png', f'{work}/messages.png', 940, os.path.join(root, 'docs', 'classroom-voice.png'))
 finally:
     cls.close()

@@ -21,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTableWidget>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -53,6 +52,19 @@ using platform::input::mouseDown;
 // The left button goes up at pos.
 void mouseUp(QWidget* w, QPoint pos) {
     platform::input::sendMouse(w, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
+}
+
+// The user scrolls a line or row into view and clicks it. Taking the focus may run another
+// control's lost-focus check, which can change this very view: the click then lands on whatever is
+// at that spot by then, as the user's would.
+void clickIndex(QAbstractItemView* view, const QModelIndex& index) {
+    view->scrollTo(index);
+    const QPoint spot = view->visualRect(index).center();
+    activateWindowOf(view);
+    if (view->focusPolicy() & Qt::ClickFocus) view->setFocus(Qt::MouseFocusReason);
+    QPointer<QWidget> viewport(view->viewport());
+    platform::input::sendMouse(viewport, QEvent::MouseButtonPress, spot);
+    if (viewport) mouseUp(viewport, spot);
 }
 
 void sendKey(QWidget* w, int key, Qt::KeyboardModifiers mods, const QString& text) {
@@ -330,16 +342,7 @@ void ControlScript::choose(const QString& command, const QString& name, QWidget*
         for (int row = 0; row < list->count() && !item; ++row)
             if (list->item(row)->text() == text && !list->item(row)->isHidden()) item = list->item(row);
         if (!item) return answerError(command, QStringLiteral("no line %1 in %2").arg(quoted(text), name));
-        // The user scrolls the line into view and clicks it. Taking the focus may run another
-        // control's lost-focus check, which can change this very list: the click then lands on
-        // whatever is at that spot by then, as the user's would.
-        list->scrollToItem(item);
-        const QPoint spot = list->visualItemRect(item).center();
-        activateWindowOf(list);
-        if (list->focusPolicy() & Qt::ClickFocus) list->setFocus(Qt::MouseFocusReason);
-        QPointer<QWidget> viewport(list->viewport());
-        platform::input::sendMouse(viewport, QEvent::MouseButtonPress, spot);
-        if (viewport) mouseUp(viewport, spot);
+        clickIndex(list, list->indexFromItem(item));
         return answerOk(command);
     }
     if (auto* table = qobject_cast<QTableWidget*>(w)) {
@@ -347,13 +350,7 @@ void ControlScript::choose(const QString& command, const QString& name, QWidget*
         const QList<QTableWidgetItem*> found = table->findItems(text, Qt::MatchExactly);
         const auto first = std::find_if(found.begin(), found.end(), [](const QTableWidgetItem* i) { return i->column() == 0; });
         if (first == found.end()) return answerError(command, QStringLiteral("no row %1 in %2").arg(quoted(text), name));
-        table->scrollToItem(*first);
-        const QPoint spot = table->visualItemRect(*first).center();
-        activateWindowOf(table);
-        if (table->focusPolicy() & Qt::ClickFocus) table->setFocus(Qt::MouseFocusReason);
-        QPointer<QWidget> viewport(table->viewport());
-        platform::input::sendMouse(viewport, QEvent::MouseButtonPress, spot);
-        if (viewport) mouseUp(viewport, spot);
+        clickIndex(table, table->indexFromItem(*first));
         return answerOk(command);
     }
     if (auto* box = qobject_cast<QComboBox*>(w)) {
