@@ -38,6 +38,7 @@
 #include <optional>
 #include <string>
 #include <fontconfig/fontconfig.h>
+#include <malloc.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -331,8 +332,11 @@ int main(int argc, char** argv) {
                                                      static_cast<quint16>(port));
     if (trainer.context().lesson)
         platform::afterFirstFrame(trainer.window()->windowHandle(), [] {
-            QThreadPool::globalInstance()->start(
-                [] { lessons::pruneFolder(lessons::defaultFolder(), lessons::kFolderLimitBytes); });
+            QThreadPool::globalInstance()->start([] {
+                lessons::pruneFolder(lessons::defaultFolder(), lessons::kFolderLimitBytes);
+                // What start-up and the listing of the folder left free goes back to the system.
+                malloc_trim(0);
+            });
         });
     // The class is joined once the window is up: connecting never holds the window back.
     if (joinClass) {

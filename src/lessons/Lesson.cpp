@@ -7,15 +7,16 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonValue>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QWidget>
 #include <algorithm>
 #include <map>
+#include <vector>
 
 namespace lessons {
 
@@ -33,6 +34,29 @@ QString besideLesson(const QString& lessonPath, const QString& ending) {
     if (base.endsWith(QLatin1String(kSuffix))) base.chop(int(sizeof kSuffix) - 1);
     return base + ending;
 }
+
+bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// The lesson that a picture ("<lesson>-<n>.png") or a recording of voice ("<lesson>-voice-<n>.opus")
+// belongs to; empty for any other file. Read by hand: no pattern engine is loaded for it at start.
+QString lessonBeside(const QString& file) {
+    QStringView name(file);
+    QStringView before; // what stands before "-<n>"
+    if (name.endsWith(QLatin1String(".png"))) before = name.chopped(4);
+    else if (name.endsWith(QLatin1String(".opus"))) before = name.chopped(5);
+    else return {};
+    qsizetype digits = 0;
+    while (digits < before.size() && isAsciiDigit(before[before.size() - 1 - digits])) ++digits;
+    if (digits == 0) return {};
+    before.chop(digits);
+    if (name.endsWith(QLatin1String(".opus"))) {
+        if (!before.endsWith(QLatin1String("-voice-"))) return {};
+        before.chop(6); // "voice-"
+    }
+    if (!before.endsWith(QLatin1Char('-')) || before.size() < 2) return {};
+    return before.chopped(1).toString();
+}
+
 } // namespace
 
 QString picturePath(const QString& lessonPath, int n) { return besideLesson(lessonPath, QStringLiteral("-%1.png").arg(n)); }
@@ -47,24 +71,31 @@ QStringList pruneFolder(const QString& folder, qint64 limitBytes) {
         qint64 bytes = 0;
         QStringList files;
     };
-    // Sorted by name: by start time.
+    // Sorted by name: by start time. The folder is read one entry at a time, keeping only names
+    // and sizes: a full folder costs little memory on the worker that keeps it.
     std::map<QString, Lesson> lessons;
-    const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::Hidden);
-    for (const QFileInfo& fi : entries)
-        if (fi.fileName().endsWith(QLatin1String(kSuffix))) {
+    struct Beside {
+        QString lesson, file;
+        qint64 bytes;
+    };
+    std::vector<Beside> beside; // the pictures and the voice beside each lesson
+    QDirIterator entries(folder, QDir::Files | QDir::Hidden);
+    while (entries.hasNext()) {
+        const QFileInfo fi = entries.nextFileInfo();
+        const QString name = fi.fileName();
+        if (name.endsWith(QLatin1String(kSuffix))) {
             Lesson& l = lessons[fi.completeBaseName()];
             l.bytes += fi.size();
-            l.files << fi.fileName();
+            l.files << name;
+        } else if (QString lesson = lessonBeside(name); !lesson.isEmpty()) {
+            beside.push_back({std::move(lesson), name, fi.size()});
         }
-    // The pictures and the voice beside each lesson.
-    static const QRegularExpression beside(QStringLiteral("^(.*)-(\\d+\\.png|voice-\\d+\\.opus)$"));
-    for (const QFileInfo& fi : entries) {
-        const auto m = beside.match(fi.fileName());
-        if (!m.hasMatch()) continue;
-        auto it = lessons.find(m.captured(1));
+    }
+    for (const Beside& b : beside) {
+        auto it = lessons.find(b.lesson);
         if (it == lessons.end()) continue;
-        it->second.bytes += fi.size();
-        it->second.files << fi.fileName();
+        it->second.bytes += b.bytes;
+        it->second.files << b.file;
     }
     qint64 total = 0;
     for (const auto& [name, l] : lessons) total += l.bytes;
