@@ -27,6 +27,11 @@ StationVoices::StationVoices(Context& ctx) : c(ctx) {}
 
 StationVoices::~StationVoices() = default;
 
+voice::Dialogue& StationVoices::dialogue() const {
+    if (!dialogue_) dialogue_ = std::make_unique<voice::Dialogue>();
+    return *dialogue_;
+}
+
 void StationVoices::wire() {
     c.air->subscribe([this](const air::Transmission& t) {
         if (t.source == air::Source::Trainer && t.error.isEmpty()) answer(dscFacts(t));
@@ -40,7 +45,7 @@ QVariantMap StationVoices::dscFacts(const air::Transmission& t) const {
     auto who = [&](const QString& mmsi) {
         if (mmsi == own) return QStringLiteral("own");
         if (mmsi.isEmpty()) return QStringLiteral("all");
-        const voice::Dialogue::Station* s = dialogue_.stationByMmsi(mmsi);
+        const voice::Dialogue::Station* s = dialogue().stationByMmsi(mmsi);
         return s ? s->key : QString();
     };
     QVariantMap f;
@@ -65,9 +70,9 @@ QVariantMap StationVoices::dscFacts(const air::Transmission& t) const {
 
 void StationVoices::hearVoice(const air::VoiceTransmission& t) {
     // The stations answer others, never themselves.
-    if (!t.fromOwnRadio && dialogue_.stationByMmsi(t.fromMmsi)) return;
+    if (!t.fromOwnRadio && dialogue().stationByMmsi(t.fromMmsi)) return;
     const voice::Judgement j = voice::judge(t.words, c.talk->speaker());
-    QVariantMap facts = dialogue_.voiceFacts(j, t.channel);
+    QVariantMap facts = dialogue().voiceFacts(j, t.channel);
     facts.insert(QStringLiteral("from"), t.fromOwnRadio ? QStringLiteral("own") : QString());
     answer(facts);
 }
@@ -75,7 +80,7 @@ void StationVoices::hearVoice(const air::VoiceTransmission& t) {
 void StationVoices::answer(const QVariantMap& facts) {
     // In a class people speak for the stations: the instructor for the coast station.
     if (c.classroom && c.classroom->inClass()) return;
-    for (const voice::Dialogue::Reply& r : dialogue_.hear(facts, c.ownName)) {
+    for (const voice::Dialogue::Reply& r : dialogue().hear(facts, c.ownName)) {
         if (!worker_) {
             worker_ = std::make_unique<voice::SpeechWorker>();
             connect(worker_.get(), &voice::SpeechWorker::spoken, this,
@@ -83,7 +88,7 @@ void StationVoices::answer(const QVariantMap& facts) {
         }
         const quint64 id = nextId_++;
         speaking_[id] = r;
-        worker_->submit(id, r.text, dialogue_.station(r.station)->voice);
+        worker_->submit(id, r.text, dialogue().station(r.station)->voice);
     }
 }
 
@@ -92,7 +97,7 @@ void StationVoices::spoken(quint64 id, const std::vector<qint16>& pcm) {
     if (it == speaking_.end()) return;
     const voice::Dialogue::Reply reply = it->second;
     speaking_.erase(it);
-    const voice::Dialogue::Station& s = *dialogue_.station(reply.station);
+    const voice::Dialogue::Station& s = *dialogue().station(reply.station);
     air::VoiceTransmission t;
     t.localTime = c.clock.now();
     t.channel = reply.channel;

@@ -27,7 +27,8 @@ public:
 
     // Returns when every answer asked for so far is on the air. For tests.
     void waitIdle();
-    voice::Dialogue& dialogue() { return dialogue_; }
+    // The dialogue table, read when first needed: nothing of it on the way to the first frame.
+    voice::Dialogue& dialogue() const;
 
     // The facts the dialogue reads in a DSC message on the air (see Dialogue::hear).
     QVariantMap dscFacts(const air::Transmission& t) const;
@@ -38,7 +39,7 @@ private:
     void spoken(quint64 id, const std::vector<qint16>& pcm);
 
     Context& c;
-    voice::Dialogue dialogue_;
+    mutable std::unique_ptr<voice::Dialogue> dialogue_;
     std::unique_ptr<voice::SpeechWorker> worker_;
     std::map<quint64, voice::Dialogue::Reply> speaking_;
     quint64 nextId_ = 1;
