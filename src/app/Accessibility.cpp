@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QSet>
 #include <QWidget>
 
 namespace {
@@ -282,12 +283,18 @@ public:
     using QObject::QObject;
 
     void watch(QListWidget* list) { list->installEventFilter(this); }
-    void watch(QComboBox* box) {
-        box->installEventFilter(this);
-        box->view()->installEventFilter(this);
-    }
+    void watch(QComboBox* box) { box->installEventFilter(this); }
 
     bool eventFilter(QObject* watched, QEvent* e) override {
+        // A drop-down list's choices are made when first needed, not with the window: they are
+        // named and watched just before the first click or key can open them (or as they are first
+        // shown, whoever opens them).
+        if (auto* box = qobject_cast<QComboBox*>(watched); box && !choicesReady_.contains(box)) {
+            const QEvent::Type t = e->type();
+            if (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick || t == QEvent::KeyPress ||
+                t == QEvent::ChildPolished)
+                prepareChoices(box);
+        }
         if (e->type() != QEvent::KeyPress) return false;
         const auto* k = static_cast<QKeyEvent*>(e);
         const bool space = k->key() == Qt::Key_Space;
@@ -321,6 +328,17 @@ public:
         }
         return false;
     }
+
+private:
+    void prepareChoices(QComboBox* box) {
+        choicesReady_.insert(box);
+        QAbstractItemView* view = box->view();
+        nameControl(view, box->accessibleName() + QStringLiteral(", choices"));
+        nameScrollBars(view, box->accessibleName());
+        view->installEventFilter(this);
+    }
+
+    QSet<const QComboBox*> choicesReady_;
 };
 
 } // namespace
@@ -338,8 +356,7 @@ void nameScrollBars(QAbstractScrollArea* area, const QString& owner) {
 void describeControls(QWidget* form) {
     // The pictures first: a label that shows a picture is no display.
     pictures::keepSharp(form);
-    // The coloured keys and drop-down lists in their own colours, every line of a list whole.
-    ctl::useDesignedFaces(form);
+    // Every line of a list whole.
     auto* choiceKeys = new ChoiceKeys(form);
     const Controls controls(form);
     for (QListWidget* list : form->findChildren<QListWidget*>()) {
@@ -361,12 +378,6 @@ void describeControls(QWidget* form) {
         if (auto* key = qobject_cast<QAbstractButton*>(controls.find({"command1", i})))
             nameControl(key, QStringLiteral("Key ") + key->text(), QStringLiteral("Keypad key"));
 
-    // The choices of each drop-down list are a list of their own, with its scroll bars.
-    for (QComboBox* combo : form->findChildren<QComboBox*>()) {
-        auto* view = combo->view();
-        nameControl(view, combo->accessibleName() + QStringLiteral(", choices"));
-        nameScrollBars(view, combo->accessibleName());
-    }
     for (QAbstractScrollArea* area : form->findChildren<QAbstractScrollArea*>()) {
         if (area->verticalScrollBar()->accessibleName().isEmpty()) nameScrollBars(area, area->accessibleName());
     }

@@ -16,6 +16,7 @@
 #include "platform/Controls.h"
 #include "platform/FirstFrame.h"
 #include "platform/Input.h"
+#include "platform/Look.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
 #include "radio/ScreenSizePanel.h"
@@ -90,6 +91,8 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     Q_INIT_RESOURCE(pictures);
     Context& c = *ctx_;
     const qint64 builtAt = c.clock.tickMs();
+    // The coloured keys and drop-down lists in their own colours.
+    ctl::useDesignedFaces();
     window_ = new MainWindow(c);
     c.form = window_;
     c.ui = new Ui::frmGMDSS;

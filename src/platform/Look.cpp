@@ -1,5 +1,6 @@
 #include "platform/Look.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPainter>
@@ -96,7 +97,8 @@ void drawDropDown(const QStyleOptionComboBox* box, QPainter* p) {
 // The system's style for everything else.
 class DesignedFaces : public QProxyStyle {
 public:
-    explicit DesignedFaces(const QString& systemStyle) : QProxyStyle(systemStyle) {}
+    // Over the style the application would have had: the system's, or the one asked for (-style).
+    DesignedFaces() = default;
 
     void drawPrimitive(PrimitiveElement pe, const QStyleOption* opt, QPainter* p, const QWidget* w) const override {
         if (pe == PE_PanelButtonCommand && colouredKey(w)) return drawKey(p, opt->rect, w->palette().color(QPalette::Button), sunken(opt));
@@ -149,11 +151,11 @@ private:
 
 } // namespace
 
-void useDesignedFaces(QWidget* window) {
-    auto* style = new DesignedFaces(window->style()->name());
-    style->setParent(window);
-    for (QPushButton* key : window->findChildren<QPushButton*>()) key->setStyle(style);
-    for (QComboBox* box : window->findChildren<QComboBox*>()) box->setStyle(style);
+void useDesignedFaces() {
+    // The application's style, set before the window is made: giving each key and list a style of
+    // its own afterwards polished each again (and made every drop-down list's choices at once).
+    if (dynamic_cast<DesignedFaces*>(QApplication::style())) return;
+    QApplication::setStyle(new DesignedFaces);
 }
 
 namespace {
@@ -184,16 +186,41 @@ void fitRows(QListWidget* list, int from, qreal spacing) {
     }
 }
 
+// Keeps a list's lines fitted. A hidden list is fitted when it is next shown: the lists hidden at
+// start measure nothing (nor load their type) on the way to the window's first frame.
+class LineFitter : public QObject {
+public:
+    explicit LineFitter(QListWidget* list) : QObject(list), list_(list) {
+        list->installEventFilter(this);
+        // Lines added at the end only need measuring themselves: the spacing can only get tighter.
+        // Any other change measures every line again.
+        connect(list->model(), &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
+            if (stale_ || list_->isHidden()) {
+                stale_ = true;
+                return;
+            }
+            const bool appended = first > 0 && last == list_->count() - 1;
+            fitRows(list_, appended ? first : 0, appended ? list_->font().letterSpacing() : 0);
+        });
+        if (list->isHidden()) stale_ = true;
+        else fitRows(list, 0, 0);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (watched == list_ && e->type() == QEvent::Show && stale_) {
+            stale_ = false;
+            fitRows(list_, 0, 0);
+        }
+        return false;
+    }
+
+private:
+    QListWidget* list_;
+    bool stale_ = false;
+};
+
 } // namespace
 
-void fitLinesToWidth(QListWidget* list) {
-    fitRows(list, 0, 0);
-    // Lines added at the end only need measuring themselves: the spacing can only get tighter. Any
-    // other change measures every line again.
-    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list, [list](const QModelIndex&, int first, int last) {
-        const bool appended = first > 0 && last == list->count() - 1;
-        fitRows(list, appended ? first : 0, appended ? list->font().letterSpacing() : 0);
-    });
-}
+void fitLinesToWidth(QListWidget* list) { new LineFitter(list); }
 
 } // namespace ctl

@@ -13,13 +13,14 @@ class QWidget;
 
 namespace ctl {
 
-// Gives every push button and drop-down list of `window` the faces above. Call once.
-void useDesignedFaces(QWidget* window);
+// Gives the push buttons and drop-down lists the faces above: those with a colour of their own (only
+// the radio's window has any). Call before the window is made; once is enough.
+void useDesignedFaces();
 
 // A list shows every line whole (the directory: name, blanks, MMSI, its last digit included): where
 // a line is wider than the list, the letters of all its lines move a little closer together, up to
 // a limit, until the longest line fits beside the vertical scroll bar. Lines added later are
-// fitted too.
+// fitted too, those of a hidden list when it is shown.
 void fitLinesToWidth(QListWidget* list);
 
 } // namespace ctl
