@@ -1,6 +1,8 @@
 # The window's pictures are drawn in SVG (resources/pictures) and turned into plain pixels at build
 # time, at the size each is shown at and at twice that for scaled screens, by our own small tool.
 # The program embeds them uncompressed, so starting it takes no SVG, no decoding, no image plugin.
+# The pictures at the size shown and those at twice it are two resources, each in one piece: a
+# window at 100 % reads only the first, and brings none of the larger ones into memory with it.
 
 find_package(Qt6 REQUIRED COMPONENTS Svg)
 add_executable(render_pictures tools/render_pictures.cpp)
@@ -19,13 +21,15 @@ set(picture_args)
 set(picture_files)
 set(picture_sources)
 set(qrc_lines)
+set(qrc_lines_2x)
 foreach(p ${VHF_PICTURES})
   string(REGEX MATCH "^([^=]+)=([^:]+):(.+)$" _ "${p}")
   set(name ${CMAKE_MATCH_1})
   list(APPEND picture_args "${name}=${CMAKE_SOURCE_DIR}/resources/pictures/${CMAKE_MATCH_2}:${CMAKE_MATCH_3}")
   list(APPEND picture_sources ${CMAKE_SOURCE_DIR}/resources/pictures/${CMAKE_MATCH_2})
   list(APPEND picture_files ${VHF_PICTURES_OUT}/${name}.argb ${VHF_PICTURES_OUT}/${name}@2x.argb)
-  string(APPEND qrc_lines "    <file>${name}.argb</file>\n    <file>${name}@2x.argb</file>\n")
+  string(APPEND qrc_lines "    <file>${name}.argb</file>\n")
+  string(APPEND qrc_lines_2x "    <file>${name}@2x.argb</file>\n")
 endforeach()
 
 add_custom_command(
@@ -36,8 +40,15 @@ add_custom_command(
   COMMENT "Drawing the window's pictures"
   VERBATIM)
 
-file(WRITE ${VHF_PICTURES_OUT}/pictures.qrc.in
-  "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n  <qresource prefix=\"/pictures\">\n${qrc_lines}  </qresource>\n</RCC>\n")
-configure_file(${VHF_PICTURES_OUT}/pictures.qrc.in ${VHF_PICTURES_OUT}/pictures.qrc COPYONLY)
-set_source_files_properties(${VHF_PICTURES_OUT}/pictures.qrc PROPERTIES SKIP_AUTORCC ON)
-qt6_add_resources(VHF_PICTURE_RESOURCES ${VHF_PICTURES_OUT}/pictures.qrc OPTIONS --no-compress)
+foreach(qrc pictures pictures2x)
+  if(qrc STREQUAL "pictures")
+    set(lines "${qrc_lines}")
+  else()
+    set(lines "${qrc_lines_2x}")
+  endif()
+  file(WRITE ${VHF_PICTURES_OUT}/${qrc}.qrc.in
+    "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n  <qresource prefix=\"/pictures\">\n${lines}  </qresource>\n</RCC>\n")
+  configure_file(${VHF_PICTURES_OUT}/${qrc}.qrc.in ${VHF_PICTURES_OUT}/${qrc}.qrc COPYONLY)
+  set_source_files_properties(${VHF_PICTURES_OUT}/${qrc}.qrc PROPERTIES SKIP_AUTORCC ON)
+  qt6_add_resources(VHF_PICTURE_RESOURCES ${VHF_PICTURES_OUT}/${qrc}.qrc OPTIONS --no-compress)
+endforeach()

@@ -89,6 +89,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
 
 Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(services))) {
     Q_INIT_RESOURCE(pictures);
+    Q_INIT_RESOURCE(pictures2x);
     Context& c = *ctx_;
     const qint64 builtAt = c.clock.tickMs();
     // The coloured keys and drop-down lists in their own colours.
