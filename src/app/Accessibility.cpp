@@ -356,9 +356,9 @@ void nameScrollBars(QAbstractScrollArea* area, const QString& owner) {
 void describeControls(QWidget* form) {
     // The pictures first: a label that shows a picture is no display.
     pictures::keepSharp(form);
-    // Every line of a list whole.
     auto* choiceKeys = new ChoiceKeys(form);
     const Controls controls(form);
+    // Every line of a list whole; Return, Enter and Space choose as a click does.
     for (QListWidget* list : form->findChildren<QListWidget*>()) {
         ctl::fitLinesToWidth(list);
         choiceKeys->watch(list);

@@ -40,21 +40,17 @@ bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9
 // The lesson that a picture ("<lesson>-<n>.png") or a recording of voice ("<lesson>-voice-<n>.opus")
 // belongs to; empty for any other file. Read by hand: no pattern engine is loaded for it at start.
 QString lessonBeside(const QString& file) {
-    QStringView name(file);
-    QStringView before; // what stands before "-<n>"
-    if (name.endsWith(QLatin1String(".png"))) before = name.chopped(4);
-    else if (name.endsWith(QLatin1String(".opus"))) before = name.chopped(5);
-    else return {};
+    const QStringView name(file);
+    const bool voice = name.endsWith(QLatin1String(".opus"));
+    if (!voice && !name.endsWith(QLatin1String(".png"))) return {};
+    QStringView before = name.chopped(voice ? 5 : 4); // what stands before the number's "."
     qsizetype digits = 0;
     while (digits < before.size() && isAsciiDigit(before[before.size() - 1 - digits])) ++digits;
     if (digits == 0) return {};
     before.chop(digits);
-    if (name.endsWith(QLatin1String(".opus"))) {
-        if (!before.endsWith(QLatin1String("-voice-"))) return {};
-        before.chop(6); // "voice-"
-    }
-    if (!before.endsWith(QLatin1Char('-')) || before.size() < 2) return {};
-    return before.chopped(1).toString();
+    const QLatin1String separator = voice ? QLatin1String("-voice-") : QLatin1String("-");
+    if (!before.endsWith(separator) || before.size() <= separator.size()) return {};
+    return before.chopped(separator.size()).toString();
 }
 
 } // namespace
