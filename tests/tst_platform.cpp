@@ -592,29 +592,32 @@ private slots:
         QTest::addColumn<QByteArray>("display");
         QTest::addColumn<QByteArray>("wayland");
         QTest::addColumn<bool>("available");
+        QTest::addColumn<bool>("windowSystem"); // Qt will open its windows on X11 or Wayland
         const QByteArray none = "-";
         const QByteArray noServer = ":4711"; // no X server answers there
-        QTest::newRow("offscreen") << QByteArray("offscreen") << none << none << true;
-        QTest::newRow("minimal") << QByteArray("minimal") << none << none << true;
-        QTest::newRow("vnc with options") << QByteArray("vnc:size=800x600") << none << none << true;
-        QTest::newRow("xcb, then offscreen") << QByteArray("xcb;offscreen") << none << none << true;
-        QTest::newRow("nothing at all") << none << none << none << false;
-        QTest::newRow("empty DISPLAY") << none << QByteArray("") << none << false;
-        QTest::newRow("DISPLAY with no server") << none << noServer << none << false;
-        QTest::newRow("xcb with no server") << QByteArray("xcb") << noServer << none << false;
-        QTest::newRow("Wayland session") << none << none << QByteArray("wayland-0") << true;
-        QTest::newRow("wayland asked, none there") << QByteArray("wayland") << noServer << none << false;
-        QTest::newRow("xcb asked on Wayland only") << QByteArray("xcb") << none << QByteArray("wayland-0") << false;
+        QTest::newRow("offscreen") << QByteArray("offscreen") << none << none << true << false;
+        QTest::newRow("minimal") << QByteArray("minimal") << none << none << true << false;
+        QTest::newRow("vnc with options") << QByteArray("vnc:size=800x600") << none << none << true << false;
+        QTest::newRow("xcb, then offscreen") << QByteArray("xcb;offscreen") << none << none << true << true;
+        QTest::newRow("nothing at all") << none << none << none << false << true;
+        QTest::newRow("empty DISPLAY") << none << QByteArray("") << none << false << true;
+        QTest::newRow("DISPLAY with no server") << none << noServer << none << false << true;
+        QTest::newRow("xcb with no server") << QByteArray("xcb") << noServer << none << false << true;
+        QTest::newRow("Wayland session") << none << none << QByteArray("wayland-0") << true << true;
+        QTest::newRow("wayland asked, none there") << QByteArray("wayland") << noServer << none << false << true;
+        QTest::newRow("xcb asked on Wayland only") << QByteArray("xcb") << none << QByteArray("wayland-0") << false << true;
     }
     void displayAvailable() {
         QFETCH(QByteArray, qpa);
         QFETCH(QByteArray, display);
         QFETCH(QByteArray, wayland);
         QFETCH(bool, available);
+        QFETCH(bool, windowSystem);
         QVERIFY(!QFile::exists("/tmp/.X11-unix/X4711"));
         auto value = [](const QByteArray& v) { return v == "-" ? nullptr : v.constData(); };
         EnvGuard a("QT_QPA_PLATFORM", value(qpa)), b("DISPLAY", value(display)), c("WAYLAND_DISPLAY", value(wayland));
         QCOMPARE(platform::displayAvailable(), available);
+        QCOMPARE(platform::windowSystemPlatform(), windowSystem);
     }
 
     // With no display to open, the program says so in one line and ends with status 1.

@@ -29,7 +29,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QFile>
+#include <QThread>
 #include <QThreadPool>
 #include <QTimer>
 #include <algorithm>
@@ -313,6 +315,14 @@ int main(int argc, char** argv) {
     // The font configuration (some 7 ms of parsing and cache reading) is loaded on the second core
     // while the application connects to the display; the window's first text finds it ready.
     std::thread fonts([] { FcInit(); });
+    // Likewise the session bus, which the accessibility bridge connects to while the window is
+    // built and waits for (where there is no session bus, for a failed try at starting one). This
+    // thread touches Qt's threads first, so that it stays Qt's main thread.
+    std::thread bus;
+    if (platform::windowSystemPlatform()) {
+        QThread::currentThread();
+        bus = std::thread([] { QDBusConnection::sessionBus(); });
+    }
     TrainerApplication app(argc, argv);
     platform::closeDisplayProbe();
     QGuiApplication::setDesktopFileName("io.github.vhfdsctrainer.VhfDscTrainer");
@@ -345,6 +355,7 @@ int main(int argc, char** argv) {
         });
     }
     fonts.join();
+    if (bus.joinable()) bus.join();
     trainer.window()->show();
     // A file that cannot be used is told on standard error and in the exercise window; the radio works on.
     if (parser.isSet(exercise)) {

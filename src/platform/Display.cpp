@@ -1,6 +1,6 @@
 #include "platform/Display.h"
 
-#include <X11/Xlib.h>
+#include <xcb/xcb.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,14 +26,17 @@ bool needsNoDisplay(std::string_view name) {
 
 // The connection that showed the X server answers. It stays open until the program's own
 // connection is made: an X server can take tens of milliseconds to accept a new client right after
-// one has left (Xvfb waits about 25 ms), which would delay the window by that much.
-Display* gProbe = nullptr;
+// one has left (Xvfb waits about 25 ms), which would delay the window by that much. A bare XCB
+// connection: Xlib's would also ask the server for its extensions, a few round trips more.
+xcb_connection_t* gProbe = nullptr;
 
 bool x11ServerAnswers() {
     closeDisplayProbe();
     if (!envSet("DISPLAY")) return false;
-    gProbe = XOpenDisplay(nullptr);
-    return gProbe != nullptr;
+    gProbe = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(gProbe) == 0) return true;
+    closeDisplayProbe();
+    return false;
 }
 
 // The platform names that QT_QPA_PLATFORM asks for, in order ("xcb;wayland", "vnc:size=800x600").
@@ -55,7 +58,7 @@ std::vector<std::string> requestedPlatforms() {
 } // namespace
 
 void closeDisplayProbe() {
-    if (gProbe) XCloseDisplay(gProbe);
+    if (gProbe) xcb_disconnect(gProbe);
     gProbe = nullptr;
 }
 
@@ -63,6 +66,13 @@ bool displayOrSay() {
     if (displayAvailable()) return true;
     std::fprintf(stderr, "vhf-dsc-trainer: cannot open a display (is DISPLAY or WAYLAND_DISPLAY set?)\n");
     return false;
+}
+
+bool windowSystemPlatform() {
+    const auto platforms = requestedPlatforms();
+    if (platforms.empty()) return true;
+    const std::string& p = platforms.front();
+    return p == "xcb" || p.rfind("wayland", 0) == 0;
 }
 
 bool displayAvailable() {

@@ -7,6 +7,9 @@ namespace platform {
 bool displayAvailable();
 // displayAvailable(), saying on standard error what is missing when there is none.
 bool displayOrSay();
+// Whether Qt is to open its windows on X11 or Wayland (not on a platform of its own, such as
+// offscreen): its accessibility bridge then connects to the session bus while the window is built.
+bool windowSystemPlatform();
 // Closes the connection displayAvailable() opened; call once the application has its own.
 void closeDisplayProbe();
 } // namespace platform
