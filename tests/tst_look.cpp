@@ -9,8 +9,10 @@
 #include <QComboBox>
 #include <QHash>
 #include <QImage>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 
 namespace {
@@ -76,6 +78,24 @@ private slots:
     }
 
     // The nature-of-distress lists show the display's pale yellow.
+    // The window is built in its own type; the application's type, which every other window and
+    // message uses, is the desktop's again once it is built, and what the design leaves to the
+    // desktop (here, slanted type) still comes from it.
+    void windowBuiltInItsTypeLeavesTheDesktopsType() {
+        const QFont before = QGuiApplication::font();
+        const auto restore = qScopeGuard([&] { QGuiApplication::setFont(before); });
+        QFont desktop = before;
+        desktop.setPointSize(before.pointSize() + 3);
+        desktop.setItalic(true);
+        QGuiApplication::setFont(desktop);
+        Harness h;
+        QCOMPARE(QGuiApplication::font(), desktop);
+        auto* field = h.window()->findChild<QLineEdit*>(QStringLiteral("txtCG1"));
+        QVERIFY(field);
+        QCOMPARE(field->font().pointSize(), 12);
+        QVERIFY(field->font().italic());
+    }
+
     void dropDownsShowTheDisplayColour() {
         Harness h;
         for (const char* name : {"ComboMessage", "comboBC"}) {

@@ -97,7 +97,19 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     window_ = new MainWindow(c);
     c.form = window_;
     c.ui = new Ui::frmGMDSS;
+    // A line edit lays out its empty text in the application's type as it is made, before the
+    // window's type reaches it; with the desktop's type that would load a face the window never
+    // shows (a few milliseconds). While the window is built the application's type is the
+    // window's own (frmGMDSS.ui: Liberation Sans, 8 points); afterwards the desktop's again, for
+    // every other window and message.
+    const QFont desktopType = QGuiApplication::font();
+    QFont windowType = desktopType;
+    windowType.setFamilies({QStringLiteral("Liberation Sans")});
+    windowType.setPointSize(8);
+    windowType.setBold(false);
+    QGuiApplication::setFont(windowType);
     c.ui->setupUi(window_);
+    QGuiApplication::setFont(desktopType);
     window_->setObjectName(QStringLiteral("frmGMDSS"));
     // The keypad drawn on the radio is one control array: twelve buttons named command1.
     for (int i = 1; i <= 12; ++i) {
