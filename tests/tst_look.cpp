@@ -4,6 +4,7 @@
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
 #include "platform/Controls.h"
+#include "platform/Look.h"
 
 #include <QBackingStore>
 #include <QComboBox>
@@ -14,6 +15,10 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QStyleFactory>
+#include <QStyleOptionFrame>
+#include <QPainter>
+#include <memory>
 
 namespace {
 
@@ -35,6 +40,21 @@ QColor mostOf(const QImage& image, const QRect& area) {
     for (auto it = count.cbegin(); it != count.cend(); ++it)
         if (it.value() > count.value(most)) most = it.key();
     return QColor(most);
+}
+
+// A text field's frame drawn by `style` on an orange ground.
+QImage fieldFrame(QStyle* style, const QSize& size, qreal scale, bool focus) {
+    QImage image((QSizeF(size) * scale).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(QColor(200, 120, 40));
+    QStyleOptionFrame opt;
+    opt.rect = QRect(QPoint(), size);
+    opt.palette = QApplication::palette();
+    opt.state = QStyle::State_Enabled | (focus ? QStyle::State_HasFocus : QStyle::State_None);
+    opt.lineWidth = 1;
+    QPainter p(&image);
+    style->drawPrimitive(QStyle::PE_FrameLineEdit, &opt, &p, nullptr);
+    return image;
 }
 
 } // namespace
@@ -94,6 +114,36 @@ private slots:
         QVERIFY(field);
         QCOMPARE(field->font().pointSize(), 12);
         QVERIFY(field->font().italic());
+    }
+
+    // The text fields' frames, put together from pieces drawn once, are the ones the system's style
+    // draws for each field, at every size, in and out of focus, at 100 and 200 %.
+    void fieldFramesAreTheSystemsOwn_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<qreal>("scale");
+        QTest::addColumn<bool>("focus");
+        QTest::newRow("wide, 100 %") << QSize(424, 22) << 1.0 << false;
+        QTest::newRow("tall, focused, 100 %") << QSize(141, 26) << 1.0 << true;
+        QTest::newRow("smallest, 100 %") << QSize(9, 9) << 1.0 << false;
+        QTest::newRow("200 %") << QSize(200, 26) << 2.0 << false;
+        QTest::newRow("focused, 200 %") << QSize(39, 25) << 2.0 << true;
+    }
+    void fieldFramesAreTheSystemsOwn() {
+        QFETCH(QSize, size);
+        QFETCH(qreal, scale);
+        QFETCH(bool, focus);
+        ctl::useDesignedFaces();
+        const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+        fieldFrame(QApplication::style(), QSize(60, 30), scale, focus); // pieces from another size
+        const QImage ours = fieldFrame(QApplication::style(), size, scale, focus);
+        const QImage system = fieldFrame(fusion.get(), size, scale, focus);
+        QCOMPARE(ours.size(), system.size());
+        for (int y = 0; y < ours.height(); ++y)
+            for (int x = 0; x < ours.width(); ++x) {
+                const QColor a = ours.pixelColor(x, y), b = system.pixelColor(x, y);
+                const int off = qMax(qMax(qAbs(a.red() - b.red()), qAbs(a.green() - b.green())), qAbs(a.blue() - b.blue()));
+                if (off > 1) QFAIL(qPrintable(QStringLiteral("pixel %1,%2: %3, the style's %4").arg(x).arg(y).arg(a.name(), b.name())));
+            }
     }
 
     void dropDownsShowTheDisplayColour() {
