@@ -191,16 +191,18 @@ private:
             pp.end();
             QPixmapCache::insert(key, pieces);
         }
-        // Target and source: the corners as they are, the edges stretched, the inside left alone.
-        const int c = kCorner, midW = r.width() - 2 * c, midH = r.height() - 2 * c;
-        const int xs[3] = {r.left(), r.left() + c, r.right() - c + 1}, ws[3] = {c, midW, c};
-        const int ys[3] = {r.top(), r.top() + c, r.bottom() - c + 1}, hs[3] = {c, midH, c};
-        const int sx[3] = {0, c, c + 1}, sw[3] = {c, 1, c};
+        // Three columns and three rows on the field: the corners as they are, the edges stretched
+        // from the small field's middle pixel, the inside left alone. The small field is square, so
+        // one list of its pieces serves across and down.
+        const int c = kCorner;
+        const int xs[3] = {r.left(), r.left() + c, r.right() - c + 1}, ws[3] = {c, r.width() - 2 * c, c};
+        const int ys[3] = {r.top(), r.top() + c, r.bottom() - c + 1}, hs[3] = {c, r.height() - 2 * c, c};
+        const int from[3] = {0, c, c + 1}, span[3] = {c, 1, c};
         for (int row = 0; row < 3; ++row)
             for (int col = 0; col < 3; ++col) {
                 if (row == 1 && col == 1) continue;
                 p->drawPixmap(QRect(xs[col], ys[row], ws[col], hs[row]), pieces,
-                              QRect(sx[col] * scale, sx[row] * scale, sw[col] * scale, sw[row] * scale));
+                              QRect(from[col] * scale, from[row] * scale, span[col] * scale, span[row] * scale));
             }
         return true;
     }
