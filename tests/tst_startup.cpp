@@ -2,6 +2,27 @@
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
 
+#include "platform/FontsAhead.h"
+
+#include <QFontDatabase>
+#include <fontconfig/fontconfig.h>
+
+// A font file of the family, from fontconfig.
+QString fontFile(const char* family) {
+    FcPattern* p = FcPatternCreate();
+    FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcObjectSet* fields = FcObjectSetBuild(FC_FILE, nullptr);
+    FcFontSet* fonts = FcFontList(nullptr, p, fields);
+    FcChar8* file = nullptr;
+    QString path;
+    if (fonts && fonts->nfont > 0 && FcPatternGetString(fonts->fonts[0], FC_FILE, 0, &file) == FcResultMatch)
+        path = QString::fromUtf8(reinterpret_cast<const char*>(file));
+    if (fonts) FcFontSetDestroy(fonts);
+    FcObjectSetDestroy(fields);
+    FcPatternDestroy(p);
+    return path;
+}
+
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
@@ -28,6 +49,29 @@ private slots:
         QVERIFY(!h.c().Timer5Second->isEnabled());
         QVERIFY(h.c().Timer1->isEnabled());
         QVERIFY(!h.c().TimerRepeat->isEnabled());
+    }
+
+    // The set-up of the window's faces of type is worked out before the window is built. Every
+    // face on the first frame must be among them, and each of them must be put to fontconfig
+    // exactly as Qt puts it when it opens the face, or its answer is never taken.
+    void windowFacesAreWorkedOutAhead() {
+        Harness h;
+        QSet<QString> ahead, shown;
+        const auto faceName = [](const QString& family, int points, bool bold) {
+            return QStringLiteral("%1 %2%3").arg(family).arg(points).arg(bold ? " bold" : "");
+        };
+        for (const platform::fontsAhead::Face& f : windowFaces()) ahead << faceName(f.family, f.points, f.bold);
+        for (QWidget* w : h.window()->findChildren<QWidget*>())
+            if (w->isVisible()) shown << faceName(w->font().family(), w->font().pointSize(), w->font().bold());
+        QVERIFY2(ahead.contains(shown), qPrintable(QStringList((shown - ahead).values()).join(", ")));
+
+        // Qt's faces opened afresh: an application font added and taken away empties its caches.
+        QVERIFY(QFontDatabase::addApplicationFont(fontFile("Liberation Sans")) >= 0);
+        QVERIFY(QFontDatabase::removeAllApplicationFonts());
+        platform::fontsAhead::workOut(windowFaces(), h.window()->logicalDpiY());
+        h.window()->grab();
+        QCOMPARE(platform::fontsAhead::answered(), int(windowFaces().size()));
+        platform::fontsAhead::forget();
     }
 };
 

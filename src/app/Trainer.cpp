@@ -87,6 +87,16 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     closing_ = false;
 }
 
+const std::vector<platform::fontsAhead::Face>& windowFaces() {
+    // In the order the window first needs them: the window's own type (the text fields are made
+    // in it), then the types of the fields, of the channel displays and of the keys.
+    static const std::vector<platform::fontsAhead::Face> faces{
+        {"Liberation Sans", 8, false},        {"Liberation Sans", 12, true},        {"Liberation Sans", 9, true},
+        {"Liberation Sans", 14, true},        {"Liberation Sans Narrow", 30, true}, {"Liberation Sans Narrow", 40, true},
+        {"Liberation Sans", 10, true},        {"Liberation Sans", 8, true}};
+    return faces;
+}
+
 Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(services))) {
     Q_INIT_RESOURCE(pictures);
     Q_INIT_RESOURCE(pictures2x);

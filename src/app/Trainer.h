@@ -1,5 +1,6 @@
 #pragma once
 #include "app/Context.h"
+#include "platform/FontsAhead.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -31,6 +32,10 @@ private:
     Context& c;
     bool closing_ = false;
 };
+
+// The faces of type the window shows on its first frame (frmGMDSS.ui), known before it is built so
+// that their set-up can be worked out ahead.
+const std::vector<platform::fontsAhead::Face>& windowFaces();
 
 // Builds the whole trainer on the given services: the designed window, the timers, the
 // subsystems, and runs the start-up procedure.

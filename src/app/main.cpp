@@ -15,6 +15,7 @@
 #include "lessons/Recorder.h"
 #include "platform/Display.h"
 #include "platform/FirstFrame.h"
+#include "platform/FontsAhead.h"
 #include "platform/MessageBox.h"
 #include "platform/Microphone.h"
 #include "platform/PulseSound.h"
@@ -31,6 +32,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QFile>
+#include <QScreen>
 #include <QThread>
 #include <QThreadPool>
 #include <QTimer>
@@ -324,6 +326,13 @@ int main(int argc, char** argv) {
         bus = std::thread([] { QDBusConnection::sessionBus(); });
     }
     TrainerApplication app(argc, argv);
+    // Then, the screen's resolution known, the set-up of the window's faces is worked out there
+    // while the window is built.
+    fonts.join();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    fonts = std::thread([dpi = primary ? primary->logicalDotsPerInchY() : 0.0] {
+        platform::fontsAhead::workOut(windowFaces(), dpi);
+    });
     platform::closeDisplayProbe();
     QGuiApplication::setDesktopFileName("io.github.vhfdsctrainer.VhfDscTrainer");
     platform::RealClock clock(clockSpeed);
@@ -340,6 +349,7 @@ int main(int argc, char** argv) {
     if (port != 0)
         trainer.context().nmea->startAfterFirstFrame(trainer.window()->windowHandle(), listenAddress,
                                                      static_cast<quint16>(port));
+    platform::afterFirstFrame(trainer.window()->windowHandle(), platform::fontsAhead::forget);
     if (trainer.context().lesson)
         platform::afterFirstFrame(trainer.window()->windowHandle(), [] {
             QThreadPool::globalInstance()->start([] {
