@@ -44,32 +44,32 @@ bool known(const FcPattern* p) {
     return !gAnswers.empty() && answerFor(p);
 }
 
-// The font file of `family` that Qt's font database holds for the weight: the upright face
-// nearest to it.
-bool fileOf(const platform::fontsAhead::Face& face, FcChar8** file, int* index, FcFontSet** keep) {
-    FcPattern* family = FcPatternCreate();
-    FcPatternAddString(family, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.family));
+// The fonts of a family, with their files, weights and slants.
+FcFontSet* familyFonts(const char* family) {
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
     FcObjectSet* fields = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT, nullptr);
-    FcFontSet* fonts = FcFontList(nullptr, family, fields);
+    FcFontSet* fonts = FcFontList(nullptr, pattern, fields);
     FcObjectSetDestroy(fields);
-    FcPatternDestroy(family);
-    *keep = fonts;
-    if (!fonts) return false;
-    const int weight = face.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR;
-    FcPattern* best = nullptr;
+    FcPatternDestroy(pattern);
+    return fonts;
+}
+
+// The font Qt's font database opens for the weight: the upright one nearest to it.
+const FcPattern* nearest(const FcFontSet& fonts, int weight) {
+    const FcPattern* best = nullptr;
     int bestDistance = 0;
-    for (int i = 0; i < fonts->nfont; ++i) {
+    for (int i = 0; i < fonts.nfont; ++i) {
         int slant = 0, w = 0;
-        if (FcPatternGetInteger(fonts->fonts[i], FC_SLANT, 0, &slant) != FcResultMatch || slant != FC_SLANT_ROMAN ||
-            FcPatternGetInteger(fonts->fonts[i], FC_WEIGHT, 0, &w) != FcResultMatch)
+        if (FcPatternGetInteger(fonts.fonts[i], FC_SLANT, 0, &slant) != FcResultMatch || slant != FC_SLANT_ROMAN ||
+            FcPatternGetInteger(fonts.fonts[i], FC_WEIGHT, 0, &w) != FcResultMatch)
             continue;
         if (!best || std::abs(w - weight) < bestDistance) {
-            best = fonts->fonts[i];
+            best = fonts.fonts[i];
             bestDistance = std::abs(w - weight);
         }
     }
-    return best && FcPatternGetString(best, FC_FILE, 0, file) == FcResultMatch &&
-           FcPatternGetInteger(best, FC_INDEX, 0, index) == FcResultMatch;
+    return best;
 }
 
 } // namespace
@@ -103,10 +103,12 @@ namespace platform::fontsAhead {
 void workOut(const std::vector<Face>& faces, double dpi) {
     if (!(dpi > 0)) return;
     for (const Face& face : faces) {
+        FcFontSet* fonts = familyFonts(face.family);
+        const FcPattern* font = fonts ? nearest(*fonts, face.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR) : nullptr;
         FcChar8* file = nullptr;
         int index = 0;
-        FcFontSet* fonts = nullptr;
-        if (fileOf(face, &file, &index, &fonts)) {
+        if (font && FcPatternGetString(font, FC_FILE, 0, &file) == FcResultMatch &&
+            FcPatternGetInteger(font, FC_INDEX, 0, &index) == FcResultMatch) {
             // The question as Qt puts it when it opens the face: the family, the file and the size
             // in whole pixels.
             FcPattern* question = FcPatternCreate();
