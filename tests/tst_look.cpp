@@ -97,7 +97,6 @@ private slots:
         b->setDown(false);
     }
 
-    // The nature-of-distress lists show the display's pale yellow.
     // The window is built in its own type; the application's type, which every other window and
     // message uses, is the desktop's again once it is built, and what the design leaves to the
     // desktop (here, slanted type) still comes from it.
@@ -146,6 +145,7 @@ private slots:
             }
     }
 
+    // The nature-of-distress lists show the display's pale yellow.
     void dropDownsShowTheDisplayColour() {
         Harness h;
         for (const char* name : {"ComboMessage", "comboBC"}) {

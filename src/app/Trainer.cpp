@@ -88,8 +88,8 @@ void MainWindow::closeEvent(QCloseEvent* e) {
 }
 
 const std::vector<platform::fontsAhead::Face>& windowFaces() {
-    // In the order the window first needs them: the window's own type (the text fields are made
-    // in it), then the types of the fields, of the channel displays and of the keys.
+    // In the order the window first needs them: the window's own type (frmGMDSS.ui; the text fields
+    // are made in it), then the types of the fields, of the channel displays and of the keys.
     static const std::vector<platform::fontsAhead::Face> faces{
         {"Liberation Sans", 8, false},        {"Liberation Sans", 12, true},        {"Liberation Sans", 9, true},
         {"Liberation Sans", 14, true},        {"Liberation Sans Narrow", 30, true}, {"Liberation Sans Narrow", 40, true},
@@ -110,13 +110,14 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     // A line edit lays out its empty text in the application's type as it is made, before the
     // window's type reaches it; with the desktop's type that would load a face the window never
     // shows (a few milliseconds). While the window is built the application's type is the
-    // window's own (frmGMDSS.ui: Liberation Sans, 8 points); afterwards the desktop's again, for
-    // every other window and message.
+    // window's own (the first of its faces); afterwards the desktop's again, for every other window
+    // and message.
     const QFont desktopType = QGuiApplication::font();
+    const platform::fontsAhead::Face& own = windowFaces().front();
     QFont windowType = desktopType;
-    windowType.setFamilies({QStringLiteral("Liberation Sans")});
-    windowType.setPointSize(8);
-    windowType.setBold(false);
+    windowType.setFamilies({QString::fromLatin1(own.family)});
+    windowType.setPointSize(own.points);
+    windowType.setBold(own.bold);
     QGuiApplication::setFont(windowType);
     c.ui->setupUi(window_);
     QGuiApplication::setFont(desktopType);
