@@ -16,6 +16,7 @@
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyleFactory>
+#include <QStyleOptionButton>
 #include <QStyleOptionFrame>
 #include <QPainter>
 #include <memory>
@@ -55,6 +56,32 @@ QImage fieldFrame(QStyle* style, const QSize& size, qreal scale, bool focus) {
     QPainter p(&image);
     style->drawPrimitive(QStyle::PE_FrameLineEdit, &opt, &p, nullptr);
     return image;
+}
+
+// A plain key's face drawn by `style` on an orange ground, held down or not.
+QImage keyFace(QStyle* style, const QPushButton& key, const QSize& size, qreal scale, bool down) {
+    QImage image((QSizeF(size) * scale).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(QColor(200, 120, 40));
+    QStyleOptionButton opt;
+    opt.initFrom(&key);
+    opt.rect = QRect(QPoint(), size);
+    if (down) opt.state |= QStyle::State_Sunken;
+    QPainter p(&image);
+    style->drawPrimitive(QStyle::PE_PanelButtonCommand, &opt, &p, &key);
+    return image;
+}
+
+// Where two pictures differ by more than a step of rounding; empty when they are alike.
+QString unlike(const QImage& ours, const QImage& system) {
+    if (ours.size() != system.size()) return QStringLiteral("sizes differ");
+    for (int y = 0; y < ours.height(); ++y)
+        for (int x = 0; x < ours.width(); ++x) {
+            const QColor a = ours.pixelColor(x, y), b = system.pixelColor(x, y);
+            const int off = qMax(qMax(qAbs(a.red() - b.red()), qAbs(a.green() - b.green())), qAbs(a.blue() - b.blue()));
+            if (off > 1) return QStringLiteral("pixel %1,%2: %3, the style's %4").arg(x).arg(y).arg(a.name(), b.name());
+        }
+    return {};
 }
 
 } // namespace
@@ -134,15 +161,26 @@ private slots:
         ctl::useDesignedFaces();
         const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
         fieldFrame(QApplication::style(), QSize(60, 30), scale, focus); // pieces from another size
-        const QImage ours = fieldFrame(QApplication::style(), size, scale, focus);
-        const QImage system = fieldFrame(fusion.get(), size, scale, focus);
-        QCOMPARE(ours.size(), system.size());
-        for (int y = 0; y < ours.height(); ++y)
-            for (int x = 0; x < ours.width(); ++x) {
-                const QColor a = ours.pixelColor(x, y), b = system.pixelColor(x, y);
-                const int off = qMax(qMax(qAbs(a.red() - b.red()), qAbs(a.green() - b.green())), qAbs(a.blue() - b.blue()));
-                if (off > 1) QFAIL(qPrintable(QStringLiteral("pixel %1,%2: %3, the style's %4").arg(x).arg(y).arg(a.name(), b.name())));
-            }
+        const QString differs = unlike(fieldFrame(QApplication::style(), size, scale, focus),
+                                       fieldFrame(fusion.get(), size, scale, focus));
+        QVERIFY2(differs.isEmpty(), qPrintable(differs));
+    }
+
+    // A plain key's face, kept once drawn, is the one the system's style draws for it: up and held
+    // down, at 100 and 200 %, each kept apart from the other.
+    void plainKeyFacesAreTheSystemsOwn() {
+        ctl::useDesignedFaces();
+        const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+        QPushButton key(QStringLiteral("Menu"));
+        for (const QSize size : {QSize(45, 21), QSize(28, 20)})
+            for (qreal scale : {1.0, 2.0})
+                for (bool down : {true, false, true}) {
+                    const QString differs = unlike(keyFace(QApplication::style(), key, size, scale, down),
+                                                   keyFace(fusion.get(), key, size, scale, down));
+                    QVERIFY2(differs.isEmpty(), qPrintable(QStringLiteral("%1x%2 at %3, %4: %5")
+                                                               .arg(size.width()).arg(size.height()).arg(scale)
+                                                               .arg(down ? "down" : "up", differs)));
+                }
     }
 
     // The nature-of-distress lists show the display's pale yellow.

@@ -104,6 +104,7 @@ public:
     void drawPrimitive(PrimitiveElement pe, const QStyleOption* opt, QPainter* p, const QWidget* w) const override {
         if (pe == PE_PanelButtonCommand && colouredKey(w)) return drawKey(p, opt->rect, w->palette().color(QPalette::Button), sunken(opt));
         if (pe == PE_FrameLineEdit && drawFieldFrameFromPieces(opt, p, w)) return;
+        if (pe == PE_PanelButtonCommand && drawKeyFaceKept(opt, p, w)) return;
         QProxyStyle::drawPrimitive(pe, opt, p, w);
     }
 
@@ -160,15 +161,10 @@ private:
     static constexpr int kCorner = 4; // the rounded corner and its smoothing, in logical pixels
 
     bool drawFieldFrameFromPieces(const QStyleOption* opt, QPainter* p, const QWidget* w) const {
-        if (!fusionBase()) return false;
         const QRect r = opt->rect;
-        const QTransform& t = p->worldTransform();
-        const qreal dpr = p->device() ? p->device()->devicePixelRatio() : 1.0;
-        if (r.width() < 2 * kCorner + 1 || r.height() < 2 * kCorner + 1 || t.type() > QTransform::TxTranslate ||
-            t.dx() != qRound(t.dx()) || t.dy() != qRound(t.dy()) || dpr != qRound(dpr) || p->opacity() < 1.0 ||
-            p->compositionMode() != QPainter::CompositionMode_SourceOver)
-            return false;
-        const int scale = qRound(dpr);
+        if (r.width() < 2 * kCorner + 1 || r.height() < 2 * kCorner + 1) return false;
+        const int scale = wholePixelScale(p);
+        if (!scale) return false;
         const QPalette& pal = opt->palette;
         const QString key = QStringLiteral("vhf-field-frame-%1-%2-%3-%4-%5")
                                 .arg(int(opt->state & (State_HasFocus | State_Enabled)))
@@ -205,6 +201,58 @@ private:
                               QRect(from[col] * scale, from[row] * scale, span[col] * scale, span[row] * scale));
             }
         return true;
+    }
+
+    // Fusion draws a plain key's face (a smoothed, rounded outline on a shaded ground) into a
+    // picture and keeps it, but under a name holding the key's palette, which is a palette of its
+    // own for each key: it never found one again, and drew every key afresh on the first frame,
+    // some 0.18 M instructions each. Kept here under what the face is drawn from (its size, state
+    // and colours), the window's twelve function keys of one size are drawn once.
+    bool drawKeyFaceKept(const QStyleOption* opt, QPainter* p, const QWidget* w) const {
+        const auto* key = qstyleoption_cast<const QStyleOptionButton*>(opt);
+        if (!key || !qobject_cast<const QPushButton*>(w) || (key->features & QStyleOptionButton::Flat) ||
+            opt->rect.isEmpty())
+            return false;
+        const int scale = wholePixelScale(p);
+        if (!scale) return false;
+        const QPalette& pal = opt->palette;
+        const QString name = QStringLiteral("vhf-key-face-%1-%2-%3x%4-%5-%6-%7-%8-%9")
+                                 .arg(uint(opt->state))
+                                 .arg(int(key->features) << 2 | int(opt->direction))
+                                 .arg(opt->rect.width())
+                                 .arg(opt->rect.height())
+                                 .arg(pal.button().color().rgba())
+                                 .arg(pal.window().color().rgba())
+                                 .arg(int(pal.window().style()))
+                                 .arg(pal.highlight().color().rgba())
+                                 .arg(scale);
+        QPixmap face;
+        if (!QPixmapCache::find(name, &face)) {
+            face = QPixmap(opt->rect.size() * scale);
+            face.setDevicePixelRatio(scale);
+            face.fill(Qt::transparent);
+            QPainter fp(&face);
+            QStyleOptionButton atOrigin = *key;
+            atOrigin.rect = QRect(QPoint(), opt->rect.size());
+            QProxyStyle::drawPrimitive(PE_PanelButtonCommand, &atOrigin, &fp, w);
+            fp.end();
+            QPixmapCache::insert(name, face);
+        }
+        p->drawPixmap(opt->rect.topLeft(), face);
+        return true;
+    }
+
+    // The screen's scale when what is drawn lands on whole pixels under Fusion (no turning, no
+    // half pixels, fully opaque, plain drawing over): pictures drawn once then serve as they are.
+    // Otherwise 0.
+    int wholePixelScale(const QPainter* p) const {
+        if (!fusionBase()) return 0;
+        const QTransform& t = p->worldTransform();
+        const qreal dpr = p->device() ? p->device()->devicePixelRatio() : 1.0;
+        if (t.type() > QTransform::TxTranslate || t.dx() != qRound(t.dx()) || t.dy() != qRound(t.dy()) ||
+            dpr != qRound(dpr) || p->opacity() < 1.0 || p->compositionMode() != QPainter::CompositionMode_SourceOver)
+            return 0;
+        return qRound(dpr);
     }
 
     bool fusionBase() const {
