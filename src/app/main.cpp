@@ -41,6 +41,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <clocale>
 #include <fontconfig/fontconfig.h>
 #include <malloc.h>
 #include <termios.h>
@@ -314,16 +315,22 @@ int main(int argc, char** argv) {
     }
 
     if (!platform::displayOrSay()) return 1;
+    // The locale from the environment, as the application would set it: set before any thread.
+    std::setlocale(LC_ALL, "");
     // The font configuration (some 7 ms of parsing and cache reading) is loaded on the second core
     // while the application connects to the display; the window's first text finds it ready.
     std::thread fonts([] { FcInit(); });
-    // Likewise the session bus, which the accessibility bridge connects to while the window is
-    // built and waits for (where there is no session bus, for a failed try at starting one). This
-    // thread touches Qt's threads first, so that it stays Qt's main thread.
+    // Likewise the X library's tables for the locale, which Qt needs to name its first window, and
+    // the session bus, which the accessibility bridge connects to while the window is built and
+    // waits for (where there is no session bus, for a failed try at starting one). This thread
+    // touches Qt's threads first, so that it stays Qt's main thread.
     std::thread bus;
     if (platform::windowSystemPlatform()) {
         QThread::currentThread();
-        bus = std::thread([] { QDBusConnection::sessionBus(); });
+        bus = std::thread([] {
+            platform::loadX11LocaleTables();
+            QDBusConnection::sessionBus();
+        });
     }
     TrainerApplication app(argc, argv);
     // Then, the screen's resolution known, the set-up of the window's faces is worked out there

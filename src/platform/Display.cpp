@@ -1,5 +1,6 @@
 #include "platform/Display.h"
 
+#include <X11/Xlib.h>
 #include <xcb/xcb.h>
 
 #include <cstdio>
@@ -61,6 +62,8 @@ void closeDisplayProbe() {
     if (gProbe) xcb_disconnect(gProbe);
     gProbe = nullptr;
 }
+
+void loadX11LocaleTables() { XSupportsLocale(); }
 
 bool displayOrSay() {
     if (displayAvailable()) return true;
