@@ -318,8 +318,12 @@ int main(int argc, char** argv) {
     // The locale from the environment, as the application would set it: set before any thread.
     std::setlocale(LC_ALL, "");
     // The font configuration (some 7 ms of parsing and cache reading) is loaded on the second core
-    // while the application connects to the display; the window's first text finds it ready.
-    std::thread fonts([] { FcInit(); });
+    // while the application connects to the display, and the fonts listed for Qt's font database:
+    // the window's first text finds them ready.
+    std::thread fonts([] {
+        FcInit();
+        platform::fontsAhead::listFonts();
+    });
     // Likewise the X library's tables for the locale, which Qt needs to name its first window, and
     // the session bus, which the accessibility bridge connects to while the window is built and
     // waits for (where there is no session bus, for a failed try at starting one). This thread

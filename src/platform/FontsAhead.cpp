@@ -4,7 +4,9 @@
 #include <fontconfig/fontconfig.h>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -13,13 +15,15 @@ struct Fontconfig {
     FcBool (*substitute)(FcConfig*, FcPattern*, FcMatchKind);
     void (*defaults)(FcPattern*);
     FcPattern* (*match)(FcConfig*, FcPattern*, FcResult*);
+    FcFontSet* (*list)(FcConfig*, FcPattern*, FcObjectSet*);
 };
 
 const Fontconfig& fontconfig() {
     static const Fontconfig f{
         reinterpret_cast<FcBool (*)(FcConfig*, FcPattern*, FcMatchKind)>(dlsym(RTLD_NEXT, "FcConfigSubstitute")),
         reinterpret_cast<void (*)(FcPattern*)>(dlsym(RTLD_NEXT, "FcDefaultSubstitute")),
-        reinterpret_cast<FcPattern* (*)(FcConfig*, FcPattern*, FcResult*)>(dlsym(RTLD_NEXT, "FcFontMatch"))};
+        reinterpret_cast<FcPattern* (*)(FcConfig*, FcPattern*, FcResult*)>(dlsym(RTLD_NEXT, "FcFontMatch")),
+        reinterpret_cast<FcFontSet* (*)(FcConfig*, FcPattern*, FcObjectSet*)>(dlsym(RTLD_NEXT, "FcFontList"))};
     return f;
 }
 
@@ -32,6 +36,25 @@ struct Answer {
 
 std::mutex gLock;
 std::vector<Answer> gAnswers;
+
+// Every font, with what Qt's font database records of each: the list it asks for when first used.
+const char* const kListedFields[] = {FC_FAMILY, FC_STYLE,   FC_WEIGHT,  FC_SLANT,     FC_SPACING,
+                                     FC_FILE,   FC_INDEX,   FC_LANG,    FC_CHARSET,   FC_FOUNDRY,
+                                     FC_SCALABLE, FC_PIXEL_SIZE, FC_WIDTH, FC_FAMILYLANG, FC_CAPABILITY};
+FcFontSet* gAllFonts = nullptr; // until Qt takes it
+int gListsTaken = 0;
+
+// Whether the fields are those of the list (fontconfig keeps them in an order of its own).
+bool listedFields(const FcObjectSet* fields) {
+    constexpr int n = int(sizeof kListedFields / sizeof *kListedFields);
+    if (!fields || fields->nobject != n) return false;
+    for (const char* wanted : kListedFields) {
+        bool found = false;
+        for (int i = 0; i < n && !found; ++i) found = std::strcmp(fields->objects[i], wanted) == 0;
+        if (!found) return false;
+    }
+    return true;
+}
 
 Answer* answerFor(const FcPattern* p) {
     for (Answer& a : gAnswers)
@@ -86,6 +109,18 @@ extern "C" void FcDefaultSubstitute(FcPattern* p) {
     if (!known(p)) fontconfig().defaults(p);
 }
 
+// Qt's font database, when first used, lists every font; the list made ahead is handed over once.
+extern "C" FcFontSet* FcFontList(FcConfig* config, FcPattern* p, FcObjectSet* fields) {
+    if (!config && p && FcPatternObjectCount(p) == 0 && listedFields(fields)) {
+        std::lock_guard<std::mutex> lock(gLock);
+        if (gAllFonts) {
+            ++gListsTaken;
+            return std::exchange(gAllFonts, nullptr);
+        }
+    }
+    return fontconfig().list(config, p, fields);
+}
+
 extern "C" FcPattern* FcFontMatch(FcConfig* config, FcPattern* p, FcResult* result) {
     if (!config) {
         std::lock_guard<std::mutex> lock(gLock);
@@ -99,6 +134,18 @@ extern "C" FcPattern* FcFontMatch(FcConfig* config, FcPattern* p, FcResult* resu
 }
 
 namespace platform::fontsAhead {
+
+void listFonts() {
+    FcPattern* every = FcPatternCreate();
+    FcObjectSet* fields = FcObjectSetCreate();
+    for (const char* field : kListedFields) FcObjectSetAdd(fields, field);
+    FcFontSet* fonts = fontconfig().list(nullptr, every, fields);
+    FcObjectSetDestroy(fields);
+    FcPatternDestroy(every);
+    std::lock_guard<std::mutex> lock(gLock);
+    if (gAllFonts) FcFontSetDestroy(gAllFonts);
+    gAllFonts = fonts;
+}
 
 void workOut(const std::vector<Face>& faces, double dpi) {
     if (!(dpi > 0)) return;
@@ -131,7 +178,7 @@ void workOut(const std::vector<Face>& faces, double dpi) {
 
 int answered() {
     std::lock_guard<std::mutex> lock(gLock);
-    int n = 0;
+    int n = gListsTaken;
     for (const Answer& a : gAnswers) n += a.taken;
     return n;
 }
@@ -143,6 +190,9 @@ void forget() {
         if (a.match) FcPatternDestroy(a.match);
     }
     gAnswers.clear();
+    if (gAllFonts) FcFontSetDestroy(gAllFonts);
+    gAllFonts = nullptr;
+    gListsTaken = 0;
 }
 
 } // namespace platform::fontsAhead
