@@ -318,11 +318,14 @@ int main(int argc, char** argv) {
     // The locale from the environment, as the application would set it: set before any thread.
     std::setlocale(LC_ALL, "");
     // The font configuration (some 7 ms of parsing and cache reading) is loaded on the second core
-    // while the application connects to the display, and the fonts listed for Qt's font database:
-    // the window's first text finds them ready.
+    // while the application connects to the display, the fonts listed for Qt's font database, and
+    // the set-up of the window's faces worked out for the usual screen of 96 dots per inch: the
+    // window's first text finds them ready.
+    constexpr double kUsualDpi = 96;
     std::thread fonts([] {
         FcInit();
         platform::fontsAhead::listFonts();
+        platform::fontsAhead::workOut(windowFaces(), kUsualDpi);
     });
     // Likewise the X library's tables for the locale, which Qt needs to name its first window, and
     // the session bus, which the accessibility bridge connects to while the window is built and
@@ -337,13 +340,12 @@ int main(int argc, char** argv) {
         });
     }
     TrainerApplication app(argc, argv);
-    // Then, the screen's resolution known, the set-up of the window's faces is worked out there
-    // while the window is built.
-    fonts.join();
+    // On a screen of another resolution the faces' set-up is worked out again, while the window is
+    // built.
     const QScreen* primary = QGuiApplication::primaryScreen();
-    fonts = std::thread([dpi = primary ? primary->logicalDotsPerInchY() : 0.0] {
-        platform::fontsAhead::workOut(windowFaces(), dpi);
-    });
+    std::thread otherFaces;
+    if (const double dpi = primary ? primary->logicalDotsPerInchY() : 0.0; dpi != kUsualDpi)
+        otherFaces = std::thread([dpi] { platform::fontsAhead::workOut(windowFaces(), dpi); });
     platform::closeDisplayProbe();
     QGuiApplication::setDesktopFileName("io.github.vhfdsctrainer.VhfDscTrainer");
     platform::RealClock clock(clockSpeed);
@@ -376,6 +378,7 @@ int main(int argc, char** argv) {
         });
     }
     fonts.join();
+    if (otherFaces.joinable()) otherFaces.join();
     if (bus.joinable()) bus.join();
     trainer.window()->show();
     // A file that cannot be used is told on standard error and in the exercise window; the radio works on.
