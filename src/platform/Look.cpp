@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyleOption>
+#include <initializer_list>
 
 namespace ctl {
 
@@ -31,6 +32,19 @@ bool colouredKey(const QWidget* w) { return qobject_cast<const QPushButton*>(w) 
 bool colouredList(const QWidget* w) {
     const auto* box = qobject_cast<const QComboBox*>(w);
     return box && !box->isEditable() && coloured(w, QPalette::Base);
+}
+
+// The name a picture drawn once is kept under in the pixmap cache: what it is, then each of the
+// values it is drawn from as two characters (made for every control painted, so made cheaply).
+QString pictureName(QStringView what, std::initializer_list<quint32> values) {
+    QString name;
+    name.reserve(what.size() + 2 * qsizetype(values.size()));
+    name.append(what);
+    for (quint32 v : values) {
+        name.append(QChar(char16_t(v >> 16)));
+        name.append(QChar(char16_t(v & 0xffff)));
+    }
+    return name;
 }
 
 // One logical pixel wide on every side, whatever the screen's scale.
@@ -166,12 +180,9 @@ private:
         const int scale = wholePixelScale(p);
         if (!scale) return false;
         const QPalette& pal = opt->palette;
-        const QString key = QStringLiteral("vhf-field-frame-%1-%2-%3-%4-%5")
-                                .arg(int(opt->state & (State_HasFocus | State_Enabled)))
-                                .arg(pal.window().color().rgba())
-                                .arg(int(pal.window().style()))
-                                .arg(pal.highlight().color().rgba())
-                                .arg(scale);
+        const QString key = pictureName(u"vhf-field-frame", {uint(opt->state & (State_HasFocus | State_Enabled)),
+                                                             pal.window().color().rgba(), uint(pal.window().style()),
+                                                             pal.highlight().color().rgba(), uint(scale)});
         const int side = 2 * kCorner + 1;
         QPixmap pieces;
         if (!QPixmapCache::find(key, &pieces)) {
@@ -216,16 +227,11 @@ private:
         const int scale = wholePixelScale(p);
         if (!scale) return false;
         const QPalette& pal = opt->palette;
-        const QString name = QStringLiteral("vhf-key-face-%1-%2-%3x%4-%5-%6-%7-%8-%9")
-                                 .arg(uint(opt->state))
-                                 .arg(int(key->features) << 2 | int(opt->direction))
-                                 .arg(opt->rect.width())
-                                 .arg(opt->rect.height())
-                                 .arg(pal.button().color().rgba())
-                                 .arg(pal.window().color().rgba())
-                                 .arg(int(pal.window().style()))
-                                 .arg(pal.highlight().color().rgba())
-                                 .arg(scale);
+        const QString name = pictureName(u"vhf-key-face", {uint(opt->state), uint(key->features), uint(opt->direction),
+                                                           uint(opt->rect.width()), uint(opt->rect.height()),
+                                                           pal.button().color().rgba(), pal.window().color().rgba(),
+                                                           uint(pal.window().style()), pal.highlight().color().rgba(),
+                                                           uint(scale)});
         QPixmap face;
         if (!QPixmapCache::find(name, &face)) {
             face = QPixmap(opt->rect.size() * scale);
