@@ -37,11 +37,11 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <clocale>
 #include <fontconfig/fontconfig.h>
 #include <malloc.h>
 #include <termios.h>

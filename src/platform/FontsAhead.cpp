@@ -38,8 +38,8 @@ std::mutex gLock;
 std::vector<Answer> gAnswers;
 
 // Every font, with what Qt's font database records of each: the list it asks for when first used.
-const char* const kListedFields[] = {FC_FAMILY, FC_STYLE,   FC_WEIGHT,  FC_SLANT,     FC_SPACING,
-                                     FC_FILE,   FC_INDEX,   FC_LANG,    FC_CHARSET,   FC_FOUNDRY,
+const char* const kListedFields[] = {FC_FAMILY, FC_STYLE, FC_WEIGHT, FC_SLANT, FC_SPACING,
+                                     FC_FILE, FC_INDEX, FC_LANG, FC_CHARSET, FC_FOUNDRY,
                                      FC_SCALABLE, FC_PIXEL_SIZE, FC_WIDTH, FC_FAMILYLANG, FC_CAPABILITY};
 FcFontSet* gAllFonts = nullptr; // until Qt takes it
 int gListsTaken = 0;
