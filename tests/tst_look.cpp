@@ -43,11 +43,17 @@ QColor mostOf(const QImage& image, const QRect& area) {
     return QColor(most);
 }
 
-// A text field's frame drawn by `style` on an orange ground.
-QImage fieldFrame(QStyle* style, const QSize& size, qreal scale, bool focus) {
+// An orange ground of `size` logical pixels at the screen's `scale`, to draw a control's part on.
+QImage orangeGround(const QSize& size, qreal scale) {
     QImage image((QSizeF(size) * scale).toSize(), QImage::Format_RGB32);
     image.setDevicePixelRatio(scale);
     image.fill(QColor(200, 120, 40));
+    return image;
+}
+
+// A text field's frame drawn by `style` on an orange ground.
+QImage fieldFrame(QStyle* style, const QSize& size, qreal scale, bool focus) {
+    QImage image = orangeGround(size, scale);
     QStyleOptionFrame opt;
     opt.rect = QRect(QPoint(), size);
     opt.palette = QApplication::palette();
@@ -60,9 +66,7 @@ QImage fieldFrame(QStyle* style, const QSize& size, qreal scale, bool focus) {
 
 // A plain key's face drawn by `style` on an orange ground, held down or not.
 QImage keyFace(QStyle* style, const QPushButton& key, const QSize& size, qreal scale, bool down) {
-    QImage image((QSizeF(size) * scale).toSize(), QImage::Format_RGB32);
-    image.setDevicePixelRatio(scale);
-    image.fill(QColor(200, 120, 40));
+    QImage image = orangeGround(size, scale);
     QStyleOptionButton opt;
     opt.initFrom(&key);
     opt.rect = QRect(QPoint(), size);

@@ -72,7 +72,7 @@ FcFontSet* familyFonts(const char* family) {
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
     FcObjectSet* fields = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT, nullptr);
-    FcFontSet* fonts = FcFontList(nullptr, pattern, fields);
+    FcFontSet* fonts = fontconfig().list(nullptr, pattern, fields);
     FcObjectSetDestroy(fields);
     FcPatternDestroy(pattern);
     return fonts;

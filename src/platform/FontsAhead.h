@@ -2,8 +2,8 @@
 // Faces of type set up ahead, for start-up. Qt sets up every face it opens (its hinting and
 // smoothing) with a fontconfig substitution and match of its own, some 0.2 ms each on the main
 // thread, and the radio's window opens eight. The faces it will open are known before it is built:
-// the same questions are put to fontconfig on another thread while the window is being built, and
-// when Qt asks one of exactly those its answer is handed over; every other question goes to
+// the same questions are put to fontconfig on another thread before Qt comes to them, and when Qt
+// asks one of exactly those its answer is handed over; every other question goes to
 // fontconfig as always. Likewise the list of every font that Qt's font database makes when first
 // used (0.2 ms more). This program's executable answers fontconfig's FcConfigSubstitute,
 // FcDefaultSubstitute, FcFontMatch and FcFontList for that (see FontsAhead.cpp).

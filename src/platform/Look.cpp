@@ -47,6 +47,22 @@ QString pictureName(QStringView what, std::initializer_list<quint32> values) {
     return name;
 }
 
+// The picture kept under `name`; drawn by `draw` on a clear picture of `size` logical pixels at the
+// screen's `scale` and kept, the first time.
+template <class Draw>
+QPixmap kept(const QString& name, const QSize& size, int scale, Draw draw) {
+    QPixmap picture;
+    if (QPixmapCache::find(name, &picture)) return picture;
+    picture = QPixmap(size * scale);
+    picture.setDevicePixelRatio(scale);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    draw(&painter);
+    painter.end();
+    QPixmapCache::insert(name, picture);
+    return picture;
+}
+
 // One logical pixel wide on every side, whatever the screen's scale.
 void edge(QPainter* p, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
     p->fillRect(QRect(r.left(), r.top(), r.width(), 1), topLeft);
@@ -184,20 +200,13 @@ private:
                                                              pal.window().color().rgba(), uint(pal.window().style()),
                                                              pal.highlight().color().rgba(), uint(scale)});
         const int side = 2 * kCorner + 1;
-        QPixmap pieces;
-        if (!QPixmapCache::find(key, &pieces)) {
-            pieces = QPixmap(side * scale, side * scale);
-            pieces.setDevicePixelRatio(scale);
-            pieces.fill(Qt::transparent);
-            QPainter pp(&pieces);
+        const QPixmap pieces = kept(key, QSize(side, side), scale, [&](QPainter* pp) {
             QStyleOptionFrame small;
             if (const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(opt)) small = *frame;
             else static_cast<QStyleOption&>(small) = *opt;
             small.rect = QRect(0, 0, side, side);
-            QProxyStyle::drawPrimitive(PE_FrameLineEdit, &small, &pp, w);
-            pp.end();
-            QPixmapCache::insert(key, pieces);
-        }
+            QProxyStyle::drawPrimitive(PE_FrameLineEdit, &small, pp, w);
+        });
         // Three columns and three rows on the field: the corners as they are, the edges stretched
         // from the small field's middle pixel, the inside left alone. The small field is square, so
         // one list of its pieces serves across and down.
@@ -232,19 +241,11 @@ private:
                                                            pal.button().color().rgba(), pal.window().color().rgba(),
                                                            uint(pal.window().style()), pal.highlight().color().rgba(),
                                                            uint(scale)});
-        QPixmap face;
-        if (!QPixmapCache::find(name, &face)) {
-            face = QPixmap(opt->rect.size() * scale);
-            face.setDevicePixelRatio(scale);
-            face.fill(Qt::transparent);
-            QPainter fp(&face);
+        p->drawPixmap(opt->rect.topLeft(), kept(name, opt->rect.size(), scale, [&](QPainter* fp) {
             QStyleOptionButton atOrigin = *key;
             atOrigin.rect = QRect(QPoint(), opt->rect.size());
-            QProxyStyle::drawPrimitive(PE_PanelButtonCommand, &atOrigin, &fp, w);
-            fp.end();
-            QPixmapCache::insert(name, face);
-        }
-        p->drawPixmap(opt->rect.topLeft(), face);
+            QProxyStyle::drawPrimitive(PE_PanelButtonCommand, &atOrigin, fp, w);
+        }));
         return true;
     }
 
