@@ -35,7 +35,7 @@
 #include "calls/Answers.h"
 #include "stations/CoastGuard.h"
 
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <QEventLoop>
 #include <QScrollBar>

@@ -134,6 +134,9 @@ private slots:
         QWidget bare;
         Ui::frmGMDSS designed;
         designed.setupUi(&bare);
+        // The lists made when first needed, in both.
+        designed.makeAllLate();
+        h.ui().makeAllLate();
         static const QRegularExpression keypad(QStringLiteral("^command1_(\\d+)$"));
         QStringList wrong;
         int compared = 0;

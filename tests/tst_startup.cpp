@@ -5,6 +5,7 @@
 #include "platform/FontsAhead.h"
 
 #include <QFontDatabase>
+#include <QListWidget>
 #include <fontconfig/fontconfig.h>
 
 // A font file of the family, from fontconfig.
@@ -74,6 +75,26 @@ private slots:
         h.window()->grab();
         QCOMPARE(platform::fontsAhead::answered(), int(windowFaces().size()) + 1); // and the font list
         platform::fontsAhead::forget();
+    }
+
+    // The radio's lists, hidden until a menu or a call shows one, are made when first reached for,
+    // none with the window. Made late, a list is the designed one: in its place with its lines,
+    // under the lists after it and the controls made with the window, named for screen readers and
+    // in its place in the Tab order.
+    void listsAreMadeWhenFirstReachedFor() {
+        Harness h;
+        QVERIFY(h.window()->findChildren<QListWidget*>().isEmpty());
+        QListWidget* distress = h.ui().lstDistress; // made first, though the menu lies under it
+        h.click("cmdMenu");
+        auto* menu = h.window()->findChild<QListWidget*>(QStringLiteral("lstMenu"));
+        QVERIFY(menu && menu->isVisible());
+        QCOMPARE(menu->geometry(), QRect(141, 315, 185, 100));
+        QCOMPARE(menu->item(6)->text(), QString("Exit this menu"));
+        const QObjectList stack = h.window()->children();
+        QVERIFY(stack.indexOf(menu) < stack.indexOf(distress));
+        QVERIFY(stack.indexOf(distress) < stack.indexOf(h.find("txtMMSI")));
+        QCOMPARE(menu->accessibleName(), QString("DSC menu"));
+        QCOMPARE(h.find("ComboMessage")->nextInFocusChain(), menu);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "app/Accessibility.h"
 
+#include "app/Form.h"
 #include "app/Pictures.h"
 #include "platform/Look.h"
 
@@ -353,7 +354,38 @@ void nameScrollBars(QAbstractScrollArea* area, const QString& owner) {
     nameControl(area->horizontalScrollBar(), owner + QStringLiteral(", horizontal scroll bar"));
 }
 
-void describeControls(QWidget* form) {
+namespace {
+
+void describe(QWidget* w, const Description& d) {
+    if (auto* label = qobject_cast<QLabel*>(w); label && label->pixmap().isNull()) makeDisplay(label);
+    nameControl(w, QString::fromUtf8(d.name), d.description ? QString::fromUtf8(d.description) : QString());
+}
+
+// A list made after the window: described as the window's own controls were, and put in its place
+// in the Tab order, after the control before it there.
+void describeLate(QWidget* form, ChoiceKeys* choiceKeys, QWidget* made) {
+    if (auto* list = qobject_cast<QListWidget*>(made)) {
+        ctl::fitLinesToWidth(list);
+        choiceKeys->watch(list);
+    }
+    const QString name = made->objectName();
+    for (const Description& d : kDescriptions)
+        if (name == QLatin1String(d.control)) describe(made, d);
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(made)) nameScrollBars(area, area->accessibleName());
+    const Controls controls(form);
+    QWidget* previous = nullptr;
+    for (const ControlId& id : kTabOrder) {
+        if (name == QLatin1String(id.name)) {
+            if (previous) QWidget::setTabOrder(previous, made);
+            break;
+        }
+        if (QWidget* w = controls.find(id)) previous = w;
+    }
+}
+
+} // namespace
+
+void describeControls(QWidget* form, Ui::frmGMDSS& ui) {
     // The pictures first: a label that shows a picture is no display.
     pictures::keepSharp(form);
     auto* choiceKeys = new ChoiceKeys(form);
@@ -365,13 +397,8 @@ void describeControls(QWidget* form) {
     }
     for (QComboBox* box : form->findChildren<QComboBox*>()) choiceKeys->watch(box);
     for (const Description& d : kDescriptions) {
-        QWidget* w = controls.find({d.control});
-        if (!w) {
-            qWarning("describeControls: no control named %s", d.control);
-            continue;
-        }
-        if (auto* label = qobject_cast<QLabel*>(w); label && label->pixmap().isNull()) makeDisplay(label);
-        nameControl(w, QString::fromUtf8(d.name), d.description ? QString::fromUtf8(d.description) : QString());
+        if (QWidget* w = controls.find({d.control})) describe(w, d);
+        else if (!Ui::frmGMDSS::isLate(d.control)) qWarning("describeControls: no control named %s", d.control);
     }
     // The keypad keys, by their caption: "Key 1" ... "Key 9", "Key CE", "Key 10", "Key EN".
     for (int i = 1; i <= 12; ++i)
@@ -392,10 +419,12 @@ void describeControls(QWidget* form) {
     for (const ControlId& id : kTabOrder) {
         QWidget* w = controls.find(id);
         if (!w) {
-            qWarning("describeControls: no control named %s to put in the Tab order", id.name);
+            if (!Ui::frmGMDSS::isLate(id.name))
+                qWarning("describeControls: no control named %s to put in the Tab order", id.name);
             continue;
         }
         if (previous) QWidget::setTabOrder(previous, w);
         previous = w;
     }
+    ui.whenAnyMade([form, choiceKeys](QWidget* made) { describeLate(form, choiceKeys, made); });
 }

@@ -8,7 +8,7 @@
 #include "screens/StationList.h"
 #include "screens/ToolWindow.h"
 #include "stations/Classmates.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <QTimer>
 #include <QWidget>

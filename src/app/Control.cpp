@@ -2,6 +2,7 @@
 
 #include "app/ClassroomSession.h"
 #include "app/Context.h"
+#include "app/Form.h"
 #include "screens/DscMessages.h"
 #include "screens/StationList.h"
 #include "platform/Clock.h"
@@ -198,6 +199,8 @@ QWidget* ControlScript::find(const QString& id) const {
     auto matches = [&](const QWidget* w) {
         return w->objectName() == name && (index < 0 || w->property("index").toInt() == index);
     };
+    // The radio's lists are made when first reached for, by name too.
+    c.ui->makeLate(name);
     // The main window first, then the windows on the screen, then the hidden ones.
     QList<QWidget*> windows{c.form};
     QList<QWidget*> hidden;

@@ -7,7 +7,7 @@
 #include "platform/Controls.h"
 #include "platform/Microphone.h"
 #include "platform/Sound.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 #include "voice/Loudspeaker.h"
 #include "voice/RadioSound.h"
 #include "voice/Recognizer.h"

@@ -28,7 +28,7 @@
 #include "stations/CoastGuard.h"
 #include "stations/SecondVessel.h"
 #include "stations/StationVoices.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -131,7 +131,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     }
     ctl::setComboText(c.ui->ComboMessage, QStringLiteral("Nature of Distress"));
     ctl::setComboText(c.ui->comboBC, QStringLiteral("Nature of Distress"));
-    describeControls(window_);
+    describeControls(window_, *c.ui);
 
     c.Timer1 = c.clock.createTimer();
     c.Timer5Second = c.clock.createTimer();
@@ -241,15 +241,17 @@ void Trainer::Form_Load() {
     c.OriginalScreenWidth = static_cast<float>(screen.width());
     c.OriginalScreenHeight = static_cast<float>(screen.height());
     ui.lblScreenSize->setText(c.screenSize->originalSizeText());
-    const char* const distressLog[] = {
+    static const char* const distressLog[] = {
         "UTC 15:15", "Tarvik's Madness ", "316416622", "Distress call", "MOB", "L42°47.3'N", "L069°21.0'W",
         "_____________________", "",
         "11:39  ", "338357697", "Distress call", "Grounding", "no position received", "_____________________", "",
         "10:35", "316257387", "Distress call", "Grounding", "no position received", "_____________________", ""};
-    for (const char* line : distressLog) ui.lstDistress->addItem(QString::fromUtf8(line));
+    ui.lstDistress.whenMade([](QListWidget* log) {
+        for (const char* line : distressLog) log->addItem(QString::fromUtf8(line));
+    });
     c.s.DisplayModeChanged = false;
     ctl::setText(ui.txtLatLon, QStringLiteral("L##°##.#'N  Lo###°##.#'W"));
     ctl::setText(ui.txtTime, QStringLiteral("##:##"));
     ctl::setText(ui.txtUTC, QStringLiteral("#.#"));
-    c.logs->sortDirectory();
+    ui.lstDirectory.whenMade([&c](QListWidget*) { c.logs->sortDirectory(); });
 }

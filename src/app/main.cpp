@@ -1,6 +1,7 @@
 // vhf-dsc-trainer: a marine VHF radio with a DSC controller, for GMDSS training.
 #include "app/ClassroomSession.h"
 #include "app/Control.h"
+#include "app/Form.h"
 #include "app/Lessons.h"
 #include "app/NmeaOutput.h"
 #include "app/Trainer.h"
@@ -25,8 +26,6 @@
 #include "screens/ExercisePanel.h"
 #include "voice/Procedure.h"
 #include "voice/Recognizer.h"
-
-#include "DirectoryAtStart.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 #include "app/Context.h"
 #include "platform/Controls.h"
 #include "radio/FrontPanel.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 namespace calls {
 

@@ -4,7 +4,7 @@
 #include "platform/Controls.h"
 #include "platform/Wait.h"
 #include "radio/FrontPanel.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 namespace calls {
 

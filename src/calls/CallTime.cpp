@@ -2,7 +2,7 @@
 
 #include "app/Context.h"
 #include "platform/Controls.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -7,7 +7,7 @@
 #include "platform/Controls.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 using calls::CallMember;
 using calls::isCoastGuard;

@@ -5,7 +5,7 @@
 #include "radio/ChannelSelector.h"
 #include "dscwire/Message.h"
 #include "platform/Controls.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -20,7 +20,7 @@ int selectedRow(const QListWidget* list) {
 
 void CallComposer::wire() {
     QObject::connect(c.ui->cmdCall, &QAbstractButton::clicked, c.ui->cmdCall, [this] { cmdCall_Click(); });
-    QObject::connect(c.ui->lstCall, &QListWidget::itemClicked, c.ui->lstCall, [this] { lstCall_Click(); });
+    onLineClicked(c.ui->lstCall, [this] { lstCall_Click(); });
 }
 
 void CallComposer::cmdCall_Click() {

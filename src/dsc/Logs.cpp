@@ -2,7 +2,7 @@
 
 #include "app/Context.h"
 #include "stations/Classmates.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <algorithm>
 
@@ -20,8 +20,8 @@ bool sortsBefore(const QString& a, const QString& b) { return QString::compare(a
 
 void Logs::wire() {
     Ui::frmGMDSS& ui = *c.ui;
-    QObject::connect(ui.lstReceived, &QListWidget::itemClicked, ui.lstReceived, [this] { lstReceived_Click(); });
-    QObject::connect(ui.lstDirectory, &QListWidget::itemClicked, ui.lstDirectory, [this] { lstDirectory_Click(); });
+    onLineClicked(ui.lstReceived, [this] { lstReceived_Click(); });
+    onLineClicked(ui.lstDirectory, [this] { lstDirectory_Click(); });
 }
 
 void Logs::lstReceived_Click() {

@@ -6,7 +6,7 @@
 #include "dsc/Logs.h"
 #include "platform/Controls.h"
 #include "radio/ChannelSelector.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ void Menu::wire() {
     QObject::connect(ui.cmdMenu, &QAbstractButton::clicked, ui.cmdMenu, [this] { cmdMenu_Click(); });
     QObject::connect(ui.cmdEnter, &QAbstractButton::clicked, ui.cmdEnter, [this] { cmdEnter_Click(); });
     QObject::connect(ui.cmdClear, &QAbstractButton::clicked, ui.cmdClear, [this] { cmdClear_Click(); });
-    QObject::connect(ui.lstMenu, &QListWidget::itemClicked, ui.lstMenu, [this] { lstMenu_Click(); });
+    onLineClicked(ui.lstMenu, [this] { lstMenu_Click(); });
 }
 
 void Menu::cmdMenu_Click() {
@@ -41,9 +41,9 @@ void Menu::cmdMenu_Click() {
                        static_cast<QWidget*>(ui.lblMode), static_cast<QWidget*>(ui.lblChannel),
                        static_cast<QWidget*>(ui.lblSimplex), static_cast<QWidget*>(ui.lblLatLon),
                        static_cast<QWidget*>(ui.lblTime), static_cast<QWidget*>(ui.lblStatus),
-                       static_cast<QWidget*>(ui.lblA), static_cast<QWidget*>(ui.lstReceived),
+                       static_cast<QWidget*>(ui.lblA), static_cast<QWidget*>(ui.lstReceived.ifMade()),
                        static_cast<QWidget*>(ui.lblNewMMSI)})
-        w->hide();
+        if (w) w->hide();
     c.channel->RestoreChannelDisplay();
     ui.lblMenu->setText(QStringLiteral("Menu"));
     ui.lblMenu->show();

@@ -6,7 +6,7 @@
 #include "dscwire/Message.h"
 #include "radio/ChannelSelector.h"
 #include "platform/Controls.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <QApplication>
 #include <QFocusEvent>

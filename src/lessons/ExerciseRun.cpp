@@ -9,7 +9,7 @@
 #include "platform/Controls.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <QJsonArray>
 #include <QScrollBar>

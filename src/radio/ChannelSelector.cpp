@@ -3,7 +3,7 @@
 #include "app/Context.h"
 #include "platform/Controls.h"
 #include "radio/ChannelPlan.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <QScrollBar>
 
@@ -102,9 +102,11 @@ void ChannelSelector::RestoreChannelDisplay() {
     ui.lblChannel->show();
     ui.lblSimplex->show();
     ui.ComboMessage->hide();
-    ui.lstReceived->clear();                  // 2
-    ui.lstReceived->hide();
-    ui.lstDistress->hide();
+    if (QListWidget* received = ui.lstReceived.ifMade()) { // 2 (a list not made yet is hidden and empty)
+        received->clear();
+        received->hide();
+    }
+    if (QListWidget* distress = ui.lstDistress.ifMade()) distress->hide();
     if (ui.GPSOn->isChecked()) {              // 3
         ui.lblTime->setText(c.clock.now().time().toString(QStringLiteral("HH:mm:ss")));
         ui.lblTime->show();
@@ -133,10 +135,8 @@ void ChannelSelector::RestoreChannelDisplay() {
     ui.lblPower->show();
     ui.lblChannel->setText(QString::number(knob()));
     ScrollChannel_Change();
-    ui.lstDirectory->hide();                  // 7
-    ui.lstCall->hide();
-    ui.lstGroup->hide();
-    ui.lstMenu->hide();
+    for (const LateList* list : {&ui.lstDirectory, &ui.lstCall, &ui.lstGroup, &ui.lstMenu}) // 7
+        if (QListWidget* shown = list->ifMade()) shown->hide();
     ScrollChannel_Change();
     s.OwnMMSI.clear();                        // 8
     s.CallTypeDistress.clear();

@@ -4,7 +4,7 @@
 #include "platform/Controls.h"
 #include "platform/ScreenMode.h"
 #include "radio/ChannelSelector.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <QPushButton>
 

@@ -3,7 +3,7 @@
 #include "app/Context.h"
 #include "platform/Controls.h"
 #include "platform/ScreenMode.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <QPushButton>
 #include <QRadioButton>

@@ -11,7 +11,7 @@
 #include "voice/RadioSound.h"
 #include "platform/Controls.h"
 #include "screens/ReceiverPanel.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "lessons/ExerciseRun.h"
 #include "lessons/Recorder.h"
 #include "platform/Controls.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <QCloseEvent>
 #include <QDir>

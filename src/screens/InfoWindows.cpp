@@ -3,7 +3,7 @@
 #include "app/Context.h"
 #include "platform/Controls.h"
 #include "screens/InfoScreens.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 InfoWindows::InfoWindows(Context& ctx) : c(ctx) {}
 InfoWindows::~InfoWindows() = default;

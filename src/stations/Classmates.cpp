@@ -10,7 +10,7 @@
 #include "radio/FrontPanel.h"
 #include "stations/CoastGuard.h"
 #include "stations/SecondVessel.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <QLocale>
 

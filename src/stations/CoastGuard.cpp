@@ -5,7 +5,7 @@
 #include "calls/CallSequence.h"
 #include "calls/OnAir.h"
 #include "platform/Controls.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 namespace {
 const QString kDistressAck = QStringLiteral("Recv'd Distress Ack");

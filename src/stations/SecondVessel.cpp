@@ -8,7 +8,7 @@
 #include "calls/HoldKey.h"
 #include "calls/OnAir.h"
 #include "platform/Controls.h"
-#include "ui_frmGMDSS.h"
+#include "app/Form.h"
 
 #include <QLocale>
 
@@ -38,7 +38,7 @@ void SecondVessel::wire() {
     auto* ui = c.ui;
     QObject::connect(ui->cmdBCEnter, &QAbstractButton::clicked, ui->cmdBCEnter, [this] { cmdBCEnter_Click(); });
     QObject::connect(ui->cmdBCClear, &QAbstractButton::clicked, ui->cmdBCClear, [this] { cmdBCClear_Click(); });
-    QObject::connect(ui->lstBC, &QListWidget::itemClicked, ui->lstBC, [this](QListWidgetItem*) { lstBC_Click(); });
+    onLineClicked(ui->lstBC, [this] { lstBC_Click(); });
     QObject::connect(ui->comboBC, &QComboBox::activated, ui->comboBC, [this](int) { comboBC_Click(); });
     HoldKey::install(
         c, ui->cmdBCDistress, [this] { c.ui->comboBC->hide(); }, [this] { cmdBCDistress_MouseDown(); },

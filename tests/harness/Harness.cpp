@@ -24,7 +24,10 @@ Harness::Harness(QDateTime start, QSize screenSize) : clock(std::move(start)) {
 Harness::~Harness() = default;
 
 QWidget* Harness::find(const QString& name) const {
-    auto* w = const_cast<Harness*>(this)->window();
+    auto* self = const_cast<Harness*>(this);
+    // The radio's lists are made when first reached for.
+    if (QWidget* late = self->ui().makeLate(name)) return late;
+    auto* w = self->window();
     if (w->objectName() == name) return w;
     if (auto* found = w->findChild<QWidget*>(name)) return found;
     for (QWidget* top : QApplication::topLevelWidgets())
