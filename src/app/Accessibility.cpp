@@ -361,7 +361,8 @@ void describe(QWidget* w, const Description& d) {
     nameControl(w, QString::fromUtf8(d.name), d.description ? QString::fromUtf8(d.description) : QString());
 }
 
-// A list made after the window: described as the window's own controls were, and put in its place
+// A list, made after the window: every line whole; Return, Enter and Space choose as a click does;
+// described as the window's own controls were, its scroll bars named after it, and put in its place
 // in the Tab order, after the control before it there.
 void describeLate(QWidget* form, ChoiceKeys* choiceKeys, QWidget* made) {
     if (auto* list = qobject_cast<QListWidget*>(made)) {
@@ -390,11 +391,7 @@ void describeControls(QWidget* form, Ui::frmGMDSS& ui) {
     pictures::keepSharp(form);
     auto* choiceKeys = new ChoiceKeys(form);
     const Controls controls(form);
-    // Every line of a list whole; Return, Enter and Space choose as a click does.
-    for (QListWidget* list : form->findChildren<QListWidget*>()) {
-        ctl::fitLinesToWidth(list);
-        choiceKeys->watch(list);
-    }
+    // The window's lists, its only scroll areas, are made when first reached for and described then.
     for (QComboBox* box : form->findChildren<QComboBox*>()) choiceKeys->watch(box);
     for (const Description& d : kDescriptions) {
         if (QWidget* w = controls.find({d.control})) describe(w, d);
@@ -404,10 +401,6 @@ void describeControls(QWidget* form, Ui::frmGMDSS& ui) {
     for (int i = 1; i <= 12; ++i)
         if (auto* key = qobject_cast<QAbstractButton*>(controls.find({"command1", i})))
             nameControl(key, QStringLiteral("Key ") + key->text(), QStringLiteral("Keypad key"));
-
-    for (QAbstractScrollArea* area : form->findChildren<QAbstractScrollArea*>()) {
-        if (area->verticalScrollBar()->accessibleName().isEmpty()) nameScrollBars(area, area->accessibleName());
-    }
 
     // The knob turns with the arrow keys, so it takes the focus like every other key of the radio.
     if (auto* knob = qobject_cast<QAbstractSlider*>(controls.find({"ScrollChannel"}))) {

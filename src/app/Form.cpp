@@ -11,15 +11,14 @@ const char* const kDirectoryAtStart[9] = {
 
 namespace {
 
-// The lists as designed, in the order they are stacked: each lies under those after it and under
-// `under`, the first control made with the window that follows them.
+// The lists as designed, in the order they are stacked: each lies under those after it on its
+// panel, and all of them under the first control made with the window that follows them there.
 struct ListDesign {
     LateList Ui::frmGMDSS::*member;
     const char* name;
     bool onSecondVessel; // in the second vessel's panel (Frame3), else on the radio's face
     QRect geometry;
     QRgb base;
-    const char* under;
     std::vector<const char*> lines;
 };
 
@@ -27,22 +26,22 @@ constexpr QRgb kPaleYellow = qRgb(255, 255, 128);
 
 const std::vector<ListDesign>& designs() {
     static const std::vector<ListDesign> lists{
-        {&Ui::frmGMDSS::lstMenu, "lstMenu", false, {141, 315, 185, 100}, kPaleYellow, "txtMMSI",
+        {&Ui::frmGMDSS::lstMenu, "lstMenu", false, {141, 315, 185, 100}, kPaleYellow,
          {"Received Calls", "MMSI#", "Time", "Position", "Directory", "Set Up", "Exit this menu"}},
-        {&Ui::frmGMDSS::lstCall, "lstCall", false, {141, 312, 184, 100}, kPaleYellow, "txtMMSI",
+        {&Ui::frmGMDSS::lstCall, "lstCall", false, {141, 312, 184, 100}, kPaleYellow,
          {"Select, (Enter or Clear)", "Urgency", "Safety", "Routine", "Group", "Request Position", "Polling",
           "All Ships"}},
-        {&Ui::frmGMDSS::lstDirectory, "lstDirectory", false, {138, 312, 187, 95}, kPaleYellow, "txtMMSI",
+        {&Ui::frmGMDSS::lstDirectory, "lstDirectory", false, {138, 312, 187, 95}, kPaleYellow,
          std::vector<const char*>(std::begin(kDirectoryAtStart), std::end(kDirectoryAtStart))},
-        {&Ui::frmGMDSS::lstGroup, "lstGroup", false, {141, 312, 188, 100}, kPaleYellow, "txtMMSI",
+        {&Ui::frmGMDSS::lstGroup, "lstGroup", false, {141, 312, 188, 100}, kPaleYellow,
          {"#1", "  Quorp's Pet              316777777", "  Glimmet's Sparkler  366345345", "#2",
           "   Vox's Sweetness     367010203", "   The Dace D            316056789  ",
           "   Quil's Wonder        337121212", "#3", "   Brask's Kruiser         316789012",
           "   The Blue Crane       316999999"}},
-        {&Ui::frmGMDSS::lstReceived, "lstReceived", false, {141, 312, 186, 116}, kPaleYellow, "txtMMSI", {}},
-        {&Ui::frmGMDSS::lstDistress, "lstDistress", false, {141, 312, 186, 100}, qRgb(255, 255, 0), "txtMMSI", {}},
-        {&Ui::frmGMDSS::lstBC, "lstBC", true, {8, 182, 210, 84}, kPaleYellow, "comboBC", {}},
-        {&Ui::frmGMDSS::lstBC2, "lstBC2", true, {8, 182, 210, 84}, kPaleYellow, "comboBC", {}},
+        {&Ui::frmGMDSS::lstReceived, "lstReceived", false, {141, 312, 186, 116}, kPaleYellow, {}},
+        {&Ui::frmGMDSS::lstDistress, "lstDistress", false, {141, 312, 186, 100}, qRgb(255, 255, 0), {}},
+        {&Ui::frmGMDSS::lstBC, "lstBC", true, {8, 182, 210, 84}, kPaleYellow, {}},
+        {&Ui::frmGMDSS::lstBC2, "lstBC2", true, {8, 182, 210, 84}, kPaleYellow, {}},
     };
     return lists;
 }
@@ -97,7 +96,7 @@ void frmGMDSS::make(LateList& list) {
     QWidget* above = nullptr;
     for (std::size_t i = list.index_ + 1; i < designs().size() && !above; ++i)
         if (designs()[i].onSecondVessel == d.onSecondVessel) above = late(static_cast<int>(i))->made_;
-    if (!above) above = parent->findChild<QWidget*>(QString::fromLatin1(d.under), Qt::FindDirectChildrenOnly);
+    if (!above) above = d.onSecondVessel ? static_cast<QWidget*>(comboBC) : txtMMSI;
     if (above) w->stackUnder(above);
     list.made_ = w;
     // Hooks may reach for lists, this one too: each runs once.
