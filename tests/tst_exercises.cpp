@@ -254,7 +254,7 @@ private slots:
         t.words = phrase.isEmpty() ? QString("good morning") : voicetest::wordsOf(voicetest::spokenCase(phrase).text);
         const voice::Judgement j = voice::judge(t.words, voicetest::kelpo());
         t.procedure = voice::kindName(j.kind);
-        for (const voice::Element& e : j.elements) t.verdicts.append({e.id, e.ok, e.verdict});
+        for (const voice::Element& e : j.elements) t.verdicts.append({e.id, e.ok, e.verdict, e.unclear});
         QCOMPARE(checker.voice(t, std::abs(at) * 1000), -1); // a station's voice answers nothing
         t.fromOwnRadio = true;
         QCOMPARE(checker.voice(t, std::abs(at) * 1000), phrase.isEmpty() ? -1 : 1);

@@ -21,6 +21,7 @@ struct VoiceVerdict {
     QString element;
     bool ok = false;
     QString text;
+    bool unclear = false;  // not heard clearly enough to judge (ok is false then)
 };
 
 struct VoiceTransmission {
@@ -32,6 +33,7 @@ struct VoiceTransmission {
     QString fromName;          // and its name ("Kelpo", "Boston Coast Guard")
     std::vector<qint16> audio; // the speech, kVoiceRate mono, as the microphone (or the station's voice) gave it
     QString words;             // what was understood: lower case, single blanks; empty when nothing was
+    std::vector<float> confidence; // each word's confidence (0..1); empty: all heard with confidence
     QString procedure;         // "mayday", "mayday-relay", "pan-pan", "securite", "routine", "distress-ack", "cancel", "none"
     QList<VoiceVerdict> verdicts;
     bool fromOwnRadio = false;    // the trainee spoke (or the instructor, for a station its trainer speaks for)

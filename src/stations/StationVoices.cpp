@@ -112,7 +112,7 @@ void StationVoices::spoken(quint64 id, const std::vector<qint16>& pcm) {
     station.known.prepend(radio.own);
     const voice::Judgement j = voice::judge(t.words, station);
     t.procedure = voice::kindName(j.kind);
-    for (const voice::Element& e : j.elements) t.verdicts.append({e.id, e.ok, e.verdict});
+    for (const voice::Element& e : j.elements) t.verdicts.append({e.id, e.ok, e.verdict, e.unclear});
     t.heardByOwnRadio = c.talk->hears(reply.channel);
     c.air->speak(std::move(t));
 }

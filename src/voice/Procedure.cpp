@@ -27,6 +27,28 @@ bool Judgement::ok() const {
     return kind != Kind::None && std::all_of(elements.begin(), elements.end(), [](const Element& e) { return e.ok; });
 }
 
+bool Judgement::unclear() const {
+    return std::any_of(elements.begin(), elements.end(), [](const Element& e) { return e.unclear; });
+}
+
+QStringList Judgement::unclearIds() const {
+    QStringList ids;
+    for (const Element& e : elements)
+        if (e.unclear) ids << e.id;
+    return ids;
+}
+
+QString markOf(const Element& e) {
+    return e.ok ? QStringLiteral("ok") : e.unclear ? QStringLiteral("unclear") : QStringLiteral("wrong");
+}
+
+Hearing Hearing::certain(const QString& words) {
+    Hearing h;
+    h.words = words.simplified().toLower();
+    for (const QString& w : h.words.split(QLatin1Char(' '), Qt::SkipEmptyParts)) h.detail.append({w, 1.0, 0, 0});
+    return h;
+}
+
 const Element* Judgement::element(const QString& id) const {
     for (const Element& e : elements)
         if (e.id == id) return &e;
@@ -640,6 +662,12 @@ QStringList formOf(Kind kind) {
     QStringList ids;
     for (const Check& c : forms().value(kind)) ids << c(h).id;
     return ids;
+}
+
+Judgement judge(const Hearing& hearing, const Speaker& speaker) {
+    Judgement j = judge(hearing.words, speaker);
+    j.heard = hearing.detail;
+    return j;
 }
 
 Judgement judge(const QString& words, const Speaker& speaker) {

@@ -133,6 +133,7 @@ struct Recognizer::Impl {
     bool stale = true;      // the names have changed since
     int generation = 0;
     bool failed = false;
+    Mode mode = Mode::Grammar;
 
     ~Impl() {
         if (ps) sphinx().ps_free(ps);
@@ -218,6 +219,9 @@ struct Recognizer::Impl {
 };
 
 Recognizer::Recognizer() : d(std::make_unique<Impl>()) {}
+
+void Recognizer::setMode(Mode mode) { d->mode = mode; }
+Recognizer::Mode Recognizer::mode() const { return d->mode; }
 Recognizer::~Recognizer() = default;
 
 QString Recognizer::unavailable() { return sphinx().problem; }
@@ -228,7 +232,7 @@ void Recognizer::setNames(const QStringList& stationNames) {
     d->stale = true;  // the grammar is rebuilt at the next recognition
 }
 
-QString Recognizer::recognize(const std::vector<qint16>& pcm16k) {
+Hearing Recognizer::hear(const std::vector<qint16>& pcm16k) {
     if (pcm16k.empty() || !d->ready()) return {};
     const Sphinx& s = sphinx();
     const std::vector<qint16> audio = padded(pcm16k);
@@ -244,7 +248,9 @@ QString Recognizer::recognize(const std::vector<qint16>& pcm16k) {
     QString words = QString::fromUtf8(final ? QByteArray(final) : sofar);
     static const QRegularExpression filler(QStringLiteral("<[^>]*>|\\[[^\\]]*\\]|\\(\\d+\\)"));
     words.remove(filler);
-    return words.simplified().toLower();
+    Hearing h = Hearing::certain(words);
+    h.pass = QStringLiteral("grammar");
+    return h;
 }
 
 // ---- the worker ----
@@ -315,8 +321,9 @@ void RecognitionWorker::run() {
             names = names_;
         }
         recognizer.setNames(namesFor(names, job.speaker));
-        const QString words = recognizer.recognize(job.pcm);
-        const Judgement judgement = judge(words, job.speaker);
+        const Hearing hearing = recognizer.hear(job.pcm);
+        const QString words = hearing.words;
+        const Judgement judgement = judge(hearing, job.speaker);
         QMetaObject::invokeMethod(
             this,
             [this, id = job.id, words, judgement] {

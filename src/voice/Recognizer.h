@@ -24,13 +24,21 @@ public:
     Recognizer(const Recognizer&) = delete;
     Recognizer& operator=(const Recognizer&) = delete;
 
+    // How speech is recognised: a language model of the procedures mixed with general English
+    // (takes words it was not written for), the procedures' grammar, or both, the better taken.
+    enum class Mode { LanguageModel, Grammar, Both };
+    void setMode(Mode mode);
+    Mode mode() const;
+
     // Why recognition cannot run here (library or model missing); empty when it can.
     static QString unavailable();
     // The station names the grammar knows; the grammar is rebuilt when they change.
     void setNames(const QStringList& stationNames);
     // 16 kHz mono speech -> lower-case words separated by single blanks; "" when nothing was
     // understood (or recognition is unavailable).
-    QString recognize(const std::vector<qint16>& pcm16k);
+    QString recognize(const std::vector<qint16>& pcm16k) { return hear(pcm16k).words; }
+    // The same words, each with its confidence.
+    Hearing hear(const std::vector<qint16>& pcm16k);
 
 private:
     struct Impl;
