@@ -133,8 +133,15 @@ private slots:
         t.channel = "16";
         t.words = "mayday";
         const QByteArray transcript = encodeVoice(t);
+        VoiceMessage heard = t;
+        heard.words = "mayday kelpo";
+        heard.verdicts = {{"own-name", true, "own name: kelpo"}, {"position", false, "position not heard clearly", true}};
+        heard.confidence = {0.97f, 0.41f};
+        const QByteArray unclear = encodeVoice(heard);
         QTest::newRow("a frame") << good << "";
         QTest::newRow("a transcript") << transcript << "";
+        QTest::newRow("a transcript with an element unclear") << unclear << "";
+        QTest::newRow("damaged confidences") << QByteArray(unclear).replace("0.41", "1.41") << "a transcript with a damaged confidence";
         QTest::newRow("too short") << good.left(20) << "voice payload of 20 bytes is too short";
         QTest::newRow("not voice") << QByteArray(good).replace(0, 1, "X") << "not a voice payload";
         QTest::newRow("a newer version") << QByteArray(good).replace(1, 1, "\x02") << "voice version 2, not 1";
@@ -150,6 +157,11 @@ private slots:
         const auto m = decodeVoice(payload, QStringLiteral("316000001"));
         QCOMPARE(m.ok() ? QString() : m.error(), error);
         if (m.ok()) QCOMPARE(encodeVoice(m.value()), payload);
+        // What was not heard clearly arrives so, each word with its confidence.
+        if (m.ok() && m.value().words == "mayday kelpo") {
+            QVERIFY(m.value().verdicts.size() == 2 && !m.value().verdicts[0].unclear && m.value().verdicts[1].unclear);
+            QCOMPARE(m.value().confidence, std::vector<float>({0.97f, 0.41f}));
+        }
     }
 
     // One speaks on 16: a classmate hears every frame as it comes and then the whole of it, with

@@ -1,5 +1,6 @@
 // The model stations' dialogue table: what each station says to what it hears, and when.
 #include "voice/Dialogue.h"
+#include "voice/Procedure.h"
 
 #include <QJsonDocument>
 #include <QTest>
@@ -18,6 +19,18 @@ QVariantMap voiceFrom(const QString& channel, QVariantMap more) {
     more.insert("from", "own");
     more.insert("channel", channel);
     return more;
+}
+
+using Marks = QMap<QString, QString>;
+
+// A judgement of the trainee's transmission: each element "ok", "wrong" or "unclear", what was heard
+// of the right ones by id.
+voice::Judgement judged(voice::Kind kind, const Marks& marks, const Marks& heard = {}) {
+    voice::Judgement j;
+    j.kind = kind;
+    for (auto it = marks.cbegin(); it != marks.cend(); ++it)
+        j.elements.append({it.key(), it.value() == "ok", it.value() + " " + it.key(), heard.value(it.key()), it.value() == "unclear"});
+    return j;
 }
 
 } // namespace
@@ -69,6 +82,53 @@ private slots:
             QVERIFY2(replies[i].isEmpty() ? got.isEmpty() : got.startsWith(replies[i]),
                      qPrintable(QStringLiteral("step %1: %2").arg(i + 1).arg(got)));
         }
+    }
+
+    // What was not heard clearly is asked for again, as a coast station does, before anything missing;
+    // the station stays where it was.
+    void sayAgain_data() {
+        QTest::addColumn<Marks>("marks");
+        QTest::addColumn<QString>("reply");
+        QTest::newRow("position") << Marks{{"position", "unclear"}, {"nature", "ok"}, {"persons", "ok"}}
+                                  << "Kelpo, this is Boston Coast Guard, say again your position, over.";
+        QTest::newRow("before what is missing")
+            << Marks{{"position", "wrong"}, {"nature", "unclear"}, {"persons", "ok"}}
+            << "Kelpo, this is Boston Coast Guard, say again the nature of your distress, over.";
+        QTest::newRow("two of them")
+            << Marks{{"position", "ok"}, {"nature", "unclear"}, {"persons", "unclear"}}
+            << "Kelpo, this is Boston Coast Guard, say again the nature of your distress and the number of persons on board, over.";
+        QTest::newRow("missing, heard clearly")
+            << Marks{{"position", "wrong"}, {"nature", "ok"}, {"persons", "ok"}}
+            << "Kelpo, this is Boston Coast Guard. Received Mayday. Say your position, over.";
+    }
+    void sayAgain() {
+        QFETCH(Marks, marks);
+        QFETCH(QString, reply);
+        voice::Dialogue dialogue;
+        dialogue.hear(dsc("distress-ack", "coast", {{"about", "own"}}), "Kelpo");
+        QVariantMap facts = dialogue.voiceFacts(judged(voice::Kind::Mayday, marks, {{"nature", "fire"}, {"persons", "4"}}), "16");
+        facts.insert("from", "own");
+        const auto said = dialogue.hear(facts, "Kelpo");
+        QCOMPARE(said.size(), size_t(1));
+        QCOMPARE(said[0].text, reply);
+        QCOMPARE(dialogue.state("coast"), QString("mayday"));
+    }
+
+    // On the working channel, an ending not heard clearly: The Blue Crane asks again and still listens.
+    void blueCraneSaysAgain() {
+        voice::Dialogue dialogue;
+        dialogue.hear(dsc("able", "blue", {{"to", "own"}, {"channel", "08"}}), "Kelpo");
+        QVariantMap call = voiceFrom("08", {{"called", "blue"}});
+        QCOMPARE(dialogue.hear(call, "Kelpo").size(), size_t(1));
+        QVariantMap unclear = dialogue.voiceFacts(
+            judged(voice::Kind::Routine, {{"called", "ok"}, {"ending", "unclear"}}, {{"ending", "over"}}), "08");
+        unclear.insert("from", "own");
+        auto said = dialogue.hear(unclear, "Kelpo");
+        QCOMPARE(said.size(), size_t(1));
+        QCOMPARE(said[0].text, QString("Kelpo, this is Blue Crane, say again, over."));
+        QCOMPARE(dialogue.state("blue"), QString("talking"));
+        said = dialogue.hear(voiceFrom("08", {{"ending", "over"}}), "Kelpo");
+        QVERIFY(!said.empty() && said[0].text.startsWith("Kelpo, this is Blue Crane. Received, thank you."));
     }
 
     void faultyTable() {

@@ -261,6 +261,38 @@ private slots:
         QCOMPARE(checker.resultText(1), result);
     }
 
+    // An element that counts, not heard clearly, neither passes nor fails the task: it stays open and
+    // asks for it again, and the next transmission decides. One that does not count is no matter.
+    void unclearVoiceTask_data() {
+        QTest::addColumn<QString>("unclear"); // the element heard unclearly
+        QTest::addColumn<QString>("first");   // the result after that transmission
+        QTest::newRow("position") << "position" << "Not heard clearly: say again your position";
+        QTest::newRow("an element that does not count") << "persons" << "done";
+    }
+    void unclearVoiceTask() {
+        QFETCH(QString, unclear);
+        QFETCH(QString, first);
+        const auto x = lessons::parseExercise(R"({ "title": "Fire", "tasks": [
+            { "title": "MAYDAY", "expect": { "kind": "voice", "procedure": "mayday", "elements": ["position", "nature"] } } ] })",
+                                              "fire.json");
+        lessons::Checker checker(x.value(), 0);
+        air::VoiceTransmission t;
+        t.channel = "16";
+        t.fromOwnRadio = true;
+        t.words = voicetest::wordsOf(voicetest::spokenCase("mayday").text);
+        const voice::Judgement j = voice::judge(t.words, voicetest::kelpo());
+        t.procedure = voice::kindName(j.kind);
+        for (const voice::Element& e : j.elements) t.verdicts.append({e.id, e.ok, e.verdict, e.unclear});
+        air::VoiceTransmission blurred = t;
+        for (air::VoiceVerdict& v : blurred.verdicts)
+            if (v.element == unclear) v = {v.element, false, v.element + QStringLiteral(" not heard clearly"), true};
+        QCOMPARE(checker.voice(blurred, 20000), 0);
+        QCOMPARE(checker.resultText(0), first);
+        QCOMPARE(checker.finished(), first == "done");
+        QCOMPARE(checker.voice(t, 30000), first == "done" ? -1 : 0);
+        QCOMPARE(checker.resultText(0), QString("done"));
+    }
+
     // The radio as the exercise's start sets it up, or the start it cannot take.
     void startState_data() {
         QTest::addColumn<QByteArray>("start");

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cmath>
 #include <numeric>
 
 namespace {
@@ -315,6 +316,48 @@ private slots:
         QCOMPARE(html.count("<audio controls preload=\"none\" src=\"data:audio/ogg;base64,T2dnUwAC"), 3);
         const QString printed = lessons::debriefHtml(voiceLesson(), false, &problem);
         QVERIFY(printed.contains("wrong</span>: no position given") && !printed.contains("<audio"));
+    }
+
+    // An element not heard clearly is kept as such in the lesson and read back so; a lesson written
+    // before there was "unclear" reads as judged. The debrief marks it unclear, neither right nor
+    // wrong, with the transmission's sound to listen to.
+    void unclearVerdictIsRecordedAndDebriefed() {
+        QTemporaryDir folder;
+        QString path;
+        {
+            Harness h;
+            auto recorder = lessons::Recorder::start(h.c(), folder.path());
+            air::VoiceTransmission t;
+            t.channel = "16";
+            t.fromMmsi = h.c().s.AcceptedMMSI;
+            t.fromName = "Kelpo";
+            t.fromOwnRadio = true;
+            t.words = "mayday mayday mayday this is kelpo";
+            t.procedure = "mayday";
+            for (int i = 0; i < air::kVoiceRate / 5; ++i) t.audio.push_back(qint16(8000 * std::sin(i * 0.2)));
+            t.verdicts = {{"own-name", true, "own name: kelpo"}, {"position", false, "position not heard clearly", true}};
+            h.c().air->speak(t);
+            path = recorder->path();
+        }
+        const QList<QJsonObject> lines = voiceLines(path);
+        QCOMPARE(lines.size(), 1);
+        auto marks = [](const QList<air::VoiceVerdict>& verdicts) {
+            QStringList out;
+            for (const air::VoiceVerdict& v : verdicts)
+                out << v.element + (v.ok ? " ok" : v.unclear ? " unclear" : " wrong");
+            return out;
+        };
+        QCOMPARE(marks(lessons::voiceVerdicts(lines[0])), QStringList({"own-name ok", "position unclear"}));
+        QJsonObject old = lines[0];
+        old["verdicts"] = QJsonArray{QJsonObject{{"element", "position"}, {"ok", false}, {"text", "no position given"}}};
+        QCOMPARE(marks(lessons::voiceVerdicts(old)), QStringList{"position wrong"});
+        QString problem;
+        const QString html = lessons::debriefHtml(path, true, &problem);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QVERIFY(html.contains("<li><span class=\"unclear\">unclear</span>: position not heard clearly</li>"));
+        QVERIFY(html.contains("<li><span class=\"pass\">right</span>: own name: kelpo</li>"));
+        QVERIFY(!html.contains("class=\"fail\""));
+        QCOMPARE(html.count("<audio controls preload=\"none\" src=\"data:audio/ogg;base64,T2dnUwAC"), 1);
     }
 
     // An exercise's verdicts go into the lesson as they are given, and the exercise window's

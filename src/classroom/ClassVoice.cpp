@@ -108,6 +108,7 @@ void ClassVoice::spoken(const air::VoiceTransmission& t) {
     m.words = t.words;
     m.procedure = t.procedure;
     m.verdicts = t.verdicts;
+    m.confidence = t.confidence;
     m.cut = o.cut;
     link_.publishVoice(o.channel, m);
     out_.erase(it);
@@ -213,6 +214,7 @@ void ClassVoice::finish(const Key& key) {
         t.words = m.words;
         t.procedure = m.procedure.isEmpty() ? t.procedure : m.procedure;
         t.verdicts = m.verdicts;
+        t.confidence = m.confidence;
         t.framesSent = int(m.number);
         t.cut = t.cut || m.cut;
     }

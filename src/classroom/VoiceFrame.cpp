@@ -5,6 +5,8 @@
 #include <QJsonObject>
 #include <QtEndian>
 
+#include <cmath>
+
 namespace classroom {
 namespace {
 
@@ -25,16 +27,25 @@ QByteArray encodeVoice(const VoiceMessage& m) {
     if (m.kind == VoiceMessage::Frame) {
         out += m.packet;
     } else if (m.kind == VoiceMessage::Transcript) {
-        QJsonArray verdicts;
-        for (const air::VoiceVerdict& v : m.verdicts) verdicts.append(QJsonArray{v.element, v.ok, v.text});
+        QJsonArray verdicts, unclear, confidence;
+        for (const air::VoiceVerdict& v : m.verdicts) {
+            verdicts.append(QJsonArray{v.element, v.ok, v.text});
+            if (v.unclear && !v.ok) unclear.append(v.element);
+        }
+        for (float c : m.confidence) confidence.append(std::round(double(c) * 100) / 100);
         QJsonObject o{{QStringLiteral("channel"), m.channel},     {QStringLiteral("name"), m.name},
                       {QStringLiteral("power"), m.power},         {QStringLiteral("words"), m.words},
                       {QStringLiteral("procedure"), m.procedure}, {QStringLiteral("verdicts"), verdicts},
                       {QStringLiteral("cut"), m.cut}};
+        // Beside the verdicts, so that a trainer that knows no "unclear" still reads them.
+        if (!unclear.isEmpty()) o.insert(QStringLiteral("unclear"), unclear);
+        if (!confidence.isEmpty()) o.insert(QStringLiteral("confidence"), confidence);
         QByteArray json = QJsonDocument(o).toJson(QJsonDocument::Compact);
         if (kVoiceHeader + json.size() > kMaxTranscript) {
             // More than a transcript holds: the verdicts go, and the words are cut to what fits.
             o.remove(QStringLiteral("verdicts"));
+            o.remove(QStringLiteral("unclear"));
+            o.remove(QStringLiteral("confidence"));
             o.insert(QStringLiteral("words"), m.words.left(kMaxTranscript / 2));
             json = QJsonDocument(o).toJson(QJsonDocument::Compact);
         }
@@ -83,6 +94,19 @@ dscwire::Result<VoiceMessage> decodeVoice(const QByteArray& payload, const QStri
                 return R::bad(QStringLiteral("a transcript with a damaged verdict"));
             m.verdicts.append({a[0].toString(), a[1].toBool(), a[2].toString()});
         }
+        // Older trainers send neither: every verdict judged, every word heard with confidence.
+        for (const QJsonValue& v : o.value(QStringLiteral("unclear")).toArray()) {
+            if (!v.isString()) return R::bad(QStringLiteral("a transcript with a damaged verdict"));
+            for (air::VoiceVerdict& verdict : m.verdicts)
+                if (verdict.element == v.toString() && !verdict.ok) verdict.unclear = true;
+        }
+        for (const QJsonValue& v : o.value(QStringLiteral("confidence")).toArray()) {
+            if (!v.isDouble() || v.toDouble() < 0 || v.toDouble() > 1)
+                return R::bad(QStringLiteral("a transcript with a damaged confidence"));
+            m.confidence.push_back(float(v.toDouble()));
+        }
+        // One for each word, or none.
+        if (m.confidence.size() != size_t(m.words.split(QLatin1Char(' '), Qt::SkipEmptyParts).size())) m.confidence.clear();
         if (m.channel.isEmpty() || m.channel.size() > 8) return R::bad(QStringLiteral("a transcript without its channel"));
     }
     return R::good(std::move(m));

@@ -13,7 +13,10 @@
 //   21-24  F: the frame's number in the transmission, from 0; E and T: the frames sent
 //   25-    F: one Opus packet of 20 ms (1 to 1275 bytes); E: nothing; T: compact JSON,
 //          {"channel":"16","name":"Sea Breeze","power":"25W","words":"...","procedure":"mayday",
-//           "verdicts":[["mayday-count",true,"MAYDAY said three times"],...],"cut":false}
+//           "verdicts":[["mayday-count",true,"MAYDAY said three times"],...],"cut":false
+//           [,"unclear":["position",...]][,"confidence":[0.97,0.41,...]]}
+//          "unclear": the elements not heard clearly enough to judge; "confidence": each word's,
+//          0..1 to two places. Both may be absent (older trainers): all judged, all confident.
 // Frames go with QoS 0 (a late frame is worth nothing), the end and the transcript with QoS 1.
 #include "air/Voice.h"
 #include "dscwire/Message.h"
@@ -37,6 +40,7 @@ struct VoiceMessage {
     // Transcript
     QString channel, name, power, words, procedure;
     QList<air::VoiceVerdict> verdicts;
+    std::vector<float> confidence; // one for each word, or none
     bool cut = false;
 };
 

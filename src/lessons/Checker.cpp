@@ -48,6 +48,13 @@ int Checker::voice(const air::VoiceTransmission& t, qint64 nowMs) {
     if (finished() || !t.fromOwnRadio || t.procedure.isEmpty() || t.procedure == QLatin1String("none")) return -1;
     auto ofProcedure = [&t](const Task& task) { return spoken(task) && task.expect.procedure == t.procedure; };
     if (const int task = firstOpenWhere(ofProcedure); task >= 0) {
+        Verdict& v = verdicts_[size_t(task)];
+        // Not heard clearly: as a station would, the exercise asks for it again.
+        if (const QStringList unclear = unclearElements(exercise_.tasks[task].expect, t); !unclear.isEmpty()) {
+            v.sayAgain = sayAgainText(unclear);
+            return task;
+        }
+        v.sayAgain.clear();
         answer(task, mismatches(exercise_.tasks[task].expect, t), nowMs);
         return task;
     }
@@ -107,7 +114,8 @@ QString Checker::resultText(int task) const {
     case TaskState::Wrong: return QStringLiteral("wrong: ") + v.reason;
     case TaskState::Open: break;
     }
-    return finished() ? QStringLiteral("not answered") : QStringLiteral("open");
+    if (finished()) return QStringLiteral("not answered");
+    return v.sayAgain.isEmpty() ? QStringLiteral("open") : v.sayAgain;
 }
 
 QString Checker::scoreText() const {

@@ -12,7 +12,9 @@
 // Spoken transmissions of the own radio answer the voice tasks the same way, by their procedure:
 // the first open task of that procedure; one of a procedure no task asks for answers the first open
 // voice task as wrong; one like a procedure already answered, or one in which no procedure was
-// understood (a key pressed by mistake), says nothing.
+// understood (a key pressed by mistake), says nothing. A transmission whose elements that count were
+// not all heard clearly neither passes nor fails its task: the task stays open and tells the trainee
+// to say it again; a later transmission of that procedure decides it.
 #include "lessons/Exercise.h"
 
 #include <QString>
@@ -33,6 +35,7 @@ struct Verdict {
     TaskState state = TaskState::Open;
     QString reason;  // for a wrong answer: what was wrong, e.g. "nature: Flooding, expected Fire"
     qint64 ms = -1;  // when it was answered, from the start of the exercise
+    QString sayAgain; // an open voice task last heard unclearly: "Not heard clearly: say again your position"
 };
 
 class Checker {
@@ -54,7 +57,8 @@ public:
     int answered() const;
     const Exercise& exercise() const { return exercise_; }
     const std::vector<Verdict>& verdicts() const { return verdicts_; }
-    // A task's result in words: "open", "done", "wrong: <reason>", or "not answered" once finished.
+    // A task's result in words: "open", "done", "wrong: <reason>", or "not answered" once finished;
+    // an open voice task heard unclearly tells what to say again.
     QString resultText(int task) const;
     // "Score: 3 of 4" once finished, else how far the trainee has come.
     QString scoreText() const;

@@ -1,5 +1,6 @@
 #include "lessons/Debrief.h"
 
+#include "air/Voice.h"
 #include "lessons/Lesson.h"
 
 #include <QBuffer>
@@ -13,6 +14,7 @@
 #include <QPdfWriter>
 #include <QTextDocument>
 #include <QUrl>
+#include <algorithm>
 #include <vector>
 
 namespace lessons {
@@ -27,7 +29,7 @@ const QString kStyle = QStringLiteral(
     "td.time{white-space:nowrap;font-family:monospace}"
     "ul{margin:2px 0}audio{display:block;margin-top:4px}"
     ".sent{color:#a00}.received{color:#060}.heard{color:#555}"
-    ".pass{color:#060;font-weight:bold}.fail{color:#a00;font-weight:bold}"
+    ".pass{color:#060;font-weight:bold}.fail{color:#a00;font-weight:bold}.unclear{color:#a60;font-weight:bold}"
     ".note{color:#a00}");
 
 QString esc(const QString& s) { return s.toHtmlEscaped(); }
@@ -83,7 +85,7 @@ QString resultsTable(const std::vector<QJsonObject>& results) {
 }
 
 // A spoken transmission: who spoke on which channel, what was understood, each element of the
-// procedure right or wrong in words, and (in the HTML page) its sound to play.
+// procedure right, wrong or not heard clearly, in words, and (in the HTML page) its sound to play.
 QString voiceRow(const QJsonObject& o, const QString& folder, bool embed) {
     const QString direction = text(o, "direction");
     const QString how = direction == QLatin1String("sent")       ? QStringLiteral("Said")
@@ -98,16 +100,18 @@ QString voiceRow(const QJsonObject& o, const QString& folder, bool embed) {
                             seconds(qint64(o.value(QLatin1String("ms")).toDouble())),
                             words.isEmpty() ? QStringLiteral("<i>no words understood</i>")
                                             : QStringLiteral("&ldquo;%1&rdquo;").arg(esc(words)));
-    const QJsonArray verdicts = o.value(QLatin1String("verdicts")).toArray();
+    const QList<air::VoiceVerdict> verdicts = voiceVerdicts(o);
     if (!verdicts.isEmpty()) {
+        // Right, wrong, or not heard clearly enough to say: the trainee says that again.
         html += QStringLiteral("<ul>");
-        for (const QJsonValue& v : verdicts) {
-            const bool ok = v[QLatin1String("ok")].toBool();
-            html += QStringLiteral("<li><span class=\"%1\">%2</span>: %3</li>")
-                        .arg(ok ? QStringLiteral("pass") : QStringLiteral("fail"), ok ? QStringLiteral("right") : QStringLiteral("wrong"),
-                             esc(v[QLatin1String("text")].toString()));
+        for (const air::VoiceVerdict& v : verdicts) {
+            const QString cls = v.ok ? QStringLiteral("pass") : v.unclear ? QStringLiteral("unclear") : QStringLiteral("fail");
+            const QString mark = v.ok ? QStringLiteral("right") : v.unclear ? QStringLiteral("unclear") : QStringLiteral("wrong");
+            html += QStringLiteral("<li><span class=\"%1\">%2</span>: %3</li>").arg(cls, mark, esc(v.text));
         }
         html += QStringLiteral("</ul>");
+        if (std::any_of(verdicts.begin(), verdicts.end(), [](const air::VoiceVerdict& v) { return v.unclear; }))
+            html += QStringLiteral("<span class=\"unclear\">Not heard clearly: a station would ask you to say it again.</span>");
     }
     const QString audio = text(o, "audio");
     if (!embed || audio.isEmpty()) return html;

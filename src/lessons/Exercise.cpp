@@ -1,6 +1,7 @@
 #include "lessons/Exercise.h"
 
 #include "calls/OnAir.h"
+#include "voice/Dialogue.h"
 #include "voice/Procedure.h"
 
 #include <QCoreApplication>
@@ -495,8 +496,24 @@ QStringList mismatches(const Expect& e, const air::VoiceTransmission& t) {
     if (e.channel && calls::channelOnAir(t.channel) != *e.channel)
         out << QStringLiteral("channel: %1, expected %2").arg(t.channel, channelWords(*e.channel));
     for (const air::VoiceVerdict& v : t.verdicts)
-        if (!v.ok && (e.elements.isEmpty() || e.elements.contains(v.element))) out << v.text;
+        if (!v.ok && !v.unclear && (e.elements.isEmpty() || e.elements.contains(v.element))) out << v.text;
     return out;
+}
+
+QStringList unclearElements(const Expect& e, const air::VoiceTransmission& t) {
+    QStringList out;
+    for (const air::VoiceVerdict& v : t.verdicts)
+        if (!v.ok && v.unclear && (e.elements.isEmpty() || e.elements.contains(v.element))) out << v.element;
+    return out;
+}
+
+QString sayAgainText(const QStringList& unclearElements) {
+    QStringList what;
+    for (const QString& id : unclearElements)
+        if (const QString words = voice::sayAgainOf(id); !words.isEmpty()) what << words;
+    // The parts a station names, or the whole transmission.
+    return what.isEmpty() ? QStringLiteral("Not heard clearly: say it again")
+                          : QStringLiteral("Not heard clearly: say again %1").arg(what.join(QStringLiteral(" and ")));
 }
 
 QStringList exerciseFolders() {

@@ -130,8 +130,13 @@ dscwire::Result<Exercise> loadExercise(const QString& path);
 // The kinds are taken to match.
 QStringList mismatches(const Expect& e, const dscwire::Message& m);
 // The same for a spoken transmission of the procedure `e` asks for: the channel it was said on, and
-// the verdict in words of each element that must be right and is not ("no position given").
+// the verdict in words of each element that must be right and was heard wrong ("no position given").
+// An element not heard clearly is not among them.
 QStringList mismatches(const Expect& e, const air::VoiceTransmission& t);
+// The elements that must be right and were not heard clearly enough to judge, by id ("position").
+QStringList unclearElements(const Expect& e, const air::VoiceTransmission& t);
+// What the trainee is told to do about them: "Not heard clearly: say again your position".
+QString sayAgainText(const QStringList& unclearElements);
 // A channel as a call carries it, in the display's words: 68 -> "68", 1022 -> "22A", 0 -> "none".
 QString channelWords(int channelOnAir);
 

@@ -10,6 +10,7 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
 #include <QStandardPaths>
@@ -59,6 +60,18 @@ QString picturePath(const QString& lessonPath, int n) { return besideLesson(less
 
 QString voicePath(const QString& lessonPath, int n) {
     return besideLesson(lessonPath, QStringLiteral("-voice-%1.opus").arg(n));
+}
+
+QList<air::VoiceVerdict> voiceVerdicts(const QJsonObject& voiceLine) {
+    QList<air::VoiceVerdict> verdicts;
+    for (const QJsonValue& v : voiceLine.value(QLatin1String("verdicts")).toArray()) {
+        const QJsonObject o = v.toObject();
+        air::VoiceVerdict verdict{o.value(QLatin1String("element")).toString(), o.value(QLatin1String("ok")).toBool(),
+                                  o.value(QLatin1String("text")).toString(), o.value(QLatin1String("unclear")).toBool()};
+        if (verdict.ok) verdict.unclear = false;
+        verdicts.append(verdict);
+    }
+    return verdicts;
 }
 
 QStringList pruneFolder(const QString& folder, qint64 limitBytes) {

@@ -17,11 +17,13 @@
 //    "category":..,"symbols":"120 120 ...","words":..[,"error":..][,"picture":"NAME-1.png"]}
 //   {"t":..,"kind":"voice","direction":"sent"|"received"|"not heard","number":..,"time":"10:00:05",
 //    "keyed":..,"ms":..,"channel":"16","power":"25W","from":MMSI,"name":"Kelpo","words":..,
-//    "procedure":"mayday","verdicts":[{"element":"position","ok":false,"text":"no position given"},..]
-//    [,"audio":"NAME-voice-1.opus"]}                      a spoken transmission as it went on the air:
+//    "procedure":"mayday","verdicts":[{"element":"position","ok":false,"text":"no position given"
+//    [,"unclear":true]},..][,"audio":"NAME-voice-1.opus"]}  a spoken transmission as it went on the air:
 //                                                         keyed is the tick its key went down, ms its length;
 //                                                         received: the own radio heard it, not heard: it
-//                                                         was tuned elsewhere or transmitting
+//                                                         was tuned elsewhere or transmitting; an element
+//                                                         "unclear" was not heard clearly enough to judge
+//                                                         (older lessons have no "unclear": all were judged)
 //   {"t":..,"kind":"result","result":{...}}               an exercise's result, as the exercise gives it
 //   {"t":..,"kind":"end"}                                 the run ended
 //
@@ -49,6 +51,10 @@
 class QImage;
 class QWidget;
 
+namespace air {
+struct VoiceVerdict;
+}
+
 namespace lessons {
 
 // The lesson format this program writes and reads. A lesson of a newer format is not played.
@@ -67,6 +73,8 @@ QStringList pruneFolder(const QString& folder, qint64 limitBytes);
 QString picturePath(const QString& lessonPath, int n);
 // The sound of the spoken transmission numbered n (1, 2, ...) on the air of that lesson.
 QString voicePath(const QString& lessonPath, int n);
+// The verdicts of a "voice" line, as they were on the air (an older lesson's are never unclear).
+QList<air::VoiceVerdict> voiceVerdicts(const QJsonObject& voiceLine);
 
 // A control's path from its window down: each step its objectName (its class name when it has
 // none), "#i" for a key of a control array (its "index"), "[k]" for the k-th of siblings that

@@ -148,9 +148,11 @@ void Recorder::recordResult(const QJsonObject& result) {
 void Recorder::recordVoice(const air::VoiceTransmission& t) {
     if (!file_.isOpen()) return;
     QJsonArray verdicts;
-    for (const air::VoiceVerdict& v : t.verdicts)
-        verdicts.append(QJsonObject{{QStringLiteral("element"), v.element}, {QStringLiteral("ok"), v.ok},
-                                    {QStringLiteral("text"), v.text}});
+    for (const air::VoiceVerdict& v : t.verdicts) {
+        QJsonObject o{{QStringLiteral("element"), v.element}, {QStringLiteral("ok"), v.ok}, {QStringLiteral("text"), v.text}};
+        if (v.unclear) o.insert(QStringLiteral("unclear"), true); // neither right nor wrong: not heard clearly
+        verdicts.append(o);
+    }
     const qint64 now = c.clock.tickMs();
     QJsonObject line{{QStringLiteral("kind"), QStringLiteral("voice")},
                      {QStringLiteral("direction"), t.fromOwnRadio      ? QStringLiteral("sent")

@@ -240,10 +240,16 @@ QString DscMessages::direction(const air::VoiceTransmission& t) {
 }
 
 QString DscMessages::verdictSummary(const air::VoiceTransmission& t) {
-    const auto wrong = std::count_if(t.verdicts.begin(), t.verdicts.end(), [](const air::VoiceVerdict& v) { return !v.ok; });
+    // An element not heard clearly is neither right nor wrong.
+    const auto wrong = std::count_if(t.verdicts.begin(), t.verdicts.end(),
+                                     [](const air::VoiceVerdict& v) { return !v.ok && !v.unclear; });
+    const auto unclear = std::count_if(t.verdicts.begin(), t.verdicts.end(),
+                                       [](const air::VoiceVerdict& v) { return !v.ok && v.unclear; });
     if (t.verdicts.isEmpty()) return QStringLiteral("no procedure recognised");
-    if (wrong == 0) return QStringLiteral("all %1 elements right").arg(t.verdicts.size());
-    return QStringLiteral("%1 of %2 elements wrong").arg(wrong).arg(t.verdicts.size());
+    if (wrong == 0 && unclear == 0) return QStringLiteral("all %1 elements right").arg(t.verdicts.size());
+    if (unclear == 0) return QStringLiteral("%1 of %2 elements wrong").arg(wrong).arg(t.verdicts.size());
+    if (wrong == 0) return QStringLiteral("%1 of %2 elements unclear").arg(unclear).arg(t.verdicts.size());
+    return QStringLiteral("%1 of %2 elements wrong, %3 unclear").arg(wrong).arg(t.verdicts.size()).arg(unclear);
 }
 
 QString DscMessages::voiceDetail(const air::VoiceTransmission& t) {
@@ -266,12 +272,16 @@ QString DscMessages::voiceDetail(const air::VoiceTransmission& t) {
           << QStringLiteral("Heard: %1").arg(t.words.isEmpty() ? QStringLiteral("(nothing understood)") : t.words)
           << QStringLiteral("Procedure: %1").arg(t.procedure);
     // What went wrong first, then the whole form element by element.
-    QStringList wrong;
-    for (const air::VoiceVerdict& v : t.verdicts)
-        if (!v.ok) wrong << v.text;
+    QStringList wrong, unclear;
+    for (const air::VoiceVerdict& v : t.verdicts) {
+        if (v.ok) continue;
+        (v.unclear ? unclear : wrong) << v.text;
+    }
     if (!wrong.isEmpty()) lines << QStringLiteral("Wrong: %1").arg(wrong.join(QStringLiteral("; ")));
+    if (!unclear.isEmpty()) lines << QStringLiteral("Not heard clearly: %1").arg(unclear.join(QStringLiteral("; ")));
     for (const air::VoiceVerdict& v : t.verdicts)
-        lines << QStringLiteral("  %1 %2").arg(v.ok ? QStringLiteral("right:") : QStringLiteral("WRONG:"), v.text);
+        lines << QStringLiteral("  %1 %2").arg(v.ok ? QStringLiteral("right:") : v.unclear ? QStringLiteral("unclear:") : QStringLiteral("WRONG:"),
+                                               v.text);
     return lines.join(QLatin1Char('\n'));
 }
 

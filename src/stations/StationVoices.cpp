@@ -71,7 +71,11 @@ QVariantMap StationVoices::dscFacts(const air::Transmission& t) const {
 void StationVoices::hearVoice(const air::VoiceTransmission& t) {
     // The stations answer others, never themselves.
     if (!t.fromOwnRadio && dialogue().stationByMmsi(t.fromMmsi)) return;
-    const voice::Judgement j = voice::judge(t.words, c.talk->speaker());
+    // Judged on what was heard, word by word: a word not heard clearly is asked for again.
+    voice::Hearing heard = voice::Hearing::certain(t.words);
+    if (t.confidence.size() == size_t(heard.detail.size()))
+        for (int i = 0; i < heard.detail.size(); ++i) heard.detail[i].confidence = t.confidence[size_t(i)];
+    const voice::Judgement j = voice::judge(heard, c.talk->speaker());
     QVariantMap facts = dialogue().voiceFacts(j, t.channel);
     facts.insert(QStringLiteral("from"), t.fromOwnRadio ? QStringLiteral("own") : QString());
     answer(facts);

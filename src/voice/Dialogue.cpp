@@ -22,6 +22,13 @@ QJsonObject builtInTable() {
 
 } // namespace
 
+QString sayAgainOf(const QString& element) {
+    if (element == QLatin1String("position")) return QStringLiteral("your position");
+    if (element == QLatin1String("nature")) return QStringLiteral("the nature of your distress");
+    if (element == QLatin1String("persons")) return QStringLiteral("the number of persons on board");
+    return {};
+}
+
 Dialogue::Dialogue() : Dialogue(builtInTable()) {}
 
 Dialogue::Dialogue(const QJsonObject& table, QString* problem) {
@@ -157,14 +164,24 @@ QVariantMap Dialogue::voiceFacts(const Judgement& j, const QString& channel) con
     }
     f.insert(QStringLiteral("called"), called);
     f.insert(QStringLiteral("radioCheck"), j.radioCheck);
-    QStringList missing;
+    // Missing: said wrong, or not at all, in words heard clearly. What was not heard clearly is
+    // asked for again, never taken as missing.
+    QStringList missing, unclear, again;
     for (const Element& e : j.elements) {
-        if (!e.ok) missing << e.id;
-        if (!e.heard.isEmpty()) f.insert(e.id, e.heard);
+        if (e.wrong()) missing << e.id;
+        if (e.unclear) {
+            unclear << e.id;
+            const QString what = sayAgainOf(e.id);
+            if (!what.isEmpty()) again << what;
+        } else if (!e.heard.isEmpty()) {
+            f.insert(e.id, e.heard);
+        }
     }
     f.insert(QStringLiteral("missing"), missing);
+    f.insert(QStringLiteral("unclear"), unclear);
+    f.insert(QStringLiteral("sayAgain"), again.join(QLatin1String(" and ")));
     const Element* ending = j.element(QStringLiteral("ending"));
-    const QString last = ending ? ending->heard.toLower() : QString();
+    const QString last = ending && !ending->unclear ? ending->heard.toLower() : QString();
     f.insert(QStringLiteral("ending"), last.contains(QLatin1String("out")) ? QStringLiteral("out")
                                        : last.contains(QLatin1String("over")) ? QStringLiteral("over")
                                                                                 : QString());

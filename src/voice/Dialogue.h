@@ -16,6 +16,10 @@ namespace voice {
 
 struct Judgement;
 
+// What a station asks to be said again for an element not heard clearly: "your position", "the
+// nature of your distress", "the number of persons on board"; "" for the others.
+QString sayAgainOf(const QString& element);
+
 class Dialogue {
 public:
     struct Station {
@@ -48,9 +52,11 @@ public:
     std::vector<Reply> hear(const QVariantMap& facts, const QString& own);
 
     // The facts of a spoken transmission: "hears" "voice", "channel", "procedure", "called" (a
-    // station's key, "all" or ""), "radioCheck", "missing" (the ids of the elements not given),
-    // "complete", "ending" ("over", "out" or ""), and the elements heard ("position", "nature",
-    // "persons"...), by id.
+    // station's key, "all" or ""), "radioCheck", "missing" (the ids of the elements given wrong or
+    // not at all, in words heard clearly), "unclear" (the ids of the elements not heard clearly),
+    // "sayAgain" (what a station asks to be said again, e.g. "your position"; "" when nothing it
+    // asks for by name), "ending" ("over", "out" or "", also when unclear), and the elements heard
+    // clearly ("position", "nature", "persons"...), by id.
     QVariantMap voiceFacts(const Judgement& j, const QString& channel) const;
 
     // Every station back to where it starts (a class reset, a new lesson).
