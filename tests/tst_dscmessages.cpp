@@ -142,6 +142,20 @@ private slots:
         QVERIFY(window(h).play->isEnabled());
     }
 
+    // A voice element not heard clearly is told as such, and not counted as wrong.
+    void unclearVoiceElement() {
+        air::VoiceTransmission t;
+        t.verdicts = {{"position", false, "position not heard clearly", true},
+                      {"nature", false, "no nature of distress given"},
+                      {"persons", true, "4 persons on board"}};
+        QCOMPARE(DscMessages::verdictSummary(t), QString("1 of 3 elements wrong, 1 unclear"));
+        const QStringList detail = DscMessages::voiceDetail(t).split('\n');
+        QVERIFY(detail.contains("Wrong: no nature of distress given"));
+        QVERIFY(detail.contains("Not heard clearly: position not heard clearly"));
+        QVERIFY(detail.contains("  unclear: position not heard clearly"));
+        QVERIFY(detail.contains("  WRONG: no nature of distress given"));
+    }
+
     // A distress alert and its acknowledgement go to all ships; the picture shows them with a
     // routine call and its answer.
     void distressAndRoutineCalls() {
