@@ -320,13 +320,19 @@ private slots:
 
     // An element not heard clearly is kept as such in the lesson and read back so; a lesson written
     // before there was "unclear" reads as judged. The debrief marks it unclear, neither right nor
-    // wrong, with the transmission's sound to listen to.
+    // wrong, with the transmission's sound to listen to, and the exercise's task asked again.
     void unclearVerdictIsRecordedAndDebriefed() {
         QTemporaryDir folder;
         QString path;
         {
             Harness h;
-            auto recorder = lessons::Recorder::start(h.c(), folder.path());
+            h.c().lesson = lessons::Recorder::start(h.c(), folder.path());
+            QFile exercise(folder.filePath("mayday.json"));
+            QVERIFY(exercise.open(QIODevice::WriteOnly));
+            exercise.write(R"({ "title": "Fire", "tasks": [
+                { "title": "Say MAYDAY", "expect": { "kind": "voice", "procedure": "mayday", "elements": ["position"] } } ] })");
+            exercise.close();
+            QCOMPARE(h.c().exercises->open(exercise.fileName()), QString());
             air::VoiceTransmission t;
             t.channel = "16";
             t.fromMmsi = h.c().s.AcceptedMMSI;
@@ -337,7 +343,8 @@ private slots:
             for (int i = 0; i < air::kVoiceRate / 5; ++i) t.audio.push_back(qint16(8000 * std::sin(i * 0.2)));
             t.verdicts = {{"own-name", true, "own name: kelpo"}, {"position", false, "position not heard clearly", true}};
             h.c().air->speak(t);
-            path = recorder->path();
+            path = h.c().lesson->path();
+            h.c().lesson.reset();
         }
         const QList<QJsonObject> lines = voiceLines(path);
         QCOMPARE(lines.size(), 1);
@@ -358,6 +365,7 @@ private slots:
         QVERIFY(html.contains("<li><span class=\"pass\">right</span>: own name: kelpo</li>"));
         QVERIFY(!html.contains("class=\"fail\""));
         QCOMPARE(html.count("<audio controls preload=\"none\" src=\"data:audio/ogg;base64,T2dnUwAC"), 1);
+        QVERIFY(html.contains("<td>Say MAYDAY</td><td class=\"unclear\">say again</td><td>Not heard clearly: say again your position</td>"));
     }
 
     // An exercise's verdicts go into the lesson as they are given, and the exercise window's

@@ -68,6 +68,7 @@ QString resultsTable(const std::vector<QJsonObject>& results) {
         const QString lower = verdict.toLower();
         const QString cls = lower.startsWith(QLatin1String("pass")) || lower == QLatin1String("ok") ? QStringLiteral("pass")
                             : lower.startsWith(QLatin1String("fail"))                            ? QStringLiteral("fail")
+                            : lower.startsWith(QLatin1String("say again"))                       ? QStringLiteral("unclear")
                                                                                                  : QString();
         QStringList more;
         for (auto it = r.begin(); it != r.end(); ++it) {

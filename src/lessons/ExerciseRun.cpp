@@ -43,6 +43,7 @@ QString ExerciseRun::open(const QString& path) {
     const QString problem = applyStart(loaded.value());
     if (problem.isEmpty()) checker_ = std::make_unique<Checker>(loaded.value(), c.clock.tickMs());
     reported_.assign(checker_ ? checker_->verdicts().size() : 0, TaskState::Open);
+    reportedSayAgain_.assign(reported_.size(), QString());
     reportedEnd_ = false;
     notify();
     return problem;
@@ -62,12 +63,15 @@ void ExerciseRun::notify() {
 namespace {
 QJsonObject taskResult(const Checker& k, int i) {
     const Verdict& v = k.verdicts().at(size_t(i));
+    // An open voice task last heard unclearly waits for the trainee to say it again.
+    const bool sayAgain = v.state == TaskState::Open && !v.sayAgain.isEmpty() && !k.finished();
     QJsonObject r{{QStringLiteral("exercise"), k.exercise().title},
                   {QStringLiteral("task"), k.exercise().tasks.at(size_t(i)).title},
                   {QStringLiteral("verdict"), v.state == TaskState::Done    ? QStringLiteral("pass")
                                               : v.state == TaskState::Wrong ? QStringLiteral("fail")
+                                              : sayAgain                    ? QStringLiteral("say again")
                                                                             : k.resultText(i)},
-                  {QStringLiteral("reason"), v.reason}};
+                  {QStringLiteral("reason"), sayAgain ? v.sayAgain : v.reason}};
     if (v.ms >= 0) r.insert(QStringLiteral("seconds"), double(v.ms) / 1000.0);
     return r;
 }
@@ -89,8 +93,13 @@ void ExerciseRun::reportNewVerdicts() {
     if (!checker_) return;
     bool news = false;
     for (int i = 0; i < int(reported_.size()); ++i) {
-        const TaskState now = checker_->verdicts().at(size_t(i)).state;
-        if (now == reported_[size_t(i)]) continue;
+        const Verdict& v = checker_->verdicts().at(size_t(i));
+        const TaskState now = v.state;
+        // A voice task not heard clearly: the lesson keeps what it was asked to say again.
+        const QString sayAgain = now == TaskState::Open ? v.sayAgain : QString();
+        const bool askedAgain = !sayAgain.isEmpty() && sayAgain != reportedSayAgain_[size_t(i)];
+        reportedSayAgain_[size_t(i)] = sayAgain;
+        if (now == reported_[size_t(i)] && !askedAgain) continue;
         reported_[size_t(i)] = now;
         news = true;
         if (c.lesson) c.lesson->recordResult(taskResult(*checker_, i));

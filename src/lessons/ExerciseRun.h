@@ -32,7 +32,8 @@ public:
     std::function<void()> changed;
 
     // The exercise's results so far, as the lesson keeps them and a class hears them:
-    // {"exercise", "score", "finished", "tasks": [{"task", "verdict", "reason", "seconds"}]}.
+    // {"exercise", "score", "finished", "tasks": [{"task", "verdict", "reason", "seconds"}]}; a voice
+    // task waiting to be said again is {"verdict": "say again", "reason": "Not heard clearly: ..."}.
     QJsonObject summary() const;
 
 private:
@@ -44,6 +45,7 @@ private:
     Context& c;
     std::unique_ptr<Checker> checker_;
     std::vector<TaskState> reported_;  // the verdicts already told to the lesson and the class
+    std::vector<QString> reportedSayAgain_; // and the say-again of each open voice task
     bool reportedEnd_ = false;
 };
 
