@@ -59,6 +59,9 @@ private slots:
                                   voiceFrom("06", {{"radioCheck", true}, {"called", "coast"}}),
                                   voiceFrom("16", {{"radioCheck", true}, {"called", "blue"}})}
             << QStringList{"coast@22A: Kelpo, this is Boston Coast Guard. Reading you loud and clear", "", ""};
+        QTest::newRow("radio check not heard clearly")
+            << QList<QVariantMap>{voiceFrom("16", {{"radioCheck", true}, {"called", "coast"}, {"unclear", QStringList{"ending"}}})}
+            << QStringList{"coast@16: Kelpo, this is Boston Coast Guard, say again, over."};
         const QVariantMap able = dsc("able", "blue", {{"to", "own"}, {"channel", "08"}});
         QTest::newRow("routine call answered on the working channel")
             << QList<QVariantMap>{able, voiceFrom("09", {{"called", "blue"}}), voiceFrom("08", {{"called", "blue"}}),
