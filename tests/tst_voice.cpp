@@ -175,8 +175,81 @@ private slots:
         QVERIFY(j.ok());
     }
 
+    // Words heard with little confidence: what rests on them is unclear, never wrong; the same
+    // words heard with confidence are judged as usual.
+    void unsureWords_data() {
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<QStringList>("unsure");  // the words heard with little confidence
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("mark");
+        const QString call = "mayday this is kelpo three one six one two three four five six ";
+        const QString position = "position four two degrees one seven minutes north zero seven zero degrees four seven minutes west ";
+        QTest::newRow("a digit of the position") << call + position + "fire request assistance two persons on board over"
+                                                  << QStringList{"seven"} << "position" << "unclear";
+        QTest::newRow("no position, all clear") << call + "fire request assistance two persons on board over"
+                                                << QStringList{} << "position" << "wrong";
+        QTest::newRow("no position, message unsure") << call + "fire request assistance two persons on board over"
+                                                     << QStringList{"fire"} << "position" << "unclear";
+        QTest::newRow("out heard clearly") << call + position + "fire request assistance two persons on board out"
+                                           << QStringList{} << "ending" << "wrong";
+        QTest::newRow("out unsure") << call + position + "fire request assistance two persons on board out"
+                                    << QStringList{"out"} << "ending" << "unclear";
+        QTest::newRow("mmsi unsure") << "mayday this is kelpo three one six one two three four six five over"
+                                     << QStringList{"six", "five"} << "mmsi" << "unclear";
+        QTest::newRow("name sure, this is unsure") << call + position + "fire request assistance two persons on board over"
+                                                   << QStringList{"this", "is"} << "own-name" << "ok";
+    }
+    void unsureWords() {
+        QFETCH(QString, words);
+        QFETCH(QStringList, unsure);
+        QFETCH(QString, id);
+        voice::Hearing h = voice::Hearing::certain(words);
+        for (voice::HeardWord& w : h.detail)
+            if (unsure.contains(w.word)) w.confidence = 0.2;
+        const voice::Judgement j = voice::judge(h, voicetest::kelpo());
+        QCOMPARE(j.kind, Kind::Mayday);
+        const voice::Element* e = j.element(id);
+        QVERIFY(e);
+        QTEST(voice::markOf(*e), "mark");
+        if (e->unclear) QVERIFY2(e->verdict.endsWith("not heard clearly"), qPrintable(e->verdict));
+    }
+
+    // Descriptions in the speaker's own words take the place of the nature, the urgency, the
+    // hazard and the assistance wanted.
+    void ownWords_data() {
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("heard");
+        const QString mayday = "mayday this is kelpo three one six one two three four five six position four two degrees "
+                               "north zero seven zero degrees west ";
+        QTest::newRow("nature") << mayday + "dismasted and drifting onto the rocks request assistance two crew over"
+                                << "nature" << "dismasted";
+        QTest::newRow("free nature") << mayday + "hull cracked badly please send a lifeboat two crew over" << "nature"
+                                     << "hull cracked badly";
+        QTest::newRow("free assistance") << mayday + "hull cracked badly please send a lifeboat two crew over"
+                                         << "assistance" << "please send a lifeboat";
+        QTest::newRow("urgency") << "pan pan pan pan pan pan all stations all stations all stations this is kelpo "
+                                    "position four two degrees north zero seven zero degrees west crew member hurt his "
+                                    "leg over"
+                                 << "nature" << "crew member hurt his leg";
+        QTest::newRow("hazard") << "securite securite securite all stations all stations all stations this is kelpo "
+                                   "large tree trunk drifting off the harbour entrance out"
+                                << "message" << "large tree trunk drifting off the harbour entrance";
+    }
+    void ownWords() {
+        QFETCH(QString, words);
+        QFETCH(QString, id);
+        const voice::Judgement j = voice::judge(words, voicetest::kelpo());
+        const voice::Element* e = j.element(id);
+        QVERIFY2(e && e->ok, e ? qPrintable(e->verdict) : qPrintable(id));
+        QTEST(e->heard, "heard");
+        QVERIFY2(j.ok(), qPrintable(wrongIds(j).values().join(',')));
+    }
+
     void noProcedure() {
-        for (const char* words : {"", "good morning everybody", "seelonce mayday", "four two degrees north"}) {
+        for (const char* words : {"", "good morning everybody", "seelonce mayday", "four two degrees north", "mayday",
+                                  "the quick brown fox jumps over the lazy dog it is a lovely day for sailing",
+                                  "well i think this is a lovely day for sailing over"}) {
             const voice::Judgement j = voice::judge(words, voicetest::kelpo());
             QVERIFY2(j.kind == Kind::None && j.elements.isEmpty() && !j.ok(), words);
         }

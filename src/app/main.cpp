@@ -117,7 +117,8 @@ int decodeRecording(const QString& path, int rate) {
 
 // --transcribe: the words heard in a recording of one transmission and how they were judged, for
 // the radio as it starts: Kelpo (316123456) speaking, the stations of its directory known.
-int transcribeRecording(const QString& path) {
+// With `verbose`, each word with its confidence, and the recognition that gave them.
+int transcribeRecording(const QString& path, bool verbose) {
     QString error;
     const std::vector<float> audio = platform::readMono(path, 16000, &error);
     if (!error.isEmpty()) {
@@ -139,11 +140,17 @@ int transcribeRecording(const QString& path) {
     for (const voice::Station& s : speaker.known) names << s.name;
     voice::Recognizer recognizer;
     recognizer.setNames(names);
-    const QString words = recognizer.recognize(platform::toInt16(audio));
-    const voice::Judgement j = voice::judge(words, speaker);
+    const voice::Hearing hearing = recognizer.hear(platform::toInt16(audio));
+    const QString& words = hearing.words;
+    const voice::Judgement j = voice::judge(hearing, speaker);
     std::printf("heard: %s\nprocedure: %s\n", qPrintable(words), qPrintable(voice::kindName(j.kind)));
     for (const voice::Element& e : j.elements)
-        std::printf("%s: %s: %s\n", qPrintable(e.id), e.ok ? "ok" : "wrong", qPrintable(e.verdict));
+        std::printf("%s: %s: %s\n", qPrintable(e.id), qPrintable(voice::markOf(e)), qPrintable(e.verdict));
+    if (verbose) {
+        std::printf("recognised by: %s\n", qPrintable(hearing.pass.isEmpty() ? QStringLiteral("nothing") : hearing.pass));
+        for (const voice::HeardWord& w : j.heard)
+            std::printf("  %-12s %.2f  %.2f-%.2f s\n", qPrintable(w.word), w.confidence, w.startMs / 1000.0, w.endMs / 1000.0);
+    }
     std::fflush(stdout);
     return words.isEmpty() ? 1 : 0;
 }
@@ -230,9 +237,12 @@ int main(int argc, char** argv) {
     const QCommandLineOption transcribe(
         QStringLiteral("transcribe"),
         QStringLiteral("Print the words heard in a recording of one spoken transmission (any sound file), the "
-                       "procedure and the verdict on each of its elements, and exit."),
+                       "procedure and the verdict on each of its elements (ok, wrong, or unclear: not heard "
+                       "clearly), and exit."),
         QStringLiteral("FILE"));
-    parser.addOptions({help, nmeaPort, nmeaListen, decode, rate, transcribe, classUrl, classMmsi, className, instructor, classUser,
+    const QCommandLineOption verbose(QStringLiteral("verbose"),
+                                     QStringLiteral("With --transcribe: also each word heard with its confidence."));
+    parser.addOptions({help, nmeaPort, nmeaListen, decode, rate, transcribe, verbose, classUrl, classMmsi, className, instructor, classUser,
                        passwordFile});
     const QCommandLineOption version = parser.addVersionOption();
     // A trainer driven by a script (tests, screenshots), and its clock run faster (replays).
@@ -296,7 +306,7 @@ int main(int argc, char** argv) {
     }
     if (parser.isSet(transcribe)) {
         QCoreApplication app(argc, argv);
-        return transcribeRecording(parser.value(transcribe));
+        return transcribeRecording(parser.value(transcribe), parser.isSet(verbose));
     }
 
     std::optional<classroom::Settings> joinClass;

@@ -1,8 +1,11 @@
 #include "voice/Procedure.h"
 
+#include "voice/Reading.h"
 #include "voice/Vocabulary.h"
 
+#include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 #include <functional>
@@ -67,281 +70,9 @@ QList<Station> stationsFromDirectory(const QStringList& lines) {
 
 namespace {
 
-// What the words of a transmission are, piece by piece.
-enum class U {
-    Other, Mayday, MaydayRelay, Pan, Securite, Seelonce, Feenee, AllStations, ThisIs, Station, Mmsi, MmsiWord,
-    Number, Letter, CallSign, CallSignWord, Position, Nature, Urgency, Assistance, Persons, Hazard, ChannelWord,
-    Channel, RadioCheck, Following, ReceivedMayday, Cancel, CancelWord, Time, Over, Out, Talk
-};
-
-struct Unit {
-    U type = U::Other;
-    QString text;      // the words as heard
-    QString value;     // what they mean: digits, "fire", a position, a station's name
-    int station = -1;  // a station's index: 0 the own, then the known ones
-    bool complete = true;
-};
-
-struct Pattern {
-    QStringList words;
-    U type;
-    QString value;
-};
-
-// Every fixed phrase the checker knows, longest first.
-const std::vector<Pattern>& patterns() {
-    static const std::vector<Pattern> all = [] {
-        std::vector<Pattern> p;
-        auto add = [&p](const QString& words, U type, const QString& value = {}) {
-            p.push_back({words.split(QLatin1Char(' ')), type, value.isEmpty() ? words : value});
-        };
-        const std::vector<std::pair<const char*, U>> fixed{
-            {"mayday relay", U::MaydayRelay}, {"mayday", U::Mayday}, {"pan", U::Pan}, {"securite", U::Securite},
-            {"seelonce", U::Seelonce}, {"feenee", U::Feenee}, {"all stations", U::AllStations},
-            {"all ships", U::AllStations}, {"this is", U::ThisIs}, {"received mayday", U::ReceivedMayday},
-            {"following received from", U::Following}, {"cancel my distress alert", U::Cancel},
-            {"cancel distress alert", U::CancelWord}, {"cancel my alert", U::CancelWord}, {"cancel", U::CancelWord},
-            {"radio check", U::RadioCheck}, {"over", U::Over}, {"out", U::Out}, {"mmsi", U::MmsiWord},
-            {"call sign", U::CallSignWord}, {"listen on channel", U::ChannelWord}, {"listen to channel", U::ChannelWord},
-            {"switch to channel", U::ChannelWord}, {"go to channel", U::ChannelWord}, {"on channel", U::ChannelWord},
-            {"channel", U::ChannelWord},
-        };
-        for (const auto& [words, type] : fixed) add(QString::fromLatin1(words), type);
-        for (const Phrase& ph : naturePhrases()) add(QString::fromLatin1(ph.words), U::Nature, QString::fromLatin1(ph.meaning));
-        for (const Phrase& ph : urgencyPhrases()) add(QString::fromLatin1(ph.words), U::Urgency, QString::fromLatin1(ph.meaning));
-        for (const Phrase& ph : hazardPhrases()) add(QString::fromLatin1(ph.words), U::Hazard, QString::fromLatin1(ph.meaning));
-        for (const Phrase& ph : routinePhrases()) add(QString::fromLatin1(ph.words), U::Talk, QString::fromLatin1(ph.meaning));
-        for (const char* verb : {"", "request ", "requesting ", "require ", "need "})
-            for (const char* urgent : {"", "immediate "})
-                for (const Phrase& ph : assistancePhrases())
-                    add(QString::fromLatin1(verb) + QString::fromLatin1(urgent) + QString::fromLatin1(ph.words),
-                        U::Assistance, QString::fromLatin1(urgent) + QString::fromLatin1(ph.meaning));
-        for (const QString& letter : phoneticAlphabet()) add(letter, U::Letter, letter.left(1).toUpper());
-        std::stable_sort(p.begin(), p.end(), [](const Pattern& a, const Pattern& b) { return a.words.size() > b.words.size(); });
-        return p;
-    }();
-    return all;
-}
-
-bool matchesAt(const QStringList& words, qsizetype at, const QStringList& phrase) {
-    if (at + phrase.size() > words.size()) return false;
-    for (qsizetype k = 0; k < phrase.size(); ++k)
-        if (words[at + k] != phrase[k]) return false;
-    return true;
-}
-
-struct Digits {
-    QString digits;
-    QString fraction;  // after "decimal" or "point"
-    qsizetype end = 0;
-};
-
-// A run of digit words from `at`, with tenths after "decimal"/"point"; digits empty if none.
-Digits readDigits(const QStringList& w, qsizetype at, qsizetype limit = -1) {
-    Digits d;
-    qsizetype i = at;
-    const qsizetype stop = limit < 0 ? w.size() : std::min(limit, w.size());
-    while (i < stop && digitValue(w[i]) >= 0) d.digits += QChar('0' + digitValue(w[i++]));
-    if (!d.digits.isEmpty() && i + 1 < stop && (w[i] == QLatin1String("decimal") || w[i] == QLatin1String("point")) &&
-        digitValue(w[i + 1]) >= 0) {
-        ++i;
-        while (i < stop && digitValue(w[i]) >= 0) d.fraction += QChar('0' + digitValue(w[i++]));
-    }
-    d.end = i;
-    return d;
-}
-
-struct Half {
-    int degrees = 0;
-    double minutes = 0;
-    QString minutesText;
-    QChar side;  // N S E W
-    qsizetype end = -1;
-};
-
-// "four two degrees one seven minutes north": one half of a position.
-Half readHalf(const QStringList& w, qsizetype at) {
-    Half h;
-    const Digits deg = readDigits(w, at);
-    qsizetype i = deg.end;
-    if (deg.digits.isEmpty() || i >= w.size() || w[i] != QLatin1String("degrees")) return h;
-    ++i;
-    const Digits min = readDigits(w, i);
-    if (!min.digits.isEmpty()) {
-        if (min.end >= w.size() || w[min.end] != QLatin1String("minutes")) return h;
-        h.minutesText = min.digits + (min.fraction.isEmpty() ? QString() : QLatin1Char('.') + min.fraction);
-        h.minutes = h.minutesText.toDouble();
-        i = min.end + 1;
-    }
-    if (i >= w.size()) return h;
-    static const QHash<QString, QChar> sides{{"north", 'N'}, {"south", 'S'}, {"east", 'E'}, {"west", 'W'}};
-    if (!sides.contains(w[i])) return h;
-    h.side = sides.value(w[i]);
-    h.degrees = deg.digits.toInt();
-    h.end = i + 1;
-    return h;
-}
-
-QString halfText(const Half& h, int width) {
-    QString min = h.minutesText.isEmpty() ? QStringLiteral("00") : h.minutesText;
-    if (min.indexOf(QLatin1Char('.')) == 1 || min.size() == 1) min.prepend(QLatin1Char('0'));
-    return QStringLiteral("%1°%2'%3").arg(h.degrees, width, 10, QLatin1Char('0')).arg(min).arg(h.side);
-}
-
-bool isLatitude(const Half& h) { return h.side == QLatin1Char('N') || h.side == QLatin1Char('S'); }
-bool halfValid(const Half& h) { return h.degrees <= (isLatitude(h) ? 90 : 180) && h.minutes < 60; }
-
-// The words made into units: stations, fixed phrases, numbers and what the numbers are.
-class Reader {
-public:
-    Reader(const QStringList& words, const QList<Station>& stations) : w_(words) {
-        for (qsizetype s = 0; s < stations.size(); ++s)
-            for (const QString& v : nameVariants(stations[s].name)) names_.push_back({v.split(QLatin1Char(' ')), int(s)});
-        std::stable_sort(names_.begin(), names_.end(),
-                         [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
-    }
-
-    QList<Unit> read() {
-        QList<Unit> out;
-        for (qsizetype i = 0; i < w_.size();) i = next(i, out);
-        return merge(out);
-    }
-
-private:
-    qsizetype next(qsizetype i, QList<Unit>& out) {
-        if (const qsizetype end = position(i, out); end > i) return end;
-        if (digitValue(w_[i]) >= 0) return number(i, out);
-        qsizetype best = 0;
-        int station = -1;
-        for (const auto& [words, index] : names_)
-            if (words.size() > best && matchesAt(w_, i, words)) { best = words.size(); station = index; }
-        const Pattern* pattern = nullptr;
-        for (const Pattern& p : patterns())
-            if (p.words.size() > best && matchesAt(w_, i, p.words)) { pattern = &p; break; }
-        if (pattern) {
-            out.append({pattern->type, pattern->words.join(QLatin1Char(' ')), pattern->value});
-            return i + pattern->words.size();
-        }
-        if (station >= 0) {
-            const QString text = w_.mid(i, best).join(QLatin1Char(' '));
-            out.append({U::Station, text, text, station});
-            return i + best;
-        }
-        out.append({U::Other, w_[i], w_[i]});
-        return i + 1;
-    }
-
-    // A position as latitude and longitude, or distance and bearing from a known point, with or
-    // without "my position is" before it; i when there is none at i.
-    qsizetype position(qsizetype i, QList<Unit>& out) {
-        qsizetype at = i;
-        for (const char* lead : {"my position is", "position is", "my position", "in position", "position"})
-            if (matchesAt(w_, at, QString::fromLatin1(lead).split(QLatin1Char(' ')))) {
-                at += QString::fromLatin1(lead).count(QLatin1Char(' ')) + 1;
-                break;
-            }
-        // A long run of digits before "degrees" carries something else before the two of the latitude.
-        const Digits run = readDigits(w_, at);
-        if (run.digits.size() > 3 && run.fraction.isEmpty() && run.end < w_.size() && w_[run.end] == QLatin1String("degrees")) {
-            if (at > i) return i;
-            return number(i, out, run.end - 2);
-        }
-        const Half first = readHalf(w_, at);
-        if (first.end > 0) {
-            Half second = readHalf(w_, first.end);
-            if (second.end > 0 && isLatitude(first) == isLatitude(second)) second = Half{};
-            Unit u{U::Position, w_.mid(i, (second.end > 0 ? second.end : first.end) - i).join(QLatin1Char(' '))};
-            const Half& lat = isLatitude(first) ? first : second;
-            const Half& lon = isLatitude(first) ? second : first;
-            u.complete = lat.end > 0 && lon.end > 0;
-            QStringList text;
-            if (lat.end > 0) text << halfText(lat, 2);
-            if (lon.end > 0) text << halfText(lon, 3);
-            u.value = text.join(QLatin1Char(' '));
-            if ((lat.end > 0 && !halfValid(lat)) || (lon.end > 0 && !halfValid(lon))) u.complete = false;
-            out.append(u);
-            return second.end > 0 ? second.end : first.end;
-        }
-        // "three miles south east of cape cod"
-        const Digits miles = readDigits(w_, at);
-        qsizetype k = miles.end;
-        if (miles.digits.isEmpty()) return i;
-        if (k < w_.size() && w_[k] == QLatin1String("nautical")) ++k;
-        if (k >= w_.size() || w_[k] != QLatin1String("miles")) return i;
-        ++k;
-        QStringList compass;
-        while (k < w_.size() && QStringList{"north", "south", "east", "west"}.contains(w_[k]) && compass.size() < 2)
-            compass << w_[k++];
-        if (compass.isEmpty() || k >= w_.size() || w_[k] != QLatin1String("of")) return i;
-        ++k;
-        QString place;
-        qsizetype placeEnd = k;
-        for (const Phrase& p : placePhrases()) {
-            const QStringList pw = QString::fromLatin1(p.words).split(QLatin1Char(' '));
-            if (matchesAt(w_, k, pw) && k + pw.size() > placeEnd) { placeEnd = k + pw.size(); place = QString::fromLatin1(p.meaning); }
-        }
-        for (const auto& [words, index] : names_)
-            if (matchesAt(w_, k, words) && k + words.size() > placeEnd) { placeEnd = k + words.size(); place = words.join(QLatin1Char(' ')); }
-        if (place.isEmpty()) return i;
-        Unit u{U::Position, w_.mid(i, placeEnd - i).join(QLatin1Char(' '))};
-        u.value = QStringLiteral("%1 nm %2 of %3").arg(miles.digits, compass.join(QLatin1Char(' ')), place);
-        out.append(u);
-        return placeEnd;
-    }
-
-    // Digits: persons on board, a time, an MMSI, or a plain number; `limit` ends the run early.
-    qsizetype number(qsizetype i, QList<Unit>& out, qsizetype limit = -1) {
-        const Digits d = readDigits(w_, i, limit);
-        qsizetype k = d.end;
-        Unit u{U::Number, w_.mid(i, k - i).join(QLatin1Char(' ')), d.digits};
-        if (limit < 0 && k < w_.size()) {
-            if (QStringList{"persons", "people", "crew", "souls"}.contains(w_[k])) {
-                u.type = U::Persons;
-                ++k;
-                if (matchesAt(w_, k, {"on", "board"})) k += 2;
-            } else if (w_[k] == QLatin1String("utc") || w_[k] == QLatin1String("hours")) {
-                u.type = U::Time;
-                ++k;
-            }
-            u.text = w_.mid(i, k - i).join(QLatin1Char(' '));
-        }
-        out.append(u);
-        return k;
-    }
-
-    // Pieces that belong together: a channel and its number, MMSI and its digits, and so on.
-    static QList<Unit> merge(const QList<Unit>& in) {
-        QList<Unit> out;
-        for (qsizetype i = 0; i < in.size(); ++i) {
-            Unit u = in[i];
-            const bool numberNext = i + 1 < in.size() && in[i + 1].type == U::Number;
-            if (u.type == U::ChannelWord && numberNext) {
-                u = {U::Channel, u.text + QLatin1Char(' ') + in[i + 1].text, in[i + 1].value};
-                ++i;
-            } else if (u.type == U::MmsiWord && numberNext) {
-                u = {U::Mmsi, u.text + QLatin1Char(' ') + in[i + 1].text, in[i + 1].value};
-                ++i;
-            } else if (u.type == U::CallSignWord) {
-                while (i + 1 < in.size() && (in[i + 1].type == U::Letter || in[i + 1].type == U::Number)) {
-                    u.text += QLatin1Char(' ') + in[i + 1].text;
-                    u.value += in[++i].value;
-                }
-                u.type = U::CallSign;
-            } else if (u.type == U::Number && u.value.size() == 9) {
-                u.type = U::Mmsi;
-            } else if (u.type == U::Other && u.text == QLatin1String("of") && !out.isEmpty() &&
-                       (out.last().type == U::Cancel || out.last().type == U::CancelWord) && numberNext) {
-                u = {U::Time, u.text + QLatin1Char(' ') + in[i + 1].text, in[i + 1].value};
-                ++i;
-            }
-            out.append(u);
-        }
-        return out;
-    }
-
-    const QStringList& w_;
-    std::vector<std::pair<QStringList, int>> names_;
-};
+using reading::U;
+using reading::Unit;
+using reading::isIdentity;
 
 QString times(int n) {
     switch (n) {
@@ -352,8 +83,23 @@ QString times(int n) {
     default: return QStringLiteral("%1 times").arg(n);
     }
 }
+// A word heard with less confidence than this is not taken as said: what rests on it is unclear.
+constexpr double kSure = 0.5;
 
-bool isIdentity(const Unit& u) { return u.type == U::Station || u.type == U::Mmsi || u.type == U::CallSign; }
+// Words that carry no description of their own.
+bool isGlue(const QString& w) {
+    static const QSet<QString> glue{"we", "are", "is", "a", "an", "the", "and", "in", "of", "on", "i", "my", "our",
+                                    "have", "has", "had", "been", "am", "there", "it", "to", "with", "at", "for",
+                                    "uh", "um", "so", "now", "very", "was", "be", "were", "but", "or", "from", "by"};
+    return glue.contains(w);
+}
+
+// Words that ask for something: what follows them is the assistance wanted.
+bool asks(const QString& w) {
+    static const QSet<QString> verbs{"request", "requesting", "requests", "require", "requiring", "required", "need",
+                                     "needs", "needing", "want", "send", "please"};
+    return verbs.contains(w);
+}
 
 // One transmission read and cut into its parts: the opening words, who is called, THIS IS, who
 // calls, and the message.
@@ -365,6 +111,61 @@ struct Heard {
     qsizetype opening = 0;        // how many units of the opening word
     qsizetype thisIs = -1;        // where THIS IS is
     qsizetype identFrom = 0, identTo = 0;  // the calling station's name, MMSI, call sign
+    std::vector<double> conf;     // each word's confidence
+    // The words behind each element's verdict, by element; none where the element was not found.
+    mutable QHash<QString, std::pair<qsizetype, qsizetype>> cited;
+
+    void cite(const QString& id, qsizetype fromUnit, qsizetype toUnit) const {
+        if (fromUnit < 0 || toUnit <= fromUnit) return;
+        const std::pair<qsizetype, qsizetype> words{u[fromUnit].from, u[toUnit - 1].to};
+        const auto it = cited.find(id);
+        if (it == cited.end()) cited.insert(id, words);
+        else *it = {std::min(it->first, words.first), std::max(it->second, words.second)};
+    }
+    void cite(const QString& id, const Unit* x) const {
+        if (x) cite(id, x - u.data(), x - u.data() + 1);
+    }
+    // The least confidence of the words [from, to); 1 where there are none.
+    double least(qsizetype from, qsizetype to) const {
+        double c = 1.0;
+        for (qsizetype i = std::max<qsizetype>(0, from); i < std::min<qsizetype>(to, qsizetype(conf.size())); ++i)
+            c = std::min(c, conf[size_t(i)]);
+        return c;
+    }
+    // The first word of unit i (the end of the words past the last unit).
+    qsizetype wordOf(qsizetype i) const { return i < u.size() ? u[i].from : qsizetype(conf.size()); }
+    // Where the message is: after the caller's identity, up to OVER or OUT at the end.
+    qsizetype messageFrom() const { return std::max(identTo, afterOpening()); }
+    qsizetype messageTo() const {
+        qsizetype end = u.size();
+        while (end > messageFrom() && (u[end - 1].type == U::Over || u[end - 1].type == U::Out)) --end;
+        return end;
+    }
+    // Descriptions in the message in the speaker's own words: runs of words no other part of the
+    // form took, heard with confidence, each cut where it starts asking for something. `asking`:
+    // the runs that ask (the assistance wanted), else those that do not (the nature, the urgency,
+    // the hazard).
+    QList<std::pair<qsizetype, qsizetype>> descriptions(bool asking) const {
+        QList<std::pair<qsizetype, qsizetype>> out;
+        const qsizetype to = messageTo();
+        for (qsizetype i = messageFrom(); i < to;) {
+            if (u[i].type != U::Other) { ++i; continue; }
+            qsizetype end = i + 1;
+            const bool ask = asks(u[i].text);
+            while (end < to && u[end].type == U::Other && (ask || !asks(u[end].text))) ++end;
+            int content = 0;
+            for (qsizetype k = i; k < end; ++k)
+                content += !isGlue(u[k].text) && !asks(u[k].text) && least(u[k].from, u[k].to) >= kSure;
+            if (content > 0 && ask == asking) out.append({i, end});
+            i = end;
+        }
+        return out;
+    }
+    QString text(qsizetype fromUnit, qsizetype toUnit) const {
+        QStringList t;
+        for (qsizetype i = fromUnit; i < toUnit; ++i) t << u[i].text;
+        return t.join(QLatin1Char(' '));
+    }
 
     qsizetype count(U type, qsizetype from = 0, qsizetype to = -1) const {
         to = to < 0 ? u.size() : to;
@@ -395,7 +196,6 @@ struct Heard {
         return nullptr;
     }
 };
-
 // ---- the elements, each a check of one part of the form ----
 
 using Check = std::function<Element(const Heard&)>;
@@ -406,6 +206,7 @@ Check openingCount(const char* id, const char* words, int perWord, bool onceToo)
         const QString phrase = QString::fromLatin1(words);
         const int said = int(h.opening);
         const int n = (said + perWord - 1) / perWord;
+        h.cite(QString::fromLatin1(id), h.start, h.afterOpening());
         Element e{QString::fromLatin1(id), said % perWord == 0 && (n == 3 || (onceToo && n == 1)), {}, QString::number(n)};
         if (said % perWord)
             e.verdict = QStringLiteral("%1 said %2, %3 three times expected").arg(phrase.section(QLatin1Char(' '), 0, 0), times(said), phrase);
@@ -419,6 +220,7 @@ Check openingCount(const char* id, const char* words, int perWord, bool onceToo)
 
 Element thisIs(const Heard& h) {
     const bool said = h.thisIs >= 0;
+    if (said) h.cite(QStringLiteral("this-is"), h.thisIs, h.thisIs + 1);
     return {QStringLiteral("this-is"), said, said ? QStringLiteral("THIS IS said") : QStringLiteral("THIS IS not said"),
             said ? QStringLiteral("this is") : QString()};
 }
@@ -431,6 +233,7 @@ Element ownName(const Heard& h) {
         if (h.u[i].station == 0) ++own;
         else if (other.isEmpty()) other = h.u[i].text;
     }
+    if (own || !other.isEmpty()) h.cite(QStringLiteral("own-name"), h.identFrom, h.identTo);
     Element e{QStringLiteral("own-name"), own >= 1 && own <= 3, {}, own ? nameWords(h.speaker.own.name) : other};
     if (own == 0)
         e.verdict = other.isEmpty() ? QStringLiteral("own name not said")
@@ -447,6 +250,7 @@ Element ownMmsi(const Heard& h) {
     QString wrong;
     for (const Unit& x : h.u) {
         if (x.type != U::Mmsi) continue;
+        if (x.value == mine || wrong.isEmpty()) h.cited.remove(QStringLiteral("mmsi")), h.cite(QStringLiteral("mmsi"), &x);
         if (x.value == mine) return {QStringLiteral("mmsi"), true, QStringLiteral("MMSI %1 said").arg(mine), mine};
         if (wrong.isEmpty()) wrong = x.value;
     }
@@ -459,6 +263,7 @@ Element ownMmsi(const Heard& h) {
 Element messageStart(const Heard& h) {
     const qsizetype m = h.find(U::Mayday, std::max(h.identTo, h.afterOpening()));
     const bool named = m >= 0 && m + 1 < h.u.size() && h.u[m + 1].type == U::Station && h.u[m + 1].station == 0;
+    if (m >= 0) h.cite(QStringLiteral("message-start"), m, std::min(m + 2, h.u.size()));
     Element e{QStringLiteral("message-start"), named, {}, named ? QStringLiteral("mayday ") + h.u[m + 1].text : QString()};
     if (named) e.verdict = QStringLiteral("the message begins with MAYDAY and the name");
     else if (m >= 0) e.verdict = QStringLiteral("MAYDAY before the message, but not the name");
@@ -468,6 +273,7 @@ Element messageStart(const Heard& h) {
 
 Element position(const Heard& h) {
     const Unit* p = h.first(U::Position, h.afterOpening());
+    h.cite(QStringLiteral("position"), p);
     if (!p) return {QStringLiteral("position"), false, QStringLiteral("no position given"), {}};
     if (!p->complete)
         return {QStringLiteral("position"), false, QStringLiteral("position incomplete or impossible: %1").arg(p->value), p->value};
@@ -477,22 +283,38 @@ Element position(const Heard& h) {
 Check nature(const char* what, std::initializer_list<U> types) {
     const std::vector<U> kinds(types);
     return [what, kinds](const Heard& h) {
+        const QString id = QStringLiteral("nature");
         for (qsizetype i = h.afterOpening(); i < h.u.size(); ++i)
-            if (std::find(kinds.begin(), kinds.end(), h.u[i].type) != kinds.end())
-                return Element{QStringLiteral("nature"), true, QStringLiteral("%1: %2").arg(QString::fromLatin1(what), h.u[i].value),
-                               h.u[i].value};
+            if (std::find(kinds.begin(), kinds.end(), h.u[i].type) != kinds.end()) {
+                h.cite(id, i, i + 1);
+                return Element{id, true, QStringLiteral("%1: %2").arg(QString::fromLatin1(what), h.u[i].value), h.u[i].value};
+            }
+        // Or said in the speaker's own words.
+        for (const auto& [from, to] : h.descriptions(false)) {
+            h.cite(id, from, to);
+            return Element{id, true, QStringLiteral("%1: %2").arg(QString::fromLatin1(what), h.text(from, to)), h.text(from, to)};
+        }
         return Element{QStringLiteral("nature"), false, QStringLiteral("%1 not given").arg(QString::fromLatin1(what)), {}};
     };
 }
 
 Element assistance(const Heard& h) {
-    if (const Unit* a = h.first(U::Assistance, h.afterOpening()))
-        return {QStringLiteral("assistance"), true, QStringLiteral("assistance wanted: %1").arg(a->value), a->value};
+    const QString id = QStringLiteral("assistance");
+    if (const Unit* a = h.first(U::Assistance, h.afterOpening())) {
+        h.cite(id, a);
+        return {id, true, QStringLiteral("assistance wanted: %1").arg(a->value), a->value};
+    }
+    for (const auto& [from, to] : h.descriptions(true)) {
+        h.cite(id, from, to);
+        return {id, true, QStringLiteral("assistance wanted: %1").arg(h.text(from, to)), h.text(from, to)};
+    }
     return {QStringLiteral("assistance"), false, QStringLiteral("the assistance wanted not said"), {}};
 }
 
 Element persons(const Heard& h) {
-    if (const Unit* p = h.first(U::Persons, h.afterOpening()))
+    const Unit* p = h.first(U::Persons, h.afterOpening());
+    h.cite(QStringLiteral("persons"), p);
+    if (p)
         return {QStringLiteral("persons"), true, QStringLiteral("%1 persons on board").arg(p->value.toInt()),
                 QString::number(p->value.toInt())};
     return {QStringLiteral("persons"), false, QStringLiteral("persons on board not given"), {}};
@@ -502,6 +324,7 @@ Check ending(U expected, bool eitherEnds) {
     return [=](const Heard& h) {
         const Unit* l = h.last();
         const bool end = l && (l->type == U::Over || l->type == U::Out);
+        if (end) h.cite(QStringLiteral("ending"), l);
         const QString said = end ? l->text.toUpper() : QString();
         const QString want = expected == U::Over ? QStringLiteral("OVER") : QStringLiteral("OUT");
         Element e{QStringLiteral("ending"), end && (eitherEnds || l->type == expected), {}, said.toLower()};
@@ -517,6 +340,7 @@ Check addressee(bool stationToo) {
     return [=](const Heard& h) {
         const qsizetype from = h.afterOpening(), to = h.calledTo();
         const int all = int(h.count(U::AllStations, from, to));
+        h.cite(QStringLiteral("called"), from, to);
         Element e{QStringLiteral("called"), all == 3, {}, all ? QStringLiteral("all stations") : QString()};
         if (all) {
             e.verdict = all == 3 ? QStringLiteral("ALL STATIONS said three times")
@@ -548,6 +372,7 @@ Check stationCalled(const char* named, const char* missing) {
             ++n;
         }
         const QString who = QString::fromLatin1(named);
+        h.cite(QStringLiteral("called"), h.afterOpening(), h.calledTo());
         if (h.count(U::AllStations, h.afterOpening(), h.calledTo()) && name.isEmpty())
             return Element{QStringLiteral("called"), true, who.arg(QStringLiteral("all stations")), QStringLiteral("all stations")};
         if (n == 0)
@@ -563,6 +388,7 @@ Check stationCalled(const char* named, const char* missing) {
 Check said(const char* id, U type, const char* words) {
     return [=](const Heard& h) {
         const bool yes = h.find(type) >= 0;
+        if (yes) h.cite(QString::fromLatin1(id), h.find(type), h.find(type) + 1);
         return Element{QString::fromLatin1(id), yes,
                        QStringLiteral("%1 %2").arg(QString::fromLatin1(words), yes ? QStringLiteral("said") : QStringLiteral("not said")),
                        yes ? QString::fromLatin1(words).toLower() : QString()};
@@ -574,7 +400,7 @@ Element distressed(const Heard& h) {
     for (U after : {U::Following, U::Mayday}) {
         const qsizetype at = h.find(after, h.identTo);
         for (qsizetype i = at + 1; at >= 0 && i < h.u.size() && isIdentity(h.u[i]); ++i)
-            if (h.u[i].station != 0)
+            if (h.u[i].station != 0 && (h.cite(QStringLiteral("distressed"), i, i + 1), true))
                 return {QStringLiteral("distressed"), true, QStringLiteral("the station in distress: %1").arg(h.u[i].text),
                         h.u[i].text};
     }
@@ -582,25 +408,36 @@ Element distressed(const Heard& h) {
 }
 
 Element safetyMessage(const Heard& h) {
+    const QString id = QStringLiteral("message");
     for (qsizetype i = h.identTo; i < h.u.size(); ++i) {
-        if (h.u[i].type == U::Hazard)
-            return {QStringLiteral("message"), true, QStringLiteral("message: %1").arg(h.u[i].value), h.u[i].value};
-        if (h.u[i].type == U::Channel)
+        const U t = h.u[i].type;
+        if (t == U::Hazard || t == U::Channel || t == U::Nature || t == U::Urgency) h.cite(id, i, i + 1);
+        if (t == U::Hazard || t == U::Nature || t == U::Urgency)
+            return {id, true, QStringLiteral("message: %1").arg(h.u[i].value), h.u[i].value};
+        if (t == U::Channel)
             return {QStringLiteral("message"), true, QStringLiteral("listen on channel %1").arg(h.u[i].value.toInt()),
                     QStringLiteral("channel %1").arg(h.u[i].value.toInt())};
     }
-    return {QStringLiteral("message"), false, QStringLiteral("no safety message or working channel given"), {}};
+    // Or the hazard in the speaker's own words.
+    for (const auto& [from, to] : h.descriptions(false)) {
+        h.cite(id, from, to);
+        return {id, true, QStringLiteral("message: %1").arg(h.text(from, to)), h.text(from, to)};
+    }
+    return {id, false, QStringLiteral("no safety message or working channel given"), {}};
 }
 
 Element cancelWords(const Heard& h) {
     const bool full = h.find(U::Cancel) >= 0;
+    h.cite(QStringLiteral("cancel"), h.first(full ? U::Cancel : U::CancelWord));
     return {QStringLiteral("cancel"), full,
             full ? QStringLiteral("CANCEL MY DISTRESS ALERT said") : QStringLiteral("CANCEL MY DISTRESS ALERT not said in full"),
             full ? QStringLiteral("cancel my distress alert") : QStringLiteral("cancel")};
 }
 
 Element alertTime(const Heard& h) {
-    if (const Unit* t = h.first(U::Time))
+    const Unit* t = h.first(U::Time);
+    h.cite(QStringLiteral("time"), t);
+    if (t)
         return {QStringLiteral("time"), true, QStringLiteral("time of the alert: %1 UTC").arg(t->value), t->value};
     return {QStringLiteral("time"), false, QStringLiteral("time of the alert not given"), {}};
 }
@@ -610,13 +447,13 @@ const QHash<Kind, std::vector<Check>>& forms() {
     static const QHash<Kind, std::vector<Check>> f{
         {Kind::Mayday,
          {openingCount("mayday-count", "MAYDAY", 1, true), thisIs, ownName, ownMmsi, messageStart, position,
-          nature("nature of distress", {U::Nature}), assistance, persons, ending(U::Over, false)}},
+          nature("nature of distress", {U::Nature, U::Urgency, U::Hazard}), assistance, persons, ending(U::Over, false)}},
         {Kind::DistressAck,
          {stationCalled("names the station in distress: %1", "the station in distress not named"), thisIs, ownName, said("received", U::ReceivedMayday, "RECEIVED MAYDAY")}},
         {Kind::MaydayRelay,
          {openingCount("relay-count", "MAYDAY RELAY", 1, false), addressee(true), thisIs, ownName,
           said("following", U::Following, "FOLLOWING RECEIVED FROM"), distressed, position,
-          nature("nature of distress", {U::Nature}), ending(U::Over, false)}},
+          nature("nature of distress", {U::Nature, U::Urgency, U::Hazard}), ending(U::Over, false)}},
         {Kind::PanPan,
          {openingCount("pan-count", "PAN PAN", 2, false), addressee(true), thisIs, ownName, position,
           nature("the urgency", {U::Urgency, U::Nature, U::Assistance}), ending(U::Over, false)}},
@@ -630,9 +467,21 @@ const QHash<Kind, std::vector<Check>>& forms() {
     return f;
 }
 
-// Which procedure the words are, from the words that open it.
+// The words a procedure is recognised by, heard with confidence: the procedure words, THIS IS,
+// stations, positions, OVER and OUT.
+int anchors(const Heard& h) {
+    static const QSet<U> anchor{U::Mayday, U::MaydayRelay, U::Pan, U::Securite, U::Seelonce, U::AllStations, U::ThisIs,
+                                U::Station, U::Mmsi, U::Position, U::ReceivedMayday, U::Following, U::Cancel,
+                                U::CancelWord, U::RadioCheck, U::Over, U::Out};
+    int n = 0;
+    for (const Unit& x : h.u) n += anchor.contains(x.type) && h.least(x.from, x.to) >= kSure;
+    return n;
+}
+
+// Which procedure the words are, from the words that open it. Talk that opens with more than a
+// few other words, or holds fewer than two of the words procedures are recognised by, is none.
 Kind kindOf(const Heard& h) {
-    if (h.start >= h.u.size()) return Kind::None;
+    if (h.start >= h.u.size() || h.start > 3 || anchors(h) < 2) return Kind::None;
     const U opening = h.u[h.start].type;
     if (h.find(U::MaydayRelay) >= 0) return Kind::MaydayRelay;
     if (opening == U::Mayday) {
@@ -647,6 +496,8 @@ Kind kindOf(const Heard& h) {
     if (opening == U::Securite) return Kind::Securite;
     if (opening == U::Seelonce) return Kind::None;
     if (h.find(U::Cancel) >= 0 || h.find(U::CancelWord) >= 0) return Kind::Cancel;
+    // A routine call names a station.
+    if (h.find(U::Station) < 0 && h.find(U::Mmsi) < 0) return Kind::None;
     if (h.thisIs >= 0 || h.find(U::RadioCheck) >= 0) return Kind::Routine;
     const Unit* l = h.last();
     if (isIdentity(h.u[h.start]) && l && (l->type == U::Over || l->type == U::Out)) return Kind::Routine;
@@ -664,17 +515,60 @@ QStringList formOf(Kind kind) {
     return ids;
 }
 
-Judgement judge(const Hearing& hearing, const Speaker& speaker) {
-    Judgement j = judge(hearing.words, speaker);
-    j.heard = hearing.detail;
-    return j;
+namespace {
+
+// What an element is about, for "... not heard clearly".
+QString subject(const QString& id) {
+    static const QHash<QString, QString> s{
+        {"mayday-count", "MAYDAY"}, {"relay-count", "MAYDAY RELAY"}, {"pan-count", "PAN PAN"},
+        {"securite-count", "SECURITE"}, {"called", "the station called"}, {"this-is", "THIS IS"},
+        {"own-name", "the own name"}, {"mmsi", "the MMSI"}, {"message-start", "MAYDAY and the name before the message"},
+        {"following", "FOLLOWING RECEIVED FROM"}, {"distressed", "the station in distress"}, {"position", "the position"},
+        {"nature", "the nature"}, {"assistance", "the assistance wanted"}, {"persons", "the persons on board"},
+        {"message", "the message"}, {"cancel", "CANCEL MY DISTRESS ALERT"}, {"time", "the time of the alert"},
+        {"received", "RECEIVED MAYDAY"}, {"ending", "OVER or OUT"}};
+    return s.value(id, id);
 }
 
-Judgement judge(const QString& words, const Speaker& speaker) {
+// Where an element not found would have been said, in words.
+std::pair<qsizetype, qsizetype> expectedAt(const QString& id, const Heard& h) {
+    const qsizetype words = qsizetype(h.conf.size());
+    if (id.endsWith(QLatin1String("-count"))) return {0, h.wordOf(h.afterOpening() + 1)};
+    if (id == QLatin1String("called") || id == QLatin1String("this-is"))
+        return {h.wordOf(h.afterOpening()), h.wordOf(h.identFrom + 1)};
+    if (id == QLatin1String("own-name") || id == QLatin1String("mmsi"))
+        return {h.wordOf(h.thisIs >= 0 ? h.thisIs : h.afterOpening()), h.wordOf(h.identTo + 1)};
+    if (id == QLatin1String("ending")) return {std::max<qsizetype>(0, words - 2), words};
+    return {h.wordOf(h.messageFrom()), h.wordOf(h.messageTo() + 1)};
+}
+
+// Says "wrong" only of what was heard with confidence: an element whose words were unsure, or
+// that was not found where the words were unsure, is unclear. What was heard right but unsure is
+// unclear too where it carries a fact (a position, a number, a name, a description).
+void weigh(Element& e, const Heard& h) {
+    static const QSet<QString> facts{"own-name", "mmsi", "position", "nature", "assistance", "persons", "message",
+                                     "distressed", "time", "called"};
+    const auto it = h.cited.find(e.id);
+    const auto [from, to] = it != h.cited.end() ? *it : expectedAt(e.id, h);
+    if (h.least(from, to) >= kSure) return;
+    if (e.ok && !facts.contains(e.id)) return;
+    e.ok = false;
+    e.unclear = true;
+    e.verdict = QStringLiteral("%1 not heard clearly").arg(subject(e.id));
+}
+
+} // namespace
+
+Judgement judge(const QString& words, const Speaker& speaker) { return judge(Hearing::certain(words), speaker); }
+
+Judgement judge(const Hearing& hearing, const Speaker& speaker) {
     Heard h{speaker, {}, {}};
     h.stations << speaker.own << speaker.known;
-    const QStringList w = words.simplified().toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    h.u = Reader(w, h.stations).read();
+    const QStringList w = hearing.words.simplified().toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    h.conf.assign(size_t(w.size()), 1.0);
+    if (hearing.detail.size() == w.size())
+        for (qsizetype i = 0; i < w.size(); ++i) h.conf[size_t(i)] = hearing.detail[i].confidence;
+    h.u = reading::read(w, h.stations);
     // A known station's MMSI is that station.
     for (Unit& x : h.u)
         if (x.type == U::Mmsi)
@@ -709,6 +603,8 @@ Judgement judge(const QString& words, const Speaker& speaker) {
     } else {
         for (const Check& c : forms().value(j.kind)) j.elements << c(h);
     }
+    for (Element& e : j.elements) weigh(e, h);
+    j.heard = hearing.detail.size() == w.size() ? hearing.detail : Hearing::certain(hearing.words).detail;
     if (const Element* called = j.element(QStringLiteral("called")); called && !called->heard.isEmpty()) {
         j.called = called->heard;
         for (qsizetype i = 0; i < h.u.size(); ++i)

@@ -99,6 +99,42 @@ inline const QList<SpokenCase>& spokenCases() {
                                       "north, zero seven zero degrees four seven minutes west. Cancel my distress alert. "
                                       "Over.",
          "rms", Kind::Cancel, {"time", "ending"}},
+        // In the speaker's own words: natures, urgencies and hazards described freely.
+        {"mayday in own words", "Mayday, Mayday, Mayday. This is Kelpo, Kelpo, Kelpo, MMSI three one six one two three "
+                                "four five six. Mayday, Kelpo. Position four two degrees one five minutes north, zero "
+                                "seven zero degrees three five minutes west. We are taking water fast after hitting a "
+                                "submerged object. We need immediate assistance. Three persons on board. Over.",
+         "rms", Kind::Mayday, {}},
+        {"mayday dismasted", "Mayday. This is Kelpo, three one six one two three four five six. Position four two "
+                             "degrees two two minutes north, zero seven zero degrees four four minutes west. Dismasted "
+                             "and drifting onto the rocks. Request immediate assistance. Two persons on board. Over.",
+         "slt", Kind::Mayday, {}},
+        {"mayday in own words, no position", "Mayday, Mayday, Mayday. This is Kelpo, Kelpo, Kelpo, MMSI three one six one "
+                                             "two three four five six. Mayday, Kelpo. Explosion in the engine room, the "
+                                             "boat is on fire. Request immediate assistance. Four persons on board. Over.",
+         "awb", Kind::Mayday, {"position"}},
+        {"pan pan injured", "Pan Pan, Pan Pan, Pan Pan. All stations, all stations, all stations. This is Kelpo, Kelpo, "
+                            "Kelpo. Position four two degrees one one minutes north, zero seven zero degrees two six "
+                            "minutes west. Crew member injured, require medical advice. Over.",
+         "awb", Kind::PanPan, {}},
+        {"pan pan, no urgency", "Pan Pan, Pan Pan, Pan Pan. All stations, all stations, all stations. This is Kelpo, "
+                                "Kelpo, Kelpo. Position four two degrees zero three minutes north, zero seven zero degrees "
+                                "one nine minutes west. Over.",
+         "rms", Kind::PanPan, {"nature"}},
+        {"securite unlit buoy", "Securite, Securite, Securite. All stations, all stations, all stations. This is Kelpo, "
+                                "Kelpo, Kelpo. Unlit buoy adrift in position four two degrees one eight minutes north, "
+                                "zero seven zero degrees three one minutes west. Out.",
+         "kal16", Kind::Securite, {}},
+        {"securite in own words", "Securite, Securite, Securite. All stations, all stations, all stations. This is "
+                                  "Kelpo, Kelpo, Kelpo. Large tree trunk drifting three miles east of Cape Ann. Out.",
+         "slt", Kind::Securite, {}},
+        {"securite without this is", "Securite, Securite, Securite. All stations, all stations, all stations. Kelpo, "
+                                     "Kelpo, Kelpo. Floating container sighted in position four two degrees two six "
+                                     "minutes north, zero seven zero degrees zero eight minutes west. Out.",
+         "rms", Kind::Securite, {"this-is"}},
+        {"routine in own words", "Quils Wonder, Quils Wonder, this is Kelpo. We will be late for the race, meet you at "
+                                 "the harbour. Over.",
+         "kal16", Kind::Routine, {}},
     };
     return cases;
 }
