@@ -442,7 +442,7 @@ private slots:
                                             << QStringList{"ComboMessage", "cmdCall"};
         QTest::newRow("screen sizes") << "cmdChangeScreenSize" << "cmdChangeScreenSize"
                                       << QStringList{"OptScreenSize1", "cmdDscMessages", "cmdClassroom", "cmdExercises",
-                                                     "GPSOn"};
+                                                     "cmdMicTest", "GPSOn"};
     }
     // A list or entry field that comes up on the display is reached by Tab at its place on the face.
     void shownControlsTakeTheirPlace() {
