@@ -6,6 +6,7 @@
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
 #include "platform/AudioFile.h"
+#include "screens/DscMessages.h"
 #include "screens/MicLevelBar.h"
 #include "screens/MicTest.h"
 #include "voice/Level.h"
@@ -96,12 +97,14 @@ private slots:
     void unjudgedTransmission_data() {
         QTest::addColumn<double>("amplitude");
         QTest::addColumn<QString>("status");
-        QTest::newRow("too quiet") << 0.003 << "Too quiet to judge: speak closer to the microphone";
-        QTest::newRow("clipped") << 3.0 << "Clipped: speak further from the microphone or turn the input down";
+        QTest::addColumn<QString>("notJudged");
+        QTest::newRow("too quiet") << 0.003 << "Too quiet to judge: speak closer to the microphone" << "too quiet";
+        QTest::newRow("clipped") << 3.0 << "Clipped: speak further from the microphone or turn the input down" << "clipped";
     }
     void unjudgedTransmission() {
         QFETCH(double, amplitude);
         QFETCH(QString, status);
+        QFETCH(QString, notJudged);
         Harness h;
         hearing(h, tone(amplitude, 1.5, 0.5));
         h.hold("cmdTalk", 2000);
@@ -114,6 +117,8 @@ private slots:
         QCOMPARE(log[0].procedure, QString("none"));
         QVERIFY(log[0].verdicts.isEmpty());
         QVERIFY(log[0].words.isEmpty());
+        // The message window says why.
+        QCOMPARE(DscMessages::verdictSummary(log[0]), "not judged: " + notJudged);
     }
 
     // Record, stop, hear it back, see the level and the words: flite says a radio check into it.

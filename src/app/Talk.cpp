@@ -189,6 +189,7 @@ void Talk::release() {
         c.ui->lblStatus->show();
         c.ui->lblStatus->setText(QString::fromLatin1(voice::loudnessAdvice(loudness)));
         sending_.procedure = voice::kindName(voice::Kind::None);
+        sending_.notJudged = loudness == voice::Loudness::TooQuiet ? QStringLiteral("too quiet") : QStringLiteral("clipped");
         const quint64 id = nextId_++;
         unjudged_[id] = std::move(sending_);
         sendUnjudged();

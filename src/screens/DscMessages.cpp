@@ -241,6 +241,7 @@ QString DscMessages::direction(const air::VoiceTransmission& t) {
 
 QString DscMessages::verdictSummary(const air::VoiceTransmission& t) {
     const auto wrong = std::count_if(t.verdicts.begin(), t.verdicts.end(), [](const air::VoiceVerdict& v) { return !v.ok; });
+    if (!t.notJudged.isEmpty()) return QStringLiteral("not judged: %1").arg(t.notJudged);
     if (t.verdicts.isEmpty()) return QStringLiteral("no procedure recognised");
     if (wrong == 0) return QStringLiteral("all %1 elements right").arg(t.verdicts.size());
     return QStringLiteral("%1 of %2 elements wrong").arg(wrong).arg(t.verdicts.size());
@@ -263,7 +264,9 @@ QString DscMessages::voiceDetail(const air::VoiceTransmission& t) {
                      .arg(t.framesSent)
                      .arg(t.cut ? QStringLiteral(", cut off (a link was lost)") : QString());
     lines << QString()
-          << QStringLiteral("Heard: %1").arg(t.words.isEmpty() ? QStringLiteral("(nothing understood)") : t.words)
+          << (t.notJudged.isEmpty()
+                  ? QStringLiteral("Heard: %1").arg(t.words.isEmpty() ? QStringLiteral("(nothing understood)") : t.words)
+                  : QStringLiteral("Not judged: the speech was %1").arg(t.notJudged))
           << QStringLiteral("Procedure: %1").arg(t.procedure);
     // What went wrong first, then the whole form element by element.
     QStringList wrong;
