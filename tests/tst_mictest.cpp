@@ -159,6 +159,18 @@ private slots:
         QVERIFY(h.c().air->voiceLog().empty());
     }
 
+    // The Classroom window opens it too, beside it.
+    void openedFromTheClassroomWindow() {
+        Harness h;
+        h.click("cmdClassroom");
+        QWidget* classroom = h.find("frmClassroom");
+        QVERIFY(classroom->isVisible());
+        h.click(classroom->findChild<QPushButton*>("cmdClassMicTest"));
+        QVERIFY(h.c().talk->micTest());
+        QVERIFY(h.find("frmMicTest")->isVisible());
+        QVERIFY(classroom->isVisible());
+    }
+
     // Five seconds at most; without a microphone it says so in the window.
     void microphoneTestLimits() {
         Harness h;
