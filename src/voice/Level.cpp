@@ -37,7 +37,11 @@ BlockLevel blockLevel(const float* samples, std::size_t count) {
     return {levelDbfs(samples, count), peakOf(samples, count)};
 }
 
-Measure measure(const float* samples, std::size_t count, int sampleRate) {
+namespace {
+
+// One pass for float samples (scale 1) and 16-bit ones (scale 1/32767), with no copy of them.
+template <typename T>
+Measure measureOf(const T* samples, std::size_t count, int sampleRate, double scale) {
     Measure m;
     const std::size_t stretch = std::max<std::size_t>(1, std::size_t(sampleRate) * kStretchMs / 1000);
     const std::size_t stretches = (count + stretch - 1) / stretch;
@@ -47,7 +51,7 @@ Measure measure(const float* samples, std::size_t count, int sampleRate) {
         const std::size_t from = s * stretch, to = std::min(count, from + stretch);
         double sum = 0.0;
         for (std::size_t i = from; i < to; ++i) sum += double(samples[i]) * double(samples[i]);
-        meanSquares[s] = sum / double(to - from);
+        meanSquares[s] = sum * scale * scale / double(to - from);
     }
     // The loudest tenth of the stretches.
     std::vector<double> sorted = meanSquares;
@@ -58,13 +62,14 @@ Measure measure(const float* samples, std::size_t count, int sampleRate) {
     m.speechDbfs = dbOfMeanSquare(sum / double(loudest));
     // The speech: stretches within kSpeechRangeDb of that level; its samples at full scale.
     const double floorMeanSquare = std::pow(10.0, (m.speechDbfs - kSpeechRangeDb) / 10.0);
+    const double clip = kClipSample / scale;
     std::size_t speech = 0, atFullScale = 0;
     for (std::size_t s = 0; s < stretches; ++s) {
         if (meanSquares[s] < floorMeanSquare || meanSquares[s] <= 0.0) continue;
         const std::size_t from = s * stretch, to = std::min(count, from + stretch);
         speech += to - from;
         for (std::size_t i = from; i < to; ++i)
-            if (std::fabs(samples[i]) >= kClipSample) ++atFullScale;
+            if (std::fabs(double(samples[i])) >= clip) ++atFullScale;
     }
     m.clippedShare = speech ? double(atFullScale) / double(speech) : 0.0;
     if (m.clippedShare > kClippedShare) m.loudness = Loudness::Clipped;
@@ -73,14 +78,18 @@ Measure measure(const float* samples, std::size_t count, int sampleRate) {
     return m;
 }
 
+} // namespace
+
+Measure measure(const float* samples, std::size_t count, int sampleRate) {
+    return measureOf(samples, count, sampleRate, 1.0);
+}
+
 Measure measure(const std::vector<float>& samples, int sampleRate) {
     return measure(samples.data(), samples.size(), sampleRate);
 }
 
 Measure measure(const std::vector<short>& samples, int sampleRate) {
-    std::vector<float> f(samples.size());
-    for (std::size_t i = 0; i < samples.size(); ++i) f[i] = float(samples[i]) / 32767.0f;
-    return measure(f, sampleRate);
+    return measureOf(samples.data(), samples.size(), sampleRate, 1.0 / 32767.0);
 }
 
 const char* loudnessName(Loudness l) {
