@@ -183,6 +183,14 @@ private slots:
         QCOMPARE(qint64(test.recorded().size()), qint64(MicTest::kMaxMs) * air::kVoiceRate / 1000);
         QCOMPARE(test.window()->level->text(), QString("Level: Too quiet. Speak closer to the microphone."));
         h.c().talk->waitIdle();
+        // Closed while recording: the recording ends there, not played back.
+        const size_t plays = h.sound.samplePlays.size();
+        h.click(test.window()->record);
+        h.advance(1000);
+        h.click(test.window()->close);
+        QVERIFY(!test.recording());
+        QCOMPARE(h.sound.samplePlays.size(), plays);
+        h.c().talk->waitIdle();
         mic->problem = "no sound server";
         h.click(test.window()->record);
         QVERIFY(!test.recording());

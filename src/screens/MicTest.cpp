@@ -11,6 +11,7 @@
 #include "voice/Recognizer.h"
 
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -72,6 +73,11 @@ MicTestWindow::MicTestWindow(QWidget* parent)
     resize(380, 200);
 }
 
+void MicTestWindow::hideEvent(QHideEvent* e) {
+    ToolWindow::hideEvent(e);
+    emit hidden();
+}
+
 } // namespace screens
 
 MicTest::MicTest(Context& ctx, Recognise recognise, Busy busy)
@@ -86,6 +92,7 @@ void MicTest::show() {
         window_ = std::make_unique<screens::MicTestWindow>();
         QObject::connect(window_->record, &QPushButton::clicked, window_.get(), [this] { toggleRecording(); });
         QObject::connect(window_->play, &QPushButton::clicked, window_.get(), [this] { playBack(); });
+        QObject::connect(window_.get(), &screens::MicTestWindow::hidden, window_.get(), [this] { stop(false); });
         listen_ = c.clock.createTimer();
         listen_->setInterval(air::kFrameMs);
         listen_->onTick = [this] { take(false); };
@@ -134,7 +141,7 @@ void MicTest::take(bool last) {
     if (!last && held >= kMaxMs) stop();
 }
 
-void MicTest::stop() {
+void MicTest::stop(bool playIt) {
     if (!recording_) return;
     take(true);
     recording_ = false;
@@ -149,7 +156,7 @@ void MicTest::stop() {
     if (m.loudness == voice::Loudness::Clipped) text += QStringLiteral(". Speak further from the microphone or turn the input down.");
     w.level->setText(text);
     nameControl(w.level, QStringLiteral("Level of the recording"), text);
-    playBack();
+    if (playIt) playBack();
     if (const QString why = voice::Recognizer::unavailable(); !why.isEmpty()) {
         w.heard->setText(QStringLiteral("Heard: speech recognition is not available here (%1)").arg(why));
         return;

@@ -14,6 +14,7 @@
 
 struct Context;
 class QLabel;
+class QHideEvent;
 class QPushButton;
 namespace platform {
 class Timer;
@@ -33,6 +34,13 @@ public:
     QLabel* level;        // lblMicLevel: "Level: Good", "Level: Too quiet", ...
     QLabel* heard;        // lblMicHeard: the words understood
     QPushButton* close;   // cmdMicClose
+
+signals:
+    // Closed (hidden): a recording under way ends, not played back.
+    void hidden();
+
+protected:
+    void hideEvent(QHideEvent* e) override;
 };
 
 } // namespace screens
@@ -61,7 +69,7 @@ public:
 
 private:
     void take(bool last);
-    void stop();
+    void stop(bool playIt = true);
     void recognised(quint64 take, const QString& words);
 
     Context& c;
