@@ -36,6 +36,7 @@ struct VoiceTransmission {
     std::vector<float> confidence; // each word's confidence (0..1); empty: all heard with confidence
     QString procedure;         // "mayday", "mayday-relay", "pan-pan", "securite", "routine", "distress-ack", "cancel", "none"
     QList<VoiceVerdict> verdicts;
+    QString notJudged;         // why it was not judged ("too quiet", "clipped"); empty when it was
     bool fromOwnRadio = false;    // the trainee spoke (or the instructor, for a station its trainer speaks for)
     bool heardByOwnRadio = false; // the own radio was on the channel and not transmitting
     quint64 liveId = 0;           // the live transmission it was while it was spoken (LiveVoice), 0: none

@@ -155,6 +155,9 @@ const Description kDescriptions[] = {
     {"cmdClassroom", "Classroom", "Joins or leaves a class of trainers linked through a broker"},
     {"cmdExercises", "Exercises", "Opens the exercise window: tasks set by the trainer, each call checked and scored"},
     {"cmdTalk", "Talk key, hold to talk", "Transmits voice on the channel shown while it is held; F9 held does the same"},
+    {"barMicLevel", "Microphone level", "Nothing heard"},
+    {"cmdMicTest", "Microphone Test",
+     "Opens the microphone test: record a sentence, hear it back, see its level and the words the trainer heard"},
 };
 
 // The Tab order. First the radio's face, its parts in the order they stand from top to bottom and,
@@ -163,8 +166,8 @@ const Description kDescriptions[] = {
 // declares them, only one is shown at a time); Call and Distress; the row of U/I/C, Hi/Lo, the
 // knob, 16/9 and CH/WX; the row of Enter, Menu, Clear and On/Off. Then the Coast Guard display,
 // then the second vessel's panel, each row by row, then the rest of the window from top to bottom:
-// the screen size with its choices, the DSC Messages, Classroom and Exercises buttons beside it and
-// the GPS switch. Hidden controls keep their place and are skipped while hidden.
+// the screen size with its choices, the DSC Messages, Classroom and Exercises buttons beside it, the
+// Microphone Test button and the GPS switch. Hidden controls keep their place and are skipped while hidden.
 const ControlId kTabOrder[] = {
     // Keypad.
     {"command1", 1}, {"command1", 2}, {"command1", 3}, {"command1", 4}, {"command1", 5}, {"command1", 6},
@@ -184,7 +187,7 @@ const ControlId kTabOrder[] = {
     {"lstBC"}, {"lstBC2"}, {"comboBC"}, {"cmdBCEnter"}, {"cmdBCClear"}, {"cmdBCDistress"},
     // The rest of the window.
     {"cmdChangeScreenSize"}, {"OptScreenSize1"}, {"optScreenSize2"}, {"optScreenSize3"},
-    {"cmdDscMessages"}, {"cmdClassroom"}, {"cmdExercises"}, {"GPSOn"}, {"GPSOff"},
+    {"cmdDscMessages"}, {"cmdClassroom"}, {"cmdExercises"}, {"cmdMicTest"}, {"GPSOn"}, {"GPSOff"},
 };
 
 // A display label (the channel, the status line, a station's field...) is spoken by its name, and

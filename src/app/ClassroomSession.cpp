@@ -10,6 +10,7 @@
 #include "stations/Classmates.h"
 #include "app/Form.h"
 
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
@@ -227,6 +228,7 @@ void ClassroomSession::openDialog() {
     const classroom::Settings current = link_ ? settings_ : screens::ClassroomDialog::remembered();
     dialog_ = new screens::ClassroomDialog(c.form, current, inClass());
     dialog_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog_->micTest, &QPushButton::clicked, this, [this] { c.talk->showMicTest(); });
     connect(dialog_, &QDialog::finished, this, [this](int choice) {
         if (!dialog_) return;
         if (choice == screens::ClassroomDialog::Join) join(dialog_->settings());

@@ -8,6 +8,9 @@
 #include "platform/Microphone.h"
 #include "platform/Sound.h"
 #include "app/Form.h"
+#include "screens/MicLevelBar.h"
+#include "screens/MicTest.h"
+#include "voice/Level.h"
 #include "voice/Loudspeaker.h"
 #include "voice/RadioSound.h"
 #include "voice/Recognizer.h"
@@ -22,12 +25,14 @@ Talk::Talk(Context& ctx) : c(ctx) {}
 
 Talk::~Talk() {
     if (qApp) qApp->removeEventFilter(this);
+    micTest_.reset();
 }
 
 void Talk::wire() {
     Ui::frmGMDSS& ui = *c.ui;
     QObject::connect(ui.cmdTalk, &QPushButton::pressed, this, [this] { press(); });
     QObject::connect(ui.cmdTalk, &QPushButton::released, this, [this] { release(); });
+    QObject::connect(ui.cmdMicTest, &QPushButton::clicked, this, [this] { showMicTest(); });
     qApp->installEventFilter(this);
     timeout_ = c.clock.createTimer();
     timeout_->setInterval(kTimeoutMs);
@@ -69,6 +74,7 @@ QString Talk::refusal() const {
     if (ctl::visible(ui.lblTX)) return QStringLiteral("DSC call going out: no voice");
     if (c.s.ChWxMode == QLatin1String("WX")) return QStringLiteral("Weather channel: receive only");
     if (ui.lblChannel->text() == QLatin1String("70")) return QStringLiteral("Channel 70: DSC only, no voice");
+    if (micTest_ && micTest_->recording()) return QStringLiteral("Microphone test recording: no voice");
     return {};
 }
 
@@ -131,6 +137,8 @@ void Talk::key(const voice::Station& who, const QString& channel, bool ownRadio)
     live.local = true;
     sending_.liveId = c.air->key(live);
     if (ownRadio) ui.lblTX->show();
+    ui.barMicLevel->clear();
+    ui.barMicLevel->show();
     timeout_->setEnabled(true);
     listen_->setEnabled(true);
 }
@@ -140,6 +148,7 @@ void Talk::key(const voice::Station& who, const QString& channel, bool ownRadio)
 void Talk::takeMicrophone(bool last) {
     if (!keyed_) return;
     const std::vector<float> heard = c.microphone->read(c.clock.tickMs() - keyedAtTick_);
+    if (!heard.empty()) c.ui->barMicLevel->setBlock(voice::blockLevel(heard), c.clock.tickMs());
     for (float v : heard) {
         const auto sample = qint16(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f));
         sending_.audio.push_back(sample);
@@ -170,7 +179,22 @@ void Talk::release() {
     listen_->setEnabled(false);
     c.microphone->stop();
     if (asRadio_) c.ui->lblTX->hide();
+    c.ui->barMicLevel->clear();
+    c.ui->barMicLevel->hide();
     c.air->unkey(sending_.liveId);
+    // Too faint or too loud to judge: it goes on the air as it was said, but not judged; the
+    // status line says why instead of a verdict.
+    const voice::Loudness loudness = voice::measure(sending_.audio, air::kVoiceRate).loudness;
+    if (loudness != voice::Loudness::Good) {
+        c.ui->lblStatus->show();
+        c.ui->lblStatus->setText(QString::fromLatin1(voice::loudnessAdvice(loudness)));
+        sending_.procedure = voice::kindName(voice::Kind::None);
+        sending_.notJudged = loudness == voice::Loudness::TooQuiet ? QStringLiteral("too quiet") : QStringLiteral("clipped");
+        const quint64 id = nextId_++;
+        unjudged_[id] = std::move(sending_);
+        sendUnjudged();
+        return;
+    }
     voice::Speaker who = speaker();
     if (!asRadio_) {
         // Another station of the trainer's speaks: the radio is one it knows.
@@ -198,6 +222,12 @@ voice::RecognitionWorker& Talk::worker() {
 }
 
 void Talk::recognised(quint64 id, const QString& words, const voice::Judgement& judgement) {
+    if (const auto test = testing_.find(id); test != testing_.end()) {
+        const auto done = std::move(test->second);
+        testing_.erase(test);
+        done(words);
+        return;
+    }
     const auto it = recognising_.find(id);
     if (it == recognising_.end()) return;
     air::VoiceTransmission t = std::move(it->second);
@@ -208,6 +238,29 @@ void Talk::recognised(quint64 id, const QString& words, const voice::Judgement& 
     t.procedure = voice::kindName(judgement.kind);
     for (const voice::Element& e : judgement.elements) t.verdicts.append({e.id, e.ok, e.verdict, e.unclear});
     c.air->speak(std::move(t));
+    sendUnjudged();
+}
+
+void Talk::sendUnjudged() {
+    // In the order spoken: each once every transmission before it is on the air.
+    while (!unjudged_.empty() && (recognising_.empty() || unjudged_.begin()->first < recognising_.begin()->first)) {
+        air::VoiceTransmission t = std::move(unjudged_.begin()->second);
+        unjudged_.erase(unjudged_.begin());
+        c.air->speak(std::move(t));
+    }
+}
+
+void Talk::showMicTest() {
+    if (!micTest_) {
+        auto recognise = [this](std::vector<qint16> pcm, std::function<void(const QString&)> done) {
+            const quint64 id = nextId_++;
+            testing_[id] = std::move(done);
+            worker().submit(id, std::move(pcm), speaker());
+        };
+        auto busy = [this] { return keyed_ ? QStringLiteral("The talk key is held: release it first.") : QString(); };
+        micTest_ = std::make_unique<MicTest>(c, std::move(recognise), std::move(busy));
+    }
+    micTest_->show();
 }
 
 void Talk::waitIdle() {

@@ -3,7 +3,9 @@
 // transmits what the microphone hears on the channel shown, at the power shown, with the TX lamp
 // lit. While the key is down the sound goes on the air in 20 ms frames as it comes (a class hears
 // it as it is said); when the key comes up the words are recognised on a worker thread and the
-// whole transmission, judged, goes on the air. The loudspeaker plays the other stations' voices
+// whole transmission, judged, goes on the air. Beside the key a meter (barMicLevel) shows how loud
+// the trainee speaks while it is held; a transmission too quiet or too loud (clipped) to judge
+// still goes on the air but is not judged, and the status line says why. The loudspeaker plays the other stations' voices
 // the own radio hears: the model stations' when they have spoken, a classmate's while it speaks.
 #include "air/Voice.h"
 #include "voice/Procedure.h"
@@ -11,10 +13,12 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 
 struct Context;
+class MicTest;
 namespace platform {
 class Timer;
 }
@@ -54,8 +58,12 @@ public:
     QString listening() const { return listening_; }
     // Who speaks from the own radio, and the stations it knows (for judging what was said).
     voice::Speaker speaker() const;
-    // Returns when every transmission sent so far is on the air (recognition done). For tests.
+    // Returns when every transmission sent so far is on the air (recognition done), and the
+    // microphone test's words are shown. For tests.
     void waitIdle();
+    // The microphone test's window, opened (made at first use) in front.
+    void showMicTest();
+    MicTest* micTest() const { return micTest_.get(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -67,6 +75,8 @@ private:
     void key(const voice::Station& who, const QString& channel, bool ownRadio);
     void takeMicrophone(bool last);
     void recognised(quint64 id, const QString& words, const voice::Judgement& judgement);
+    // Puts on the air the transmissions not judged that waited for those before them.
+    void sendUnjudged();
     voice::RecognitionWorker& worker();
 
     Context& c;
@@ -81,6 +91,11 @@ private:
     std::unique_ptr<voice::Loudspeaker> loudspeaker_;
     QString listening_;
     std::map<quint64, air::VoiceTransmission> recognising_;
+    // Transmissions too quiet or clipped, not judged, waiting for those before them still being recognised.
+    std::map<quint64, air::VoiceTransmission> unjudged_;
+    // The microphone test's recordings being recognised: what to do with their words.
+    std::map<quint64, std::function<void(const QString&)>> testing_;
+    std::unique_ptr<MicTest> micTest_;
     quint64 nextId_ = 1;
     bool microphoneProblemTold_ = false;
     QString pendingProblem_; // told when the key comes up

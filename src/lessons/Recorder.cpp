@@ -170,6 +170,7 @@ void Recorder::recordVoice(const air::VoiceTransmission& t) {
                      {QStringLiteral("words"), t.words},
                      {QStringLiteral("procedure"), t.procedure},
                      {QStringLiteral("verdicts"), verdicts}};
+    if (!t.notJudged.isEmpty()) line.insert(QStringLiteral("notJudged"), t.notJudged);
     if (!t.audio.empty()) {
         const QString audio = voicePath(path(), t.number);
         files_.writeVoice(t.audio, audio);

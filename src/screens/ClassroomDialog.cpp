@@ -104,6 +104,10 @@ ClassroomDialog::ClassroomDialog(QWidget* parent, const classroom::Settings& cur
     cancel = toolButton(this, "cmdClassCancel", QStringLiteral("Cancel"));
     nameControl(cancel, QStringLiteral("Cancel"), QStringLiteral("Closes this window and changes nothing"));
 
+    micTest = toolButton(this, "cmdClassMicTest", QStringLiteral("&Microphone Test..."));
+    nameControl(micTest, QStringLiteral("Microphone Test"),
+                QStringLiteral("Opens the microphone test: record a sentence, hear it back, see its level and the words the trainer heard"));
+
     connect(join, &QPushButton::clicked, this, &ClassroomDialog::tryJoin);
     connect(leave, &QPushButton::clicked, this, [this] { done(Leave); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -115,6 +119,7 @@ ClassroomDialog::ClassroomDialog(QWidget* parent, const classroom::Settings& cur
     form->addRow(caption(this, "lblClassUser", QStringLiteral("&User name:"), user), user);
     form->addRow(caption(this, "lblClassPassword", QStringLiteral("&Password:"), password), password);
     form->addRow(QString(), instructor);
+    form->addRow(QString(), micTest);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(join);
     buttons->addWidget(leave);
@@ -133,7 +138,8 @@ ClassroomDialog::ClassroomDialog(QWidget* parent, const classroom::Settings& cur
     setTabOrder(vessel, user);
     setTabOrder(user, password);
     setTabOrder(password, instructor);
-    setTabOrder(instructor, join);
+    setTabOrder(instructor, micTest);
+    setTabOrder(micTest, join);
     setTabOrder(join, leave);
     setTabOrder(leave, cancel);
     address->setFocus(Qt::OtherFocusReason);

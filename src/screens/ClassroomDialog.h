@@ -43,6 +43,7 @@ public:
     QPushButton* join;       // cmdClassJoin
     QPushButton* leave;      // cmdClassLeave
     QPushButton* cancel;     // cmdClassCancel
+    QPushButton* micTest;    // cmdClassMicTest: opens the microphone test beside it
 
 private:
     void tryJoin();

@@ -240,6 +240,7 @@ QString DscMessages::direction(const air::VoiceTransmission& t) {
 }
 
 QString DscMessages::verdictSummary(const air::VoiceTransmission& t) {
+    if (!t.notJudged.isEmpty()) return QStringLiteral("not judged: %1").arg(t.notJudged);
     // An element not heard clearly is neither right nor wrong.
     const auto wrong = std::count_if(t.verdicts.begin(), t.verdicts.end(),
                                      [](const air::VoiceVerdict& v) { return !v.ok && !v.unclear; });
@@ -269,7 +270,9 @@ QString DscMessages::voiceDetail(const air::VoiceTransmission& t) {
                      .arg(t.framesSent)
                      .arg(t.cut ? QStringLiteral(", cut off (a link was lost)") : QString());
     lines << QString()
-          << QStringLiteral("Heard: %1").arg(t.words.isEmpty() ? QStringLiteral("(nothing understood)") : t.words)
+          << (t.notJudged.isEmpty()
+                  ? QStringLiteral("Heard: %1").arg(t.words.isEmpty() ? QStringLiteral("(nothing understood)") : t.words)
+                  : QStringLiteral("Not judged: the speech was %1").arg(t.notJudged))
           << QStringLiteral("Procedure: %1").arg(t.procedure);
     // What went wrong first, then the whole form element by element.
     QStringList wrong, unclear;
