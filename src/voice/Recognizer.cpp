@@ -42,6 +42,8 @@ constexpr float kDomainWeight = 0.7f;
 // The generic model's words that are in the dictionary beside the procedures' own: the most
 // frequent ones (the rest cost decoding time and are seldom said on the radio).
 constexpr int kGenericWords = 6000;
+// In both passes, below this mean posterior of the language model's words the grammar's are taken.
+constexpr double kGrammarOverConfidence = 0.5;
 
 // pocketsphinx and sphinxbase (which it brings along), loaded with the first recognition.
 struct Sphinx {
@@ -187,6 +189,8 @@ std::vector<qint16> padded(const std::vector<qint16>& pcm) {
 // One pass over a transmission: its words, each with its posterior and time.
 struct Pass {
     QList<HeardWord> words;
+    long long acoustic = 0;  // the acoustic score of the whole path, silences and fillers too
+    int frames = 0;
     bool final = false;  // the search reached an end of its model (else the words are the best path so far)
     double meanConfidence() const {
         if (words.isEmpty()) return 0;
@@ -203,7 +207,8 @@ struct Pass {
 
 // A word of the decoder's output that is no word said: silence, noise, hesitation, sentence marks.
 bool isFiller(const QString& w) {
-    return w.isEmpty() || w.startsWith(QLatin1Char('<')) || w.startsWith(QLatin1Char('[')) || w.startsWith(QLatin1Char('+'));
+    return w.isEmpty() || w.startsWith(QLatin1Char('<')) || w.startsWith(QLatin1Char('[')) || w.startsWith(QLatin1Char('+')) ||
+           w.startsWith(QLatin1Char('('));
 }
 
 } // namespace
@@ -434,11 +439,15 @@ struct Recognizer::Impl {
             static const QRegularExpression alternative(QStringLiteral("\\(\\d+\\)$"));
             for (ps_seg_t* seg = s.ps_seg_iter(ps); seg; seg = s.ps_seg_next(seg)) {
                 QString w = QString::fromUtf8(s.ps_seg_word(seg));
+                int32 ascr = 0, lscr = 0, lback = 0;
+                const int32 prob = s.ps_seg_prob(seg, &ascr, &lscr, &lback);
+                pass.acoustic += ascr;
                 w.remove(alternative);
-                if (isFiller(w)) continue;
                 int sf = 0, ef = 0;
                 s.ps_seg_frames(seg, &sf, &ef);
-                const double posterior = std::clamp(s.logmath_exp(lmath, s.ps_seg_prob(seg, nullptr, nullptr, nullptr)), 0.0, 1.0);
+                pass.frames = std::max(pass.frames, ef + 1);
+                if (isFiller(w)) continue;
+                const double posterior = std::clamp(s.logmath_exp(lmath, prob), 0.0, 1.0);
                 const int start = std::max(0, sf * 10 - kPaddingMs), end = std::max(start, (ef + 1) * 10 - kPaddingMs);
                 // A joined name gives each of its words, with the name's confidence.
                 for (const QString& part : w.split(QLatin1Char('_'), Qt::SkipEmptyParts))
@@ -502,8 +511,13 @@ Hearing Recognizer::hear(const std::vector<qint16>& pcm16k) {
         chosen = d->decode(d->lmSearch, audio);
         name = QStringLiteral("language model");
         const Pass g = d->grammarPass(audio);
-        // The grammar's words where they were heard at least as surely as the free model's.
-        if (!g.words.isEmpty() && g.final && g.meanConfidence() >= chosen.meanConfidence()) {
+        qCDebug(lcVoice) << "acoustic per frame: language model" << double(chosen.acoustic) / std::max(1, chosen.frames)
+                         << "grammar" << double(g.acoustic) / std::max(1, g.frames) << "confidence" << chosen.meanConfidence()
+                         << g.meanConfidence();
+        // The grammar's words where the free model heard little with confidence and the grammar
+        // found a whole transmission. (The grammar's own posteriors say nothing here: its search
+        // in this pocketsphinx gives every word a posterior of 1.)
+        if (!g.words.isEmpty() && g.final && chosen.meanConfidence() < kGrammarOverConfidence) {
             chosen = g;
             name = QStringLiteral("grammar");
         }
