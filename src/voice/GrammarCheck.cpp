@@ -40,7 +40,7 @@ QString bodyPattern(const QString& body) {
         } else {
             qsizetype end = i;
             while (end < body.size() && !body[end].isSpace() && !QStringLiteral("<>[]()|*+;").contains(body[end])) ++end;
-            out += QRegularExpression::escape(body.mid(i, end - i)) + QLatin1Char(' ');
+            out += QStringLiteral("(?:%1 )").arg(QRegularExpression::escape(body.mid(i, end - i)));
             i = end;
         }
     }

@@ -449,9 +449,12 @@ struct Recognizer::Impl {
                 if (isFiller(w)) continue;
                 const double posterior = std::clamp(s.logmath_exp(lmath, prob), 0.0, 1.0);
                 const int start = std::max(0, sf * 10 - kPaddingMs), end = std::max(start, (ef + 1) * 10 - kPaddingMs);
-                // A joined name gives each of its words, with the name's confidence.
-                for (const QString& part : w.split(QLatin1Char('_'), Qt::SkipEmptyParts))
-                    pass.words.append({part, posterior, start, end});
+                // A joined name gives each of its words, with the name's confidence, its time shared
+                // among them.
+                const QStringList parts = w.split(QLatin1Char('_'), Qt::SkipEmptyParts);
+                for (qsizetype k = 0; k < parts.size(); ++k)
+                    pass.words.append({parts[k], posterior, start + int((end - start) * k / parts.size()),
+                                       start + int((end - start) * (k + 1) / parts.size())});
             }
         } else {
             static const QRegularExpression filler(QStringLiteral("<[^>]*>|\\[[^\\]]*\\]|\\(\\d+\\)"));
