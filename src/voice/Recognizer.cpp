@@ -38,7 +38,7 @@ const char* const kStationClass = "[station]";
 constexpr int kRate = 16000;
 constexpr int kPaddingMs = 500;
 // How much of the mixed model is the procedures' and how much general English.
-constexpr float kDomainWeight = 0.7f;
+constexpr float kDomainWeight = 0.85f;
 // The generic model's words that are in the dictionary beside the procedures' own: the most
 // frequent ones (the rest cost decoding time and are seldom said on the radio).
 constexpr int kGenericWords = 6000;
