@@ -2,9 +2,11 @@
 // program's --transcribe and through the recognition worker; and the program's start-up, which
 // loads nothing of voice.
 #include "platform/AudioFile.h"
+#include "voice/GrammarCheck.h"
 #include "voice/Phrases.h"
 #include "voice/Recognizer.h"
 #include "voice/Synthesizer.h"
+#include "voice/Vocabulary.h"
 
 #include <QFile>
 #include <QProcess>
@@ -201,6 +203,60 @@ private slots:
         QVERIFY2(classmate.kind == voice::Kind::Routine && classmate.ok(), qPrintable(spy[2][1].toString()));
         QCOMPARE(classmate.calledMmsi, QString("316000001"));
         QCOMPARE(classmate.channelAsked, 68);
+    }
+
+    // The grammar pass keeps only what its grammar allows (or, cut off, begins): a check on the
+    // words themselves, since the grammar compiler of this pocketsphinx lets some other phrases
+    // through.
+    void grammarCheck_data() {
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<bool>("allowed");
+        QTest::addColumn<bool>("begun");
+        QTest::newRow("distress") << "mayday mayday mayday this is kelpo mayday kelpo on fire four persons on board over" << true << true;
+        QTest::newRow("safety") << "securite securite securite all stations this is the blue crane floating container out" << true << true;
+        QTest::newRow("cut off") << "pan pan pan pan this is kelpo four two degrees" << false << true;
+        QTest::newRow("stray digit") << "mayday mayday eight this is kelpo over" << false << false;
+        QTest::newRow("ending first") << "over mayday this is kelpo" << false << false;
+        QTest::newRow("free words") << "mayday this is kelpo we hit a rock over" << false << false;
+    }
+    void grammarCheck() {
+        QFETCH(QString, words);
+        QFETCH(bool, allowed);
+        QFETCH(bool, begun);
+        const voice::GrammarCheck check(voice::grammar({"Kelpo", "The Blue Crane"}));
+        QVERIFY(check.valid());
+        QCOMPARE(check.allows(words), allowed);
+        QCOMPARE(check.begins(words), begun);
+    }
+
+    // Each word heard comes with its posterior (0..1) and its time in the speech, in order.
+    void confidences() {
+        voice::Recognizer r;
+        r.setNames({"Kelpo", "The Blue Crane"});
+        const std::vector<qint16> speech = synth_.speak("The Blue Crane, this is Kelpo. Radio check. Over.", "slt");
+        const voice::Hearing h = r.hear(speech);
+        const QStringList words = h.words.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        QVERIFY2(words.contains("kelpo") && words.contains("crane"), qPrintable(h.words));
+        QCOMPARE(h.detail.size(), words.size());
+        const int lengthMs = int(speech.size() / 16);
+        int previousEnd = 0;
+        for (int i = 0; i < h.detail.size(); ++i) {
+            const voice::HeardWord& w = h.detail[i];
+            QCOMPARE(w.word, words[i]);
+            QVERIFY2(w.confidence >= 0.0 && w.confidence <= 1.0, qPrintable(w.word));
+            QVERIFY2(w.startMs >= previousEnd - 10 && w.endMs > w.startMs && w.endMs <= lengthMs + 300, qPrintable(w.word));
+            previousEnd = w.endMs;
+        }
+        QVERIFY(!h.pass.isEmpty());
+    }
+
+    // Words the procedures' grammar was not written for come back as said.
+    void freeWording() {
+        voice::Recognizer r;
+        r.setNames({"Kelpo"});
+        const voice::Hearing h = r.hear(synth_.speak("We are taking water fast after hitting a submerged object.", "slt"));
+        for (const char* word : {"taking", "water", "fast", "hitting", "submerged", "object"})
+            QVERIFY2(h.words.split(QLatin1Char(' ')).contains(QLatin1String(word)), qPrintable(h.words));
     }
 };
 

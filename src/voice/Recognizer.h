@@ -1,6 +1,7 @@
 #pragma once
-// Speech to words: pocketsphinx with Debian's US English model and a grammar shaped like the
-// procedures (voice/Vocabulary.h), loaded at the first recognition; and a worker that recognises
+// Speech to words: pocketsphinx with Debian's US English model, a language model of the
+// procedures (built with the program, tools/lm-corpus.sh) mixed with general English, and a grammar
+// shaped like the procedures (voice/Vocabulary.h), loaded at the first recognition; and a worker that recognises
 // and judges transmissions on a thread of its own and reports back through the event loop.
 #include "voice/Procedure.h"
 
@@ -32,6 +33,11 @@ public:
 
     // Why recognition cannot run here (library or model missing); empty when it can.
     static QString unavailable();
+    // The procedures' language model file: beside an installed program, where it was installed,
+    // or in the build tree for a program run from there; empty when there is none.
+    static QString languageModelFile();
+    // How long the last loading of the models and dictionary took (the first recognition pays it).
+    double loadSeconds() const;
     // The station names the grammar knows; the grammar is rebuilt when they change.
     void setNames(const QStringList& stationNames);
     // 16 kHz mono speech -> lower-case words separated by single blanks; "" when nothing was
