@@ -15,11 +15,14 @@
 //     that loads the model, whose time is reported).
 // Synthesized and transformed audio is kept in a cache folder, so that a second run only
 // recognises.
-// Usage: bench_voice [--quick] [--mode lm|grammar|both] [--cache DIR] [--keep DIR] [--show] [--list]
+// Usage: bench_voice [--quick] [--mode lm|grammar|both] [--cache DIR] [--keep DIR] [--seconds N]
+//                    [--show] [--list]
 //   --quick: a fifth of the transmissions, clean, 10 dB and the headset band only;
 //   --mode: how the recogniser works (its own default otherwise);
 //   --cache: the audio cache (default /tmp/vhf-bench-voice-cache);
 //   --keep: every misjudged clip written to DIR as a WAV file;
+//   --seconds: recognition stops after N seconds, the figures resting on the clips recognised by
+//     then (they are taken in a fixed random order);
 //   --show: the words heard of every clip; --list: the transmissions and their labels, then stops.
 // Prints the misjudged clips, a table per condition and per voice, then "ROW |...|" lines for
 // bench/run's table. Needs sox, flite's four voices, festival with festvox-us-slt-hts and
@@ -217,6 +220,7 @@ struct Clip {
     QString words;
     voice::Judgement judgement;
     double cpu = 0;
+    bool recognised = false;
 };
 
 struct Tally {
@@ -255,6 +259,7 @@ int main(int argc, char** argv) {
     const QString keep = option("--keep", QString());
     const QString cache = option("--cache", QStringLiteral("/tmp/vhf-bench-voice-cache"));
     const QString mode = option("--mode", QString());
+    const int seconds = option("--seconds", QStringLiteral("0")).toInt();
     const auto& cases = voicebench::voiceCases();
 
     if (args.contains(QStringLiteral("--list"))) {
@@ -361,6 +366,15 @@ int main(int argc, char** argv) {
     const voice::Speaker speaker = voicetest::kelpo();
     QStringList names{speaker.own.name};
     for (const voice::Station& s : speaker.known) names << s.name;
+    // Taken in a shuffled order (fixed), so that a run cut short by --seconds is a fair sample.
+    std::vector<size_t> order(clips.size());
+    for (size_t k = 0; k < order.size(); ++k) order[k] = k;
+    quint64 shuffle = 20261208;
+    for (size_t k = order.size(); k > 1; --k) {
+        shuffle = shuffle * 6364136223846793005ull + 1442695040888963407ull;
+        std::swap(order[k - 1], order[size_t((shuffle >> 33) % k)]);
+    }
+    QElapsedTimer budget;
     std::atomic<size_t> nextClip{0};
     std::atomic<int> done{0};
     double loadSeconds[2] = {0, 0};
@@ -389,12 +403,14 @@ int main(int argc, char** argv) {
         r.hear(warm);
         loadSeconds[thread] = threadCpuSeconds() - t0;
         for (size_t k; (k = nextClip++) < clips.size();) {
-            Clip& clip = clips[k];
+            if (seconds > 0 && budget.elapsed() > seconds * 1000) break;
+            Clip& clip = clips[order[k]];
             const double start = threadCpuSeconds();
             const voice::Hearing heard = r.hear(clip.audio);
             clip.cpu = threadCpuSeconds() - start;
             clip.words = heard.words;
             clip.judgement = voice::judge(heard, speaker);
+            clip.recognised = true;
             const int n = ++done;
             if (n % 100 == 0) {
                 std::fprintf(stderr, "bench_voice: %d of %zu clips recognised\n", n, clips.size());
@@ -402,6 +418,7 @@ int main(int argc, char** argv) {
         }
     };
     wall.restart();
+    budget.start();
     {
         std::thread a(recognise, 0), b(recognise, 1);
         a.join();
@@ -413,7 +430,10 @@ int main(int argc, char** argv) {
     std::map<int, Tally> byCondition, byVoice;
     Tally all;
     int kept = 0;
+    int recognised = 0;
     for (const Clip& clip : clips) {
+        if (!clip.recognised) continue;
+        ++recognised;
         const VoiceCase& vc = cases[size_t(clip.caseIndex)];
         const voice::Judgement& j = clip.judgement;
         Tally t;
@@ -456,6 +476,10 @@ int main(int argc, char** argv) {
             kept += platform::writeAudioFile(name, platform::toFloat(clip.audio), kRate, platform::AudioFormat::Wav);
         }
     }
+    if (recognised == 0) {
+        std::fprintf(stderr, "bench_voice: no clip was recognised\n");
+        return 1;
+    }
     std::vector<std::pair<QString, Tally>> rows;
     for (const auto& [c, t] : byCondition) rows.push_back({QString::fromLatin1(kConditions[c].label), t});
     rows.push_back({QStringLiteral("all"), all});
@@ -471,10 +495,13 @@ int main(int argc, char** argv) {
                 qPrintable(modeName), load, recognitionWall, all.speech,
                 keep.isEmpty() ? "" : qPrintable(QStringLiteral("; %1 misjudged clips written to %2").arg(kept).arg(keep)));
 
-    const QString sample = QStringLiteral("%1 transmissions x %2 conditions%3")
-                               .arg(chosen.size())
-                               .arg(conditions.size())
-                               .arg(quick ? QStringLiteral(", quick") : QString());
+    if (recognised < int(clips.size()))
+        std::printf("cut short after %d s: %d of %zu clips recognised, taken at random\n", seconds, recognised, clips.size());
+    QString sample = QStringLiteral("%1 transmissions x %2 conditions%3")
+                         .arg(chosen.size())
+                         .arg(conditions.size())
+                         .arg(quick ? QStringLiteral(", quick") : QString());
+    if (recognised < int(clips.size())) sample += QStringLiteral(", cut short: %1 of them").arg(recognised);
     auto row = [](const QString& figure, const QString& value, const QString& goal, bool met) {
         std::printf("ROW |%s|%s|—|—|%s|%s|\n", qPrintable(figure), qPrintable(value), qPrintable(goal), met ? "yes" : "no");
     };
@@ -487,7 +514,8 @@ int main(int argc, char** argv) {
     row(QStringLiteral("Voice: elements unclear, clean (%1 elements)").arg(byCondition[0].elements),
         QStringLiteral("%1 %").arg(unclearAt(0), 0, 'f', 1), QStringLiteral("at most 10 %"), unclearAt(0) <= 10.0);
     for (int c : {2, 3})
-        row(QStringLiteral("Voice: elements unclear, %1 (%2 elements)").arg(QString::fromLatin1(kConditions[c].label)).arg(byCondition[c].elements),
+        if (byCondition[c].elements > 0)
+            row(QStringLiteral("Voice: elements unclear, %1 (%2 elements)").arg(QString::fromLatin1(kConditions[c].label)).arg(byCondition[c].elements),
             QStringLiteral("%1 %").arg(unclearAt(c), 0, 'f', 1), QStringLiteral("at most 25 %"), unclearAt(c) <= 25.0);
     row(QStringLiteral("Voice: elements left out or wrong that were judged wrong (%1 clips)").arg(all.faults),
         QStringLiteral("%1 %").arg(all.caughtShare(), 0, 'f', 1), QStringLiteral("at least 90 %"), all.caughtShare() >= 90.0);
