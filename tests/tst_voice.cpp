@@ -188,8 +188,10 @@ private slots:
                                                   << QStringList{"seven"} << "position" << "unclear";
         QTest::newRow("no position, all clear") << call + "fire request assistance two persons on board over"
                                                 << QStringList{} << "position" << "wrong";
-        QTest::newRow("no position, message unsure") << call + "fire request assistance two persons on board over"
-                                                     << QStringList{"fire"} << "position" << "unclear";
+        QTest::newRow("no position, unsure words") << call + "for to agrees one seven fire request assistance two persons on board over"
+                                                   << QStringList{"for", "to", "agrees"} << "position" << "unclear";
+        QTest::newRow("no position, the nature unsure") << call + "fire request assistance two persons on board over"
+                                                        << QStringList{"fire"} << "position" << "wrong";
         QTest::newRow("out heard clearly") << call + position + "fire request assistance two persons on board out"
                                            << QStringList{} << "ending" << "wrong";
         QTest::newRow("out unsure") << call + position + "fire request assistance two persons on board out"

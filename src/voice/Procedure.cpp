@@ -147,7 +147,10 @@ struct Heard {
     // the hazard).
     QList<std::pair<qsizetype, qsizetype>> descriptions(bool asking) const {
         QList<std::pair<qsizetype, qsizetype>> out;
-        const qsizetype to = messageTo();
+        // What follows the persons on board is other facts ("all wearing life jackets").
+        qsizetype to = messageTo();
+        for (qsizetype i = messageFrom(); !asking && i < to; ++i)
+            if (u[i].type == U::Persons) to = i;
         for (qsizetype i = messageFrom(); i < to;) {
             if (u[i].type != U::Other) { ++i; continue; }
             qsizetype end = i + 1;
@@ -542,16 +545,41 @@ std::pair<qsizetype, qsizetype> expectedAt(const QString& id, const Heard& h) {
     return {h.wordOf(h.messageFrom()), h.wordOf(h.messageTo() + 1)};
 }
 
-// Says "wrong" only of what was heard with confidence: an element whose words were unsure, or
-// that was not found where the words were unsure, is unclear. What was heard right but unsure is
-// unclear too where it carries a fact (a position, a number, a name, a description).
+// Words heard with little confidence that no part of the form took, in [from, to): where an
+// element not found may have been said.
+int unsureLeftOver(const Heard& h, qsizetype from, qsizetype to) {
+    int n = 0;
+    for (const Unit& x : h.u)
+        if ((x.type == U::Other || x.type == U::Number) && x.from >= from && x.to <= to)
+            for (qsizetype w = x.from; w < x.to; ++w) n += h.conf[size_t(w)] < kSure;
+    return n;
+}
+
+// Says "wrong" only of what was heard with confidence: an element whose words (or the words
+// beside them) were unsure is unclear; one not found is unclear where words that no other part
+// took were unsure in the place it belongs (a position takes several words: a few unsure words
+// are no lost position). What was heard right but unsure is unclear too where it carries a fact (a
+// position, a number, a name, a description).
 void weigh(Element& e, const Heard& h) {
     static const QSet<QString> facts{"own-name", "mmsi", "position", "nature", "assistance", "persons", "message",
                                      "distressed", "time", "called"};
     const auto it = h.cited.find(e.id);
-    const auto [from, to] = it != h.cited.end() ? *it : expectedAt(e.id, h);
-    if (h.least(from, to) >= kSure) return;
-    if (e.ok && !facts.contains(e.id)) return;
+    bool unsure = false;
+    if (it != h.cited.end()) {
+        // A number judged wrong may have lost a word to the words beside it.
+        static const QSet<QString> numbers{"position", "mmsi", "time", "persons"};
+        const qsizetype widen = !e.ok && numbers.contains(e.id) ? 1 : 0;
+        unsure = h.least(it->first - widen, it->second + widen) < kSure;
+        // A position cut short by a word nobody took may be that word misheard ("minutes last").
+        if (e.id == QLatin1String("position") && !e.ok && !e.heard.isEmpty())
+            for (const Unit& x : h.u)
+                if (x.from == it->second && x.type == U::Other) unsure = true;
+    } else {
+        const auto [from, to] = expectedAt(e.id, h);
+        const int words = e.id == QLatin1String("position") ? 3 : e.id == QLatin1String("persons") ? 2 : 1;
+        unsure = e.id == QLatin1String("ending") ? h.least(from, to) < kSure : unsureLeftOver(h, from, to) >= words;
+    }
+    if (!unsure || (e.ok && !facts.contains(e.id))) return;
     e.ok = false;
     e.unclear = true;
     e.verdict = QStringLiteral("%1 not heard clearly").arg(subject(e.id));

@@ -273,7 +273,8 @@ namespace {
 // letters said one by one.
 const QHash<QString, QStringList>& handMade() {
     static const QHash<QString, QStringList> h{
-        {"securite", {"S EY K Y UH R IH T EY", "S EY K Y UH R IY T EY", "S IH K Y UH R IH T IY"}},
+        // The last as someone says it who reads it as an English word.
+        {"securite", {"S EY K Y UH R IH T EY", "S EY K Y UH R IY T EY", "S IH K Y UH R IH T IY", "S IH K Y UH R AY T"}},
         {"seelonce", {"S IY L OW N S", "S IY L AA N S"}},
         {"feenee", {"F IY N EY", "F IY N IY"}},
         {"mayday", {"M EY D EY"}},
