@@ -100,6 +100,11 @@ private slots:
                                  << "own-name" << false << "own name not said" << "";
         QTest::newRow("another name") << "mayday this is the blue crane over" << "mayday" << "own-name" << false
                                        << "own name not said: heard \"the blue crane\" instead" << "the blue crane";
+        // A stray word where THIS IS belongs, an MMSI one digit short: misheard, not wrong.
+        QTest::newRow("this is misheard") << "mayday mayday mayday but kelpo kelpo kelpo over" << "mayday" << "this-is"
+                                          << false << "THIS IS not heard clearly" << "";
+        QTest::newRow("mmsi a digit short") << "mayday this is kelpo mmsi three one six one two three four five over"
+                                            << "mayday" << "mmsi" << false << "the MMSI not heard clearly" << "31612345";
         QTest::newRow("no this is") << "mayday mayday mayday kelpo kelpo kelpo over" << "mayday" << "this-is" << false
                                     << "THIS IS not said" << "";
         QTest::newRow("no second mayday") << "mayday mayday mayday " + QString(mayday).remove("mayday kelpo ") + "over"

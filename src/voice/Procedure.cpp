@@ -570,14 +570,21 @@ void weigh(Element& e, const Heard& h) {
         static const QSet<QString> numbers{"position", "mmsi", "time", "persons"};
         const qsizetype widen = !e.ok && numbers.contains(e.id) ? 1 : 0;
         unsure = h.least(it->first - widen, it->second + widen) < kSure;
-        // A position cut short by a word nobody took may be that word misheard ("minutes last").
+        // A position cut short by a word or number nobody took may be that word misheard
+        // ("minutes last", "zero took nine degrees"); an MMSI of other than nine digits is one
+        // whose digits were misheard.
         if (e.id == QLatin1String("position") && !e.ok && !e.heard.isEmpty())
             for (const Unit& x : h.u)
-                if (x.from == it->second && x.type == U::Other) unsure = true;
+                if (x.from == it->second && (x.type == U::Other || x.type == U::Number)) unsure = true;
+        if (e.id == QLatin1String("mmsi") && !e.ok && e.heard.size() != 9) unsure = true;
     } else {
         const auto [from, to] = expectedAt(e.id, h);
         const int words = e.id == QLatin1String("position") ? 3 : e.id == QLatin1String("persons") ? 2 : 1;
         unsure = e.id == QLatin1String("ending") ? h.least(from, to) < kSure : unsureLeftOver(h, from, to) >= words;
+        // A word nobody took just before the caller's name may be THIS IS misheard.
+        if (e.id == QLatin1String("this-is") && h.identFrom > 0 && h.identFrom < h.u.size() &&
+            h.u[h.identFrom - 1].type == U::Other)
+            unsure = true;
     }
     if (!unsure || (e.ok && !facts.contains(e.id))) return;
     e.ok = false;
