@@ -75,7 +75,15 @@ void StationVoices::hearVoice(const air::VoiceTransmission& t) {
     voice::Hearing heard = voice::Hearing::certain(t.words);
     if (t.confidence.size() == size_t(heard.detail.size()))
         for (int i = 0; i < heard.detail.size(); ++i) heard.detail[i].confidence = t.confidence[size_t(i)];
-    const voice::Judgement j = voice::judge(heard, c.talk->speaker());
+    voice::Judgement j = voice::judge(heard, c.talk->speaker());
+    // What the judge found unclear when the words were heard (it knew when each was said) stays so.
+    for (voice::Element& e : j.elements)
+        for (const air::VoiceVerdict& v : t.verdicts)
+            if (v.element == e.id && v.unclear && !e.unclear) {
+                e.ok = false;
+                e.unclear = true;
+                e.verdict = v.text;
+            }
     QVariantMap facts = dialogue().voiceFacts(j, t.channel);
     facts.insert(QStringLiteral("from"), t.fromOwnRadio ? QStringLiteral("own") : QString());
     answer(facts);

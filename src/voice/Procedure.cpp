@@ -112,6 +112,7 @@ struct Heard {
     qsizetype thisIs = -1;        // where THIS IS is
     qsizetype identFrom = 0, identTo = 0;  // the calling station's name, MMSI, call sign
     std::vector<double> conf;     // each word's confidence
+    std::vector<int> startMs, endMs;  // and when it was said; all 0 when not known
     // The words behind each element's verdict, by element; none where the element was not found.
     mutable QHash<QString, std::pair<qsizetype, qsizetype>> cited;
 
@@ -542,7 +543,18 @@ std::pair<qsizetype, qsizetype> expectedAt(const QString& id, const Heard& h) {
     if (id == QLatin1String("own-name") || id == QLatin1String("mmsi"))
         return {h.wordOf(h.thisIs >= 0 ? h.thisIs : h.afterOpening()), h.wordOf(h.identTo + 1)};
     if (id == QLatin1String("ending")) return {std::max<qsizetype>(0, words - 2), words};
-    return {h.wordOf(h.messageFrom()), h.wordOf(h.messageTo() + 1)};
+    // The position comes before the nature, the assistance and the persons on board; the persons
+    // after the rest of the message.
+    static const QSet<U> later{U::Nature, U::Urgency, U::Hazard, U::Assistance, U::Persons};
+    qsizetype from = h.messageFrom(), to = h.messageTo();
+    if (id == QLatin1String("position")) {
+        for (qsizetype i = from; i < to; ++i)
+            if (later.contains(h.u[i].type)) { to = i; break; }
+    } else if (id == QLatin1String("persons")) {
+        for (qsizetype i = from; i < to; ++i)
+            if (later.contains(h.u[i].type) || h.u[i].type == U::Position) from = i + 1;
+    }
+    return {h.wordOf(from), h.wordOf(to)};
 }
 
 // Words heard with little confidence that no part of the form took, in [from, to): where an
@@ -553,6 +565,18 @@ int unsureLeftOver(const Heard& h, qsizetype from, qsizetype to) {
         if ((x.type == U::Other || x.type == U::Number) && x.from >= from && x.to <= to)
             for (qsizetype w = x.from; w < x.to; ++w) n += h.conf[size_t(w)] < kSure;
     return n;
+}
+
+// The longest stretch of the words [from, to) (and the word before them) with no word heard with
+// confidence in it, in ms: speech there that was not made out.
+int longestUnheard(const Heard& h, qsizetype from, qsizetype to) {
+    int longest = 0, lastSure = -1;
+    for (qsizetype w = std::max<qsizetype>(0, from - 1); w < std::min<qsizetype>(to + 1, qsizetype(h.conf.size())); ++w) {
+        if (h.conf[size_t(w)] < kSure) continue;
+        if (lastSure >= 0) longest = std::max(longest, h.startMs[size_t(w)] - lastSure);
+        lastSure = h.endMs[size_t(w)];
+    }
+    return longest;
 }
 
 // Says "wrong" only of what was heard with confidence: an element whose words (or the words
@@ -581,6 +605,8 @@ void weigh(Element& e, const Heard& h) {
         const auto [from, to] = expectedAt(e.id, h);
         const int words = e.id == QLatin1String("position") ? 3 : e.id == QLatin1String("persons") ? 2 : 1;
         unsure = e.id == QLatin1String("ending") ? h.least(from, to) < kSure : unsureLeftOver(h, from, to) >= words;
+        // Seconds of speech not made out where it belongs (a position takes several seconds to say).
+        if (e.id != QLatin1String("ending") && longestUnheard(h, from, to) >= (words > 1 ? 2000 : 1500)) unsure = true;
         // A word nobody took just before the caller's name may be THIS IS misheard.
         if (e.id == QLatin1String("this-is") && h.identFrom > 0 && h.identFrom < h.u.size() &&
             h.u[h.identFrom - 1].type == U::Other)
@@ -601,8 +627,16 @@ Judgement judge(const Hearing& hearing, const Speaker& speaker) {
     h.stations << speaker.own << speaker.known;
     const QStringList w = hearing.words.simplified().toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     h.conf.assign(size_t(w.size()), 1.0);
+    h.startMs.assign(size_t(w.size()), 0);
+    h.endMs.assign(size_t(w.size()), 0);
     if (hearing.detail.size() == w.size())
-        for (qsizetype i = 0; i < w.size(); ++i) h.conf[size_t(i)] = hearing.detail[i].confidence;
+        for (qsizetype i = 0; i < w.size(); ++i) {
+            h.conf[size_t(i)] = hearing.detail[i].confidence;
+            h.startMs[size_t(i)] = hearing.detail[i].startMs;
+            h.endMs[size_t(i)] = hearing.detail[i].endMs;
+            // No word takes seconds to say: one that did was made of noise.
+            if (h.endMs[size_t(i)] - h.startMs[size_t(i)] > 1500) h.conf[size_t(i)] = 0;
+        }
     h.u = reading::read(w, h.stations);
     // A known station's MMSI is that station.
     for (Unit& x : h.u)

@@ -40,7 +40,7 @@ inline const QList<SpokenCase>& spokenCases() {
         {"mayday once", "Mayday. This is Kelpo, three one six one two three four five six. Position four one degrees "
                         "four three decimal two minutes north, zero seven zero degrees one two decimal niner minutes west. "
                         "Man overboard. Require immediate assistance. Three persons on board. Over.",
-         "slt", Kind::Mayday, {}},
+         "rms", Kind::Mayday, {}},
         {"mayday once, wrong mmsi", "Mayday. This is Kelpo, three one six one two three four six five. Position four "
                                     "two degrees three three minutes north, zero seven zero degrees five one minutes "
                                     "west. Fire. Request immediate assistance. Two persons on board. Over.",
