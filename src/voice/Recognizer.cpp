@@ -1,39 +1,23 @@
 #include "voice/Recognizer.h"
 
 #include "voice/GrammarCheck.h"
-#include "voice/Library.h"
+#include "voice/Sphinx.h"
 #include "voice/Vocabulary.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 
-// Types only: the functions are looked up at run time.
-#include <pocketsphinx.h>
-#include <sphinxbase/err.h>
-#include <sphinxbase/jsgf.h>
-#include <sphinxbase/ngram_model.h>
-
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 namespace voice {
 
-Q_LOGGING_CATEGORY(lcVoice, "vhf.voice", QtWarningMsg)
-
 namespace {
 
-const char* const kModel = "/usr/share/pocketsphinx/model/en-us/en-us";
-const char* const kCmudict = "/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict";
-const char* const kGenericLm = "/usr/share/pocketsphinx/model/en-us/en-us.lm.bin";
-const char* const kDomainLmFile = "procedures.lm.bin";
 const char* const kStationClass = "[station]";
 constexpr int kRate = 16000;
 constexpr int kPaddingMs = 500;
@@ -45,116 +29,6 @@ constexpr int kGenericWords = 6000;
 // In both passes, below this mean posterior of the language model's words the grammar's are taken.
 constexpr double kGrammarOverConfidence = 0.5;
 
-// pocketsphinx and sphinxbase (which it brings along), loaded with the first recognition.
-struct Sphinx {
-    decltype(&::cmd_ln_init) cmd_ln_init = nullptr;
-    decltype(&::cmd_ln_free_r) cmd_ln_free_r = nullptr;
-    decltype(&::err_set_logfp) err_set_logfp = nullptr;
-    decltype(&::ps_args) ps_args = nullptr;
-    decltype(&::ps_init) ps_init = nullptr;
-    decltype(&::ps_free) ps_free = nullptr;
-    decltype(&::ps_load_dict) ps_load_dict = nullptr;
-    decltype(&::cmd_ln_float_r) cmd_ln_float_r = nullptr;
-    decltype(&::jsgf_parse_string) jsgf_parse_string = nullptr;
-    decltype(&::jsgf_get_public_rule) jsgf_get_public_rule = nullptr;
-    decltype(&::jsgf_build_fsg) jsgf_build_fsg = nullptr;
-    decltype(&::jsgf_grammar_free) jsgf_grammar_free = nullptr;
-    decltype(&::fsg_model_free) fsg_model_free = nullptr;
-    decltype(&::ps_get_logmath) ps_get_logmath = nullptr;
-    decltype(&::ps_set_fsg) ps_set_fsg = nullptr;
-    decltype(&::ps_set_lm) ps_set_lm = nullptr;
-    decltype(&::ps_set_search) ps_set_search = nullptr;
-    decltype(&::ps_unset_search) ps_unset_search = nullptr;
-    decltype(&::ps_start_utt) ps_start_utt = nullptr;
-    decltype(&::ps_process_raw) ps_process_raw = nullptr;
-    decltype(&::ps_end_utt) ps_end_utt = nullptr;
-    decltype(&::ps_get_hyp) ps_get_hyp = nullptr;
-    decltype(&::ps_seg_iter) ps_seg_iter = nullptr;
-    decltype(&::ps_seg_next) ps_seg_next = nullptr;
-    decltype(&::ps_seg_word) ps_seg_word = nullptr;
-    decltype(&::ps_seg_frames) ps_seg_frames = nullptr;
-    decltype(&::ps_seg_prob) ps_seg_prob = nullptr;
-    decltype(&::ps_seg_free) ps_seg_free = nullptr;
-    decltype(&::logmath_exp) logmath_exp = nullptr;
-    decltype(&::ngram_model_read) ngram_model_read = nullptr;
-    decltype(&::ngram_model_retain) ngram_model_retain = nullptr;
-    decltype(&::ngram_model_free) ngram_model_free = nullptr;
-    decltype(&::ngram_model_set_init) ngram_model_set_init = nullptr;
-    decltype(&::ngram_model_add_class) ngram_model_add_class = nullptr;
-    decltype(&::ngram_model_get_counts) ngram_model_get_counts = nullptr;
-    decltype(&::ngram_word) ngram_word = nullptr;
-    decltype(&::ngram_score) ngram_score = nullptr;
-    QString problem;
-};
-
-const Sphinx& sphinx() {
-    static Sphinx s;
-    // Loaded once, also when the first uses come from several threads.
-    static const bool loaded = [] {
-        static Library lib({"libpocketsphinx.so.3"});
-        const bool found =
-            lib.get("cmd_ln_init", s.cmd_ln_init) & lib.get("cmd_ln_free_r", s.cmd_ln_free_r) &
-            lib.get("err_set_logfp", s.err_set_logfp) & lib.get("ps_args", s.ps_args) & lib.get("ps_init", s.ps_init) &
-            lib.get("ps_free", s.ps_free) & lib.get("ps_load_dict", s.ps_load_dict) &
-            lib.get("cmd_ln_float_r", s.cmd_ln_float_r) & lib.get("jsgf_parse_string", s.jsgf_parse_string) &
-            lib.get("jsgf_get_public_rule", s.jsgf_get_public_rule) & lib.get("jsgf_build_fsg", s.jsgf_build_fsg) &
-            lib.get("jsgf_grammar_free", s.jsgf_grammar_free) & lib.get("fsg_model_free", s.fsg_model_free) &
-            lib.get("ps_get_logmath", s.ps_get_logmath) & lib.get("ps_set_fsg", s.ps_set_fsg) &
-            lib.get("ps_set_lm", s.ps_set_lm) & lib.get("ps_set_search", s.ps_set_search) &
-            lib.get("ps_unset_search", s.ps_unset_search) & lib.get("ps_start_utt", s.ps_start_utt) &
-            lib.get("ps_process_raw", s.ps_process_raw) & lib.get("ps_end_utt", s.ps_end_utt) &
-            lib.get("ps_get_hyp", s.ps_get_hyp) & lib.get("ps_seg_iter", s.ps_seg_iter) &
-            lib.get("ps_seg_next", s.ps_seg_next) & lib.get("ps_seg_word", s.ps_seg_word) &
-            lib.get("ps_seg_frames", s.ps_seg_frames) & lib.get("ps_seg_prob", s.ps_seg_prob) &
-            lib.get("ps_seg_free", s.ps_seg_free) & lib.get("logmath_exp", s.logmath_exp) &
-            lib.get("ngram_model_read", s.ngram_model_read) & lib.get("ngram_model_retain", s.ngram_model_retain) &
-            lib.get("ngram_model_free", s.ngram_model_free) & lib.get("ngram_model_set_init", s.ngram_model_set_init) &
-            lib.get("ngram_model_add_class", s.ngram_model_add_class) &
-            lib.get("ngram_model_get_counts", s.ngram_model_get_counts) & lib.get("ngram_word", s.ngram_word) &
-            lib.get("ngram_score", s.ngram_score);
-        if (!found) {
-            s.problem = lib.problem() + QStringLiteral(" (Debian packages libpocketsphinx3 and libsphinxbase3)");
-            return false;
-        }
-        if (!QFileInfo::exists(QString::fromLatin1(kModel) + QStringLiteral("/mdef")) ||
-            !QFileInfo::exists(QString::fromLatin1(kCmudict)) || !QFileInfo::exists(QString::fromLatin1(kGenericLm))) {
-            s.problem = QStringLiteral("the US English speech model is not installed in %1 (Debian package pocketsphinx-en-us)")
-                            .arg(QString::fromLatin1(kModel));
-            return false;
-        }
-        // Its log goes to standard error with QT_LOGGING_RULES="vhf.voice.debug=true", else nowhere.
-        if (!lcVoice().isDebugEnabled()) s.err_set_logfp(nullptr);
-        return true;
-    }();
-    Q_UNUSED(loaded);
-    return s;
-}
-
-// dir lies at or below root (both absolute and cleaned).
-bool isAtOrBelow(const QString& dir, const QString& root) {
-    if (root.isEmpty() || dir.isEmpty()) return false;
-    return dir == root || dir.startsWith(root + QLatin1Char('/'));
-}
-
-} // namespace
-
-QString Recognizer::languageModelFile() {
-    // Beside an installed program, where it was installed, and in the build tree for a program
-    // (or test) that runs from the build tree itself.
-    const QString exeDir = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    QStringList dirs;
-    if (!exeDir.isEmpty()) dirs << exeDir + QStringLiteral("/../share/vhf-dsc-trainer/voice");
-    dirs << QStringLiteral(VHF_VOICE_DIR);
-    const QString buildDir = QFileInfo(QStringLiteral(VHF_BUILD_DIR)).canonicalFilePath();
-    if (isAtOrBelow(exeDir, buildDir)) dirs << QStringLiteral(VHF_BUILD_VOICE_DIR);
-    for (const QString& dir : dirs) {
-        const QFileInfo fi(QDir(QDir::cleanPath(dir)), QString::fromLatin1(kDomainLmFile));
-        if (fi.isFile()) return fi.absoluteFilePath();
-    }
-    return QString();
-}
-
-namespace {
 // Half a second before the speech and a little after it: the decoder (and its noise estimate)
 // settles on the background first. The padding is noise at the level of the recording's own
 // quietest stretch, as if the key had been pressed a little sooner; the same every time.
@@ -532,92 +406,6 @@ Hearing Recognizer::hear(const std::vector<qint16>& pcm16k) {
     h.words = chosen.text();
     h.pass = name;
     return h;
-}
-
-// ---- the worker ----
-
-namespace {
-// The names the grammar needs for a job: those set, and every station of its speaker.
-QStringList namesFor(QStringList names, const Speaker& speaker) {
-    for (const Station& st : QList<Station>{speaker.own} + speaker.known)
-        if (!st.name.isEmpty() && !names.contains(st.name)) names << st.name;
-    return names;
-}
-} // namespace
-
-RecognitionWorker::RecognitionWorker(QObject* parent) : QObject(parent) {
-    qRegisterMetaType<voice::Judgement>();
-    thread_ = std::thread([this] { run(); });
-}
-
-RecognitionWorker::~RecognitionWorker() {
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        stop_ = true;
-        jobs_.clear();
-    }
-    wake_.notify_all();
-    thread_.join();
-}
-
-void RecognitionWorker::setNames(const QStringList& stationNames) {
-    std::lock_guard<std::mutex> hold(lock_);
-    names_ = stationNames;
-}
-
-void RecognitionWorker::submit(quint64 id, std::vector<qint16> pcm16k, Speaker speaker) {
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        jobs_.push_back({id, std::move(pcm16k), std::move(speaker)});
-        ++submitted_;
-    }
-    wake_.notify_one();
-}
-
-void RecognitionWorker::waitIdle() {
-    for (;;) {
-        quint64 submitted = 0;
-        {
-            std::unique_lock<std::mutex> hold(lock_);
-            done_.wait(hold, [this] { return finished_ == submitted_; });
-            submitted = submitted_;
-        }
-        // The results are posted to this object: deliver them now, in order.
-        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-        if (reported_ >= submitted) return;
-    }
-}
-
-void RecognitionWorker::run() {
-    Recognizer recognizer;
-    for (;;) {
-        Job job;
-        QStringList names;
-        {
-            std::unique_lock<std::mutex> hold(lock_);
-            wake_.wait(hold, [this] { return stop_ || !jobs_.empty(); });
-            if (stop_) return;
-            job = std::move(jobs_.front());
-            jobs_.pop_front();
-            names = names_;
-        }
-        recognizer.setNames(namesFor(names, job.speaker));
-        const Hearing hearing = recognizer.hear(job.pcm);
-        const QString words = hearing.words;
-        const Judgement judgement = judge(hearing, job.speaker);
-        QMetaObject::invokeMethod(
-            this,
-            [this, id = job.id, words, judgement] {
-                ++reported_;
-                emit recognised(id, words, judgement);
-            },
-            Qt::QueuedConnection);
-        {
-            std::lock_guard<std::mutex> hold(lock_);
-            ++finished_;
-        }
-        done_.notify_all();
-    }
 }
 
 } // namespace voice
