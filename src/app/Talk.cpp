@@ -233,8 +233,8 @@ void Talk::recognised(quint64 id, const QString& words, const voice::Judgement& 
     air::VoiceTransmission t = std::move(it->second);
     recognising_.erase(it);
     t.words = words;
-    if (judgement.heard.size() == words.count(QLatin1Char(' ')) + 1)
-        for (const voice::HeardWord& w : judgement.heard) t.confidence.push_back(float(w.confidence));
+    // The judge gives one entry per word heard.
+    for (const voice::HeardWord& w : judgement.heard) t.confidence.push_back(float(w.confidence));
     t.procedure = voice::kindName(judgement.kind);
     for (const voice::Element& e : judgement.elements) t.verdicts.append({e.id, e.ok, e.verdict, e.unclear});
     c.air->speak(std::move(t));

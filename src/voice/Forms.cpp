@@ -57,7 +57,7 @@ Element ownMmsi(const Heard& h) {
     QString wrong;
     for (const Unit& x : h.u) {
         if (x.type != U::Mmsi) continue;
-        if (x.value == mine || wrong.isEmpty()) h.cited.remove(QStringLiteral("mmsi")), h.cite(QStringLiteral("mmsi"), &x);
+        if (x.value == mine || wrong.isEmpty()) h.cited.insert(QStringLiteral("mmsi"), {x.from, x.to});
         if (x.value == mine) return {QStringLiteral("mmsi"), true, QStringLiteral("MMSI %1 said").arg(mine), mine};
         if (wrong.isEmpty()) wrong = x.value;
     }
