@@ -274,7 +274,11 @@ int main(int argc, char** argv) {
     if (!parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
     if (parser.isSet(help)) {
-        QCoreApplication app(argc, argv);
+        // The usage line names the program as it is called, not by the path it was started from.
+        char programName[] = "vhf-dsc-trainer";
+        char* helpArgv[] = {programName, nullptr};
+        int helpArgc = 1;
+        QCoreApplication app(helpArgc, helpArgv);
         std::fputs(qPrintable(parser.helpText()), stdout);
         return 0;
     }
