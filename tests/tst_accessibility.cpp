@@ -83,7 +83,7 @@ const QStringList kTabOrder{
     "cmdBCClear", "cmdBCDistress",
     // the rest
     "cmdChangeScreenSize", "OptScreenSize1", "optScreenSize2", "optScreenSize3", "cmdDscMessages", "cmdClassroom",
-    "cmdExercises", "cmdMicTest", "GPSOn", "GPSOff"};
+    "cmdExercises", "cmdLessons", "cmdMicTest", "GPSOn", "GPSOff"};
 
 bool takesTab(const QWidget* w) { return (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus; }
 
@@ -288,6 +288,7 @@ private slots:
             {"cmdDscMessages", "DSC Messages"},
             {"cmdClassroom", "Classroom"},
             {"cmdExercises", "Exercises"},
+            {"cmdLessons", "Lessons"},
             {"cmdTalk", "Talk key, hold to talk"},
             {"barMicLevel", "Microphone level"},
             {"cmdMicTest", "Microphone Test"},
@@ -442,7 +443,7 @@ private slots:
                                             << QStringList{"ComboMessage", "cmdCall"};
         QTest::newRow("screen sizes") << "cmdChangeScreenSize" << "cmdChangeScreenSize"
                                       << QStringList{"OptScreenSize1", "cmdDscMessages", "cmdClassroom", "cmdExercises",
-                                                     "cmdMicTest", "GPSOn"};
+                                                     "cmdLessons", "cmdMicTest", "GPSOn"};
     }
     // A list or entry field that comes up on the display is reached by Tab at its place on the face.
     void shownControlsTakeTheirPlace() {

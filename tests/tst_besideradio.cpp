@@ -27,6 +27,7 @@ private slots:
         QTest::addColumn<QString>("window");
         QTest::newRow("DSC messages") << "cmdDscMessages" << "frmDscMessages";
         QTest::newRow("exercise") << "cmdExercises" << "frmExercise";
+        QTest::newRow("lessons") << "cmdLessons" << "frmLessons";
     }
     void opensBesideTheRadio() {
         QFETCH(QString, key);

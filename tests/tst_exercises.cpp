@@ -2,6 +2,7 @@
 // real window, once right and once with a typical mistake, with the verdicts the trainer gives.
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
+#include "lessons/Exercise.h"
 #include "lessons/ExerciseRun.h"
 #include "voice/Say.h"
 #include "screens/ExercisePanel.h"
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 
 namespace {
@@ -220,6 +222,47 @@ private slots:
         QCOMPARE(results(panel), verdicts);
         QCOMPARE(panel.window()->score->text(),
                  QString("Score: %1 of %2").arg(verdicts.count("done")).arg(verdicts.size()));
+    }
+
+    // The exercises that come with the trainer are listed by title with their briefing's first line;
+    // a double click or Return on one starts it.
+    void shippedListStartsAnExercise_data() {
+        QTest::addColumn<bool>("doubleClick");
+        QTest::newRow("double click") << true;
+        QTest::newRow("Return") << false;
+    }
+    void shippedListStartsAnExercise() {
+        QFETCH(bool, doubleClick);
+        Harness h;
+        h.click("cmdExercises");
+        ExercisePanel& panel = *h.c().exercises;
+        QTreeWidget* list = panel.window()->shipped;
+        QCOMPARE(list->topLevelItemCount(), int(QDir(VHF_BUILD_EXERCISES_DIR).entryList({"*.json"}).size()));
+        const QList<QTreeWidgetItem*> found = list->findItems("Engine failure", Qt::MatchStartsWith, 0);
+        QCOMPARE(found.size(), 1);
+        QTreeWidgetItem* item = found.first();
+        const QString briefing = lessons::loadExercise(lessons::findExercise("03-engine-failure-urgency")).value().briefing;
+        QCOMPARE(item->text(1), briefing.section('\n', 0, 0));
+        QVERIFY(!panel.run().checker());
+        list->setFocus();
+        list->setCurrentItem(item);
+        const QPoint at = list->visualItemRect(item).center();
+        if (doubleClick) {
+            // As the window system gives it: a click, then the second press as a double click and its release.
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+            const QPointF global = list->viewport()->mapToGlobal(QPointF(at));
+            QMouseEvent twice(QEvent::MouseButtonDblClick, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(list->viewport(), &twice);
+            QMouseEvent up(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(list->viewport(), &up);
+        } else {
+            QTest::keyClick(list, Qt::Key_Return);
+        }
+        QVERIFY(panel.run().checker() && !panel.run().checker()->finished());
+        QCOMPARE(panel.window()->title->text(), item->text(0));
+        QCOMPARE(panel.window()->score->text(), "Running: 0 of 2 tasks answered");
+        QCOMPARE(play(h, "16; call Urgency; enter"), QString());
+        QCOMPARE(panel.window()->score->text(), "Running: 1 of 2 tasks answered");
     }
 
     // A spoken transmission answers the voice task of its procedure as it goes on the air: done, or

@@ -23,6 +23,7 @@
 #include "screens/DscMessages.h"
 #include "screens/ExercisePanel.h"
 #include "screens/InfoWindows.h"
+#include "screens/LessonsWindow.h"
 #include "screens/TKM.h"
 #include "stations/Classmates.h"
 #include "stations/CoastGuard.h"
@@ -183,6 +184,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.stationVoices->wire();
     QObject::connect(c.ui->cmdClassroom, &QPushButton::clicked, c.ui->cmdClassroom,
                      [&c] { ClassroomSession::of(c).openDialog(); });
+    QObject::connect(c.ui->cmdLessons, &QPushButton::clicked, c.ui->cmdLessons, [this] { showLessons(); });
     // The folder is kept within its limit once the window is up (main): reading a folder of
     // many lessons is no work for the way to the first frame.
     if (recordsLessons()) c.lesson = lessons::Recorder::start(c, lessons::defaultFolder(), builtAt, -1);
@@ -192,6 +194,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
 
 Trainer::~Trainer() {
     if (gPreviewWindow == window_) gPreviewWindow = nullptr;
+    lessons_.reset();
     Context& c = *ctx_;
     // No transmission is heard or recognised once the window goes.
     c.stationVoices.reset();
@@ -207,6 +210,13 @@ Trainer::~Trainer() {
     delete window_;
     delete c.ui;
 }
+
+screens::LessonsWindow& Trainer::lessonsWindow() {
+    if (!lessons_) lessons_ = std::make_unique<screens::LessonsWindow>(*ctx_);
+    return *lessons_;
+}
+
+void Trainer::showLessons() { screens::showBeside(&lessonsWindow(), window_); }
 
 // The start-up procedure, step by step.
 void Trainer::Form_Load() {

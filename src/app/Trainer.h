@@ -6,6 +6,10 @@
 #include <QWidget>
 #include <memory>
 
+namespace screens {
+class LessonsWindow;
+}
+
 // The application object. Besides the usual work it gives the main window its key preview: every
 // key-down anywhere on the window reaches the window's own handler first, then the focused control.
 class TrainerApplication : public QApplication {
@@ -45,10 +49,15 @@ public:
     ~Trainer();
     Context& context() { return *ctx_; }
     MainWindow* window() { return window_; }
+    // The lessons window (the Lessons button), made now if it was not yet; showLessons() shows it
+    // beside the radio.
+    screens::LessonsWindow& lessonsWindow();
+    void showLessons();
 
 private:
     void Form_Load();
 
     std::unique_ptr<Context> ctx_;
     MainWindow* window_ = nullptr;
+    std::unique_ptr<screens::LessonsWindow> lessons_;
 };

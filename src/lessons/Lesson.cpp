@@ -74,15 +74,10 @@ QList<air::VoiceVerdict> voiceVerdicts(const QJsonObject& voiceLine) {
     return verdicts;
 }
 
-QStringList pruneFolder(const QString& folder, qint64 limitBytes) {
-    const QDir dir(folder);
-    struct Lesson {
-        qint64 bytes = 0;
-        QStringList files;
-    };
+std::vector<LessonFiles> lessonsIn(const QString& folder) {
     // Sorted by name: by start time. The folder is read one entry at a time, keeping only names
     // and sizes: a full folder costs little memory on the worker that keeps it.
-    std::map<QString, Lesson> lessons;
+    std::map<QString, LessonFiles> lessons;
     struct Beside {
         QString lesson, file;
         qint64 bytes;
@@ -93,9 +88,9 @@ QStringList pruneFolder(const QString& folder, qint64 limitBytes) {
         const QFileInfo fi = entries.nextFileInfo();
         const QString name = fi.fileName();
         if (name.endsWith(QLatin1String(kSuffix))) {
-            Lesson& l = lessons[fi.completeBaseName()];
+            LessonFiles& l = lessons[fi.completeBaseName()];
             l.bytes += fi.size();
-            l.files << name;
+            l.files.prepend(name); // the lesson itself first
         } else if (QString lesson = lessonBeside(name); !lesson.isEmpty()) {
             beside.push_back({std::move(lesson), name, fi.size()});
         }
@@ -106,13 +101,31 @@ QStringList pruneFolder(const QString& folder, qint64 limitBytes) {
         it->second.bytes += b.bytes;
         it->second.files << b.file;
     }
+    std::vector<LessonFiles> out;
+    out.reserve(lessons.size());
+    for (auto& [name, l] : lessons) {
+        l.name = name;
+        out.push_back(std::move(l));
+    }
+    return out;
+}
+
+bool removeLesson(const QString& folder, const LessonFiles& lesson) {
+    const QDir dir(folder);
+    bool all = true;
+    for (const QString& f : lesson.files) all = QFile::remove(dir.filePath(f)) && all;
+    return all;
+}
+
+QStringList pruneFolder(const QString& folder, qint64 limitBytes) {
+    const std::vector<LessonFiles> lessons = lessonsIn(folder);
     qint64 total = 0;
-    for (const auto& [name, l] : lessons) total += l.bytes;
+    for (const LessonFiles& l : lessons) total += l.bytes;
     QStringList removed;
     for (auto it = lessons.begin(); it != lessons.end() && total > limitBytes; ++it) {
-        for (const QString& f : it->second.files) QFile::remove(dir.filePath(f));
-        total -= it->second.bytes;
-        removed << it->first;
+        removeLesson(folder, *it);
+        total -= it->bytes;
+        removed << it->name;
     }
     return removed;
 }

@@ -65,6 +65,16 @@ inline constexpr char kSuffix[] = ".jsonl";
 
 // $XDG_DATA_HOME/vhf-dsc-trainer/lessons (~/.local/share/... by default).
 QString defaultFolder();
+// A lesson in a folder with the files beside it (pictures, voice), and what they take together.
+struct LessonFiles {
+    QString name;      // the lesson's file name without ".jsonl": its start time
+    qint64 bytes = 0;
+    QStringList files; // the lesson's own file first
+};
+// The lessons in `folder`, oldest first (by name, which is their start time).
+std::vector<LessonFiles> lessonsIn(const QString& folder);
+// Removes the lesson and the files beside it; false when one of them could not be removed.
+bool removeLesson(const QString& folder, const LessonFiles& lesson);
 // Removes the oldest lessons, each with its pictures and voice, until the lessons and the files
 // beside them in `folder` take at most limitBytes. Lessons are named by their start time, so the oldest sorts first.
 // Returns the names of the lessons removed.

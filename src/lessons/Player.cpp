@@ -295,11 +295,16 @@ void Pacer::pace(qint64 tick) {
 
 // ---- the message box ----
 
-void ReplayMessageBox::show(const QString& text) {
-    const std::unique_ptr<QMessageBox> box = platform::QtMessageBox::make(text, parent_);
+void ReplayMessageBox::show(const QString& text) { run(text, false); }
+
+bool ReplayMessageBox::ask(const QString& question) { return run(question, true); }
+
+bool ReplayMessageBox::run(const QString& text, bool question) {
+    const std::unique_ptr<QMessageBox> box = platform::QtMessageBox::make(text, parent_, question);
     box->setWindowModality(Qt::ApplicationModal);
     box->show();
     while (box->isVisible()) clock_.runPendingEvents(clock_.tickMs() + 1000);
+    return platform::QtMessageBox::answeredYes(*box);
 }
 
 } // namespace lessons

@@ -123,8 +123,10 @@ public:
     explicit ReplayMessageBox(platform::Clock& clock) : clock_(clock) {}
     void setParent(QWidget* parent) { parent_ = parent; }
     void show(const QString& text) override;
+    bool ask(const QString& question) override;
 
 private:
+    bool run(const QString& text, bool question);
     platform::Clock& clock_;
     QWidget* parent_ = nullptr;
 };

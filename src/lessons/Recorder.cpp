@@ -134,11 +134,19 @@ Recorder::~Recorder() {
     if (gCurrent == this) gCurrent = nullptr;
 }
 
+LessonEnds& LessonEnds::instance() {
+    // Never destroyed: the last lesson may end at exit, after the statics have gone.
+    static auto* ends = new LessonEnds;
+    return *ends;
+}
+
 void Recorder::finish() {
     stopWatching();
-    if (file_.isOpen()) write(QJsonObject{{QStringLiteral("kind"), QStringLiteral("end")}});
+    const bool ending = file_.isOpen();
+    if (ending) write(QJsonObject{{QStringLiteral("kind"), QStringLiteral("end")}});
     file_.close();
     files_.flush();
+    if (ending) emit LessonEnds::instance().ended(path());
 }
 
 void Recorder::recordResult(const QJsonObject& result) {

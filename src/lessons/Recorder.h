@@ -23,6 +23,15 @@ class QComboBox;
 
 namespace lessons {
 
+// Tells when a lesson this process records ends (its end line written), whoever recorded it.
+class LessonEnds : public QObject {
+    Q_OBJECT
+public:
+    static LessonEnds& instance();
+signals:
+    void ended(const QString& path);
+};
+
 class Recorder : public platform::input::Watcher {
 public:
     // Makes room in `folder` (see pruneFolder; a negative limit leaves that to the caller, who may

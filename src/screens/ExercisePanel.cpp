@@ -2,10 +2,10 @@
 
 #include "app/Accessibility.h"
 #include "app/Context.h"
-#include "lessons/Debrief.h"
 #include "lessons/ExerciseRun.h"
 #include "lessons/Recorder.h"
 #include "platform/Controls.h"
+#include "screens/LessonsWindow.h"
 #include "app/Form.h"
 
 #include <QCloseEvent>
@@ -20,17 +20,28 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace screens {
-namespace {
-
-
-} // namespace
 
 ExerciseWindow::ExerciseWindow(QWidget* parent)
     : ToolWindow(parent, QStringLiteral("frmExercise"), QStringLiteral("Exercise")) {
     nameControl(this, QStringLiteral("Exercise"));
+
+    shipped = new QTreeWidget(this);
+    shipped->setObjectName(QStringLiteral("lstExercises"));
+    shipped->setHeaderLabels({QStringLiteral("Exercise"), QStringLiteral("Briefing")});
+    shipped->setRootIsDecorated(false);
+    shipped->setItemsExpandable(false);
+    shipped->setUniformRowHeights(true);
+    shipped->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    shipped->setFixedHeight(130);
+    shipped->header()->setStretchLastSection(true);
+    nameControl(shipped, QStringLiteral("Exercises"),
+                QStringLiteral("The exercises that come with the trainer, by title with the start of the briefing; "
+                               "double-click one or press Return to start it"));
+    nameScrollBars(shipped, shipped->accessibleName());
 
     title = new QLabel(this);
     title->setObjectName(QStringLiteral("lblExerciseTitle"));
@@ -99,18 +110,20 @@ ExerciseWindow::ExerciseWindow(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setSpacing(8);
+    layout->addWidget(shipped);
     layout->addWidget(title);
     layout->addWidget(briefing);
     layout->addWidget(tasks, 1);
     layout->addWidget(score);
     layout->addLayout(buttons);
 
+    setTabOrder(shipped, briefing);
     setTabOrder(briefing, tasks);
     setTabOrder(tasks, open);
     setTabOrder(open, stop);
     setTabOrder(stop, debrief);
     setTabOrder(debrief, close);
-    resize(620, 480);
+    resize(620, 600);
 }
 
 
@@ -125,11 +138,7 @@ const QColor kWrongColour(192, 0, 0);
 ExercisePanel::ExercisePanel(Context& ctx) : c(ctx) {
     const QStringList folders = lessons::exerciseFolders();
     folder_ = folders.isEmpty() ? QDir::homePath() : folders.first();
-    askDebriefPath = [this] {
-        return QFileDialog::getSaveFileName(window_.get(), QStringLiteral("Save Debrief"),
-                                            QDir::home().filePath(QStringLiteral("debrief.html")),
-                                            QStringLiteral("Debrief (*.html *.pdf)"));
-    };
+    askDebriefPath = [this] { return screens::askDebriefFile(window_.get()); };
     askOpenPath = [this] {
         return QFileDialog::getOpenFileName(window_.get(), QStringLiteral("Open Exercise"), folder_,
                                             QStringLiteral("Exercises (*.json)"));
@@ -149,6 +158,25 @@ void ExercisePanel::wire() {
 void ExercisePanel::make() {
     window_ = std::make_unique<screens::ExerciseWindow>();
     screens::ExerciseWindow& w = *window_;
+    // The shipped exercises, each once (the first folder that has a file of its name gives it).
+    QStringList names;
+    for (const QString& dir : lessons::exerciseFolders()) {
+        for (const QFileInfo& file : QDir(dir).entryInfoList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
+            if (names.contains(file.fileName())) continue;
+            const auto x = lessons::loadExercise(file.filePath());
+            if (!x.ok()) continue;
+            names << file.fileName();
+            const QString briefing = x.value().briefing.section(QLatin1Char('\n'), 0, 0);
+            auto* item = new QTreeWidgetItem(w.shipped, {x.value().title, briefing});
+            item->setData(0, Qt::UserRole, file.filePath());
+            item->setToolTip(1, x.value().briefing);
+        }
+    }
+    w.shipped->resizeColumnToContents(0);
+    // A double click or Return starts one.
+    QObject::connect(w.shipped, &QTreeWidget::itemActivated, &w, [this](QTreeWidgetItem* item) {
+        if (item) open(item->data(0, Qt::UserRole).toString());
+    });
     QObject::connect(w.open, &QPushButton::clicked, &w, [this] { chooseAndOpen(); });
     QObject::connect(w.stop, &QPushButton::clicked, &w, [this] { stop(); });
     QObject::connect(w.debrief, &QPushButton::clicked, &w, [this] {
@@ -176,10 +204,7 @@ void ExercisePanel::stop() { run_->stop(); }
 
 QString ExercisePanel::debrief(const QString& outPath) {
     if (!c.lesson) return QStringLiteral("This run is not recorded: there is no lesson to debrief.");
-    c.lesson->flushFiles();
-    const lessons::DebriefOutcome done = lessons::writeDebrief(c.lesson->path(), outPath);
-    if (!done.written) return QStringLiteral("No debrief written: %1").arg(done.problem);
-    return QStringLiteral("Debrief written to %1").arg(outPath);
+    return screens::writeDebriefSaying(c, c.lesson->path(), outPath);
 }
 
 void ExercisePanel::chooseAndOpen() {
@@ -194,8 +219,9 @@ void ExercisePanel::refresh() {
     QTableWidget* list = w.tasks;
     if (!checker) {
         w.title->setText(QStringLiteral("No exercise"));
-        w.briefing->setPlainText(QStringLiteral("Open... chooses an exercise file. The trainer sets the radio up, "
-                                                "gives you the situation and the tasks, and checks each call."));
+        w.briefing->setPlainText(QStringLiteral("Start an exercise of the list with a double click or Return, or "
+                                                "Open... a file of your own. The trainer sets the radio up, gives you "
+                                                "the situation and the tasks, and checks each call."));
         list->setRowCount(0);
         w.score->setText(problem_);
         describeLabels();

@@ -1,5 +1,6 @@
 #pragma once
-// The exercise window, beside the radio: the exercise's title and briefing, its tasks with each
+// The exercise window, beside the radio: the exercises that come with the trainer (a double click
+// or Return starts one), the exercise's title and briefing, its tasks with each
 // one's result (open, done, or wrong and why) and time, the score at the end, and the keys to open
 // an exercise file and to stop. Opened by the main window's Exercises button and by --exercise;
 // created on first use, only hidden when closed.
@@ -18,6 +19,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
+class QTreeWidget;
 namespace lessons {
 class ExerciseRun;
 }
@@ -30,6 +32,7 @@ class ExerciseWindow : public ToolWindow {
 public:
     explicit ExerciseWindow(QWidget* parent = nullptr);
 
+    QTreeWidget* shipped;     // lstExercises: the exercises that come with the trainer
     QLabel* title;            // lblExerciseTitle
     QPlainTextEdit* briefing; // txtExerciseBriefing
     QTableWidget* tasks;      // lstExerciseTasks

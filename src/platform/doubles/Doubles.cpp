@@ -26,6 +26,11 @@ void FakeMessageBox::show(const QString& text) {
     while (clock_.tickMs() < until) clock_.runPendingEvents(until);
 }
 
+bool FakeMessageBox::ask(const QString& question) {
+    show(question);
+    return answer;
+}
+
 QStringList FakeMessageBox::texts() const {
     QStringList out;
     for (const auto& s : shown) out << s.text;

@@ -69,8 +69,11 @@ public:
     };
     explicit FakeMessageBox(VirtualClock& clock) : clock_(clock) {}
     void show(const QString& text) override;
+    // Recorded and shown like a message; answered with `answer`.
+    bool ask(const QString& question) override;
 
     int dismissAfterMs = 0;
+    bool answer = true;
     std::function<void(const QString&)> onShow;
     std::vector<Shown> shown;
     QStringList texts() const;
