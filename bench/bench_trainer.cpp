@@ -22,47 +22,31 @@
 //
 // Sound goes through the program's own cue player; without a sound server a cue still takes its
 // length, as in the program. Every summary line starts with "ROW |" for bench/run's table.
+#include "TrainerBench.h"
+
 #include "air/Air.h"
 #include "app/Context.h"
-#include "dscwire/Codec.h"
-#include "app/Trainer.h"
+#include "app/Form.h"
+#include "calls/Answers.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
-#include "platform/MessageBox.h"
-#include "platform/PulseSound.h"
-#include "platform/RealClock.h"
-#include "platform/ScreenMode.h"
-#include "calls/Answers.h"
+#include "dscwire/Codec.h"
 #include "stations/CoastGuard.h"
-
-#include "app/Form.h"
 
 #include <QEventLoop>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
 #include <QTest>
-#include <QTimer>
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
 
-double nowMs() {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-double cpuSeconds() {
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    auto secs = [](const timeval& tv) { return double(tv.tv_sec) + double(tv.tv_usec) / 1e6; };
-    return secs(ru.ru_utime) + secs(ru.ru_stime);
-}
+using namespace trainerbench;
 
 // The largest absolute value, and how many values.
 struct Deviations {
@@ -72,155 +56,6 @@ struct Deviations {
         double w = 0;
         for (double v : values) w = std::max(w, std::abs(v));
         return w;
-    }
-};
-
-// Whatever phase the scenario is in; recordings are filed under it.
-const char* gPhase = "";
-
-// ---- a clock that records its pauses and the lateness of its timers ----
-
-class RecordingTimer : public platform::Timer {
-public:
-    explicit RecordingTimer(std::unique_ptr<platform::Timer> inner) : inner_(std::move(inner)) {
-        inner_->onTick = [this] {
-            ++ticksSinceStart_;
-            lateness.push_back({gPhase, nowMs() - (startedAt_ + double(ticksSinceStart_) * inner_->interval())});
-            if (onTick) onTick();
-        };
-    }
-    void setInterval(int ms) override {
-        inner_->setInterval(ms);
-        if (inner_->isEnabled()) restart();
-    }
-    int interval() const override { return inner_->interval(); }
-    void setEnabled(bool on) override {
-        inner_->setEnabled(on);
-        if (on) restart();
-    }
-    bool isEnabled() const override { return inner_->isEnabled(); }
-    int remainingMs() const override { return inner_->remainingMs(); }
-
-    struct Late {
-        const char* phase;
-        double ms;
-    };
-    std::vector<Late> lateness; // each tick against (start of its period + interval)
-
-private:
-    void restart() {
-        startedAt_ = nowMs();
-        ticksSinceStart_ = 0;
-    }
-    std::unique_ptr<platform::Timer> inner_;
-    double startedAt_ = 0;
-    int ticksSinceStart_ = 0;
-};
-
-class RecordingClock : public platform::Clock {
-public:
-    qint64 tickMs() const override { return real_.tickMs(); }
-    QDateTime now() const override { return real_.now(); }
-    void pause(int ms) override {
-        const double start = nowMs();
-        real_.pause(ms);
-        pauses.push_back({gPhase, ms, inCue, nowMs() - start - ms});
-    }
-    void runPendingEvents(qint64 untilMs) override { real_.runPendingEvents(untilMs); }
-    std::unique_ptr<platform::Timer> createTimer() override {
-        return std::make_unique<RecordingTimer>(real_.createTimer());
-    }
-
-    struct Pause {
-        const char* phase;
-        int ms;
-        bool cue; // the silent stand-in for a cue (no sound server)
-        double overMs;
-    };
-    std::vector<Pause> pauses;
-    bool inCue = false;
-
-private:
-    platform::RealClock real_;
-};
-
-// ---- a sound that records when each beep and cue happened ----
-
-class RecordingSound : public platform::Sound {
-public:
-    explicit RecordingSound(RecordingClock& clock) : clock_(clock), real_(clock) {}
-    void playFile(const QString& name) override {
-        clock_.inCue = true;
-        real_.playFile(name);
-        clock_.inCue = false;
-    }
-    void beep() override {
-        Beep b{gPhase, nowMs(), cpuSeconds(), false, 0};
-        if (context && context->Timer5Second->isEnabled()) {
-            // A step of a timed wait: it is due one second after the wait's start or last step.
-            b.step = true;
-            b.stepLateMs = double(clock_.tickMs() - context->s.WaitStart - 1000);
-        }
-        beeps.push_back(b);
-        real_.beep();
-    }
-    void playSamples(const QList<qint16>& samples, int sampleRate) override { real_.playSamples(samples, sampleRate); }
-    void streamSamples(const qint16* samples, qint64 count, int rate) override { real_.streamSamples(samples, count, rate); }
-
-    struct Beep {
-        const char* phase;
-        double atMs;
-        double cpu;
-        bool step;
-        double stepLateMs;
-    };
-    std::vector<Beep> beeps;
-    Context* context = nullptr;
-
-private:
-    RecordingClock& clock_;
-    platform::PulseSound real_;
-};
-
-class NoMessages : public platform::MessageBox {
-public:
-    void show(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
-};
-
-class FixedScreen : public platform::ScreenMode {
-public:
-    QSize screenSize() override { return {1280, 1024}; }
-    void setMode(int, int) override {}
-};
-
-// Runs the program's own event loop for ms milliseconds.
-void runEventLoop(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-struct Bench {
-    RecordingClock clock;
-    RecordingSound sound{clock};
-    NoMessages messages;
-    FixedScreen screen;
-    std::unique_ptr<Trainer> trainer;
-    Context* c = nullptr;
-
-    Bench() {
-        trainer = std::make_unique<Trainer>(Services{clock, sound, messages, screen, [] { std::exit(0); }});
-        c = &trainer->context();
-        sound.context = c;
-        trainer->window()->show();
-        runEventLoop(500); // let the window come up
-    }
-
-    std::vector<RecordingSound::Beep> beepsOf(const char* phase, bool steps) const {
-        std::vector<RecordingSound::Beep> out;
-        for (const auto& b : sound.beeps)
-            if (std::strcmp(b.phase, phase) == 0 && b.step == steps) out.push_back(b);
-        return out;
     }
 };
 
@@ -244,24 +79,6 @@ void costRow(const char* what, const Cost& c, const Cost& busy) {
     std::printf("ROW |CPU, %s|%.2f %% of a core|%.1f %% (busy poll)|%.4f|under 1 %%|%s|\n", what, c.share(),
                 busy.share(), busy.share() > 0 ? c.share() / busy.share() : 0.0, c.share() < 1.0 ? "yes" : "no");
     std::fflush(stdout);
-}
-
-// A routine call from the keys: Call, "Routine", a directory line, Enter; returns when the Enter
-// key's handler has ended.
-bool sendRoutineCall(Context& c) {
-    Ui::frmGMDSS& ui = *c.ui;
-    ui.cmdCall->click();
-    ui.lstCall->setCurrentRow(3);
-    emit ui.lstCall->itemClicked(ui.lstCall->item(3));
-    const auto lines = ui.lstDirectory->findItems(QStringLiteral("Vox's Sweetness"), Qt::MatchStartsWith);
-    if (lines.isEmpty()) {
-        std::fprintf(stderr, "bench: no directory line for the routine call\n");
-        return false;
-    }
-    ui.lstDirectory->setCurrentItem(lines.first());
-    emit ui.lstDirectory->itemClicked(lines.first());
-    ui.cmdEnter->click();
-    return true;
 }
 
 int runCost(Bench& b, int idleSeconds) {
