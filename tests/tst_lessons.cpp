@@ -153,9 +153,13 @@ private slots:
         recorder->recordResult(QJsonObject{{"task", "Send a distress alert"}, {"verdict", "pass"},
                                            {"reason", "held for five seconds"}, {"seconds", 7.5}, {"exercise", exercise}});
         recorder->recordResult(QJsonObject{
+            {"task", "Boston Coast Guard acknowledges your alert: press Acknowledge on its display."},
+            {"verdict", "pass"}, {"seconds", 29.3}, {"exercise", exercise}});
+        recorder->recordResult(QJsonObject{
             {"task", "Within a minute of the acknowledgement, give the MAYDAY message on channel 16: your name, "
                      "position, the fire, the help you need, the persons on board, OVER."},
             {"verdict", "fail"}, {"reason", "no position given"}, {"seconds", 51.1}, {"exercise", exercise}});
+        recorder->recordResult(QJsonObject{{"title", "Score"}, {"verdict", "Score: 2 of 3"}, {"exercise", exercise}});
         recorded_ = state(h);
         recorder.reset();
         // Not a lesson that shows nothing: both calls and their answers went on the air.
