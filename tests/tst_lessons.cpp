@@ -22,6 +22,7 @@
 #include <QTableWidget>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTextDocumentFragment>
 #include <cmath>
 #include <numeric>
 
@@ -61,6 +62,14 @@ QList<QJsonObject> voiceLines(const QString& lesson) {
     for (lessons::Entry e; reader.next(e);)
         if (e.kind == "voice") out << e.json;
     return out;
+}
+
+// What a program prints on its standard output.
+QString output(const QString& program, const QStringList& arguments) {
+    QProcess p;
+    p.start(program, arguments);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) qFatal("%s did not run", qPrintable(program));
+    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 // How often the loudspeaker played a voice.
@@ -141,8 +150,18 @@ private slots:
         });
         h.click("cmdEnter");
         h.advance(10000);
+        // Results as an exercise gives them: long tasks, its name in each.
+        const QString exercise = QStringLiteral("Fire on board");
         recorder->recordResult(QJsonObject{{"task", "Send a distress alert"}, {"verdict", "pass"},
-                                           {"reason", "held for five seconds"}, {"seconds", 7.5}});
+                                           {"reason", "held for five seconds"}, {"seconds", 7.5}, {"exercise", exercise}});
+        recorder->recordResult(QJsonObject{
+            {"task", "Boston Coast Guard acknowledges your alert: press Acknowledge on its display."},
+            {"verdict", "pass"}, {"seconds", 29.3}, {"exercise", exercise}});
+        recorder->recordResult(QJsonObject{
+            {"task", "Within a minute of the acknowledgement, give the MAYDAY message on channel 16: your name, "
+                     "position, the fire, the help you need, the persons on board, OVER."},
+            {"verdict", "fail"}, {"reason", "no position given"}, {"seconds", 51.1}, {"exercise", exercise}});
+        recorder->recordResult(QJsonObject{{"title", "Score"}, {"verdict", "Score: 2 of 3"}, {"exercise", exercise}});
         recorded_ = state(h);
         recorder.reset();
         // Not a lesson that shows nothing: both calls and their answers went on the air.
@@ -249,7 +268,7 @@ private slots:
         QVERIFY(html.contains("<b>Sent</b> (distress):</span> Distress alert"));
         QVERIFY(html.contains("Chose <b>Fire</b> in Nature of Distress list"));
         QVERIFY(html.contains("<b>Received</b> (routine):"));
-        QVERIFY(html.contains("<td>Send a distress alert</td><td class=\"pass\">pass</td><td>held for five seconds</td><td>7.5 s</td>"));
+        QVERIFY(html.contains("<td>Send a distress alert</td><td class=\"pass\">pass</td><td>held for five seconds</td><td class=\"time\">7.5 s</td>"));
         // Each call the own radio sent, with the window as it was: PNG pictures inside the page.
         static const QRegularExpression image("src=\"data:image/png;base64,([A-Za-z0-9+/=]+)\"");
         QList<QImage> pictures;
@@ -264,6 +283,40 @@ private slots:
         QFile written(out.filePath("debrief.pdf"));
         QVERIFY(written.open(QIODevice::ReadOnly));
         QVERIFY(written.read(5) == "%PDF-");
+    }
+
+    // The printed debrief, read back from the paper (poppler's pdftotext and pdfimages): every word
+    // of every cell of the page is there whole, what all rows share is said once, and each call's
+    // picture is on the page of its row.
+    void printedDebriefKeepsThePagesWords() {
+        QTemporaryDir out;
+        const QString pdf = out.filePath("debrief.pdf");
+        QVERIFY(lessons::writeDebrief(lesson_, pdf).written);
+        // Ligatures ("fi") read back as the letters they join.
+        const QStringList pages = output("pdftotext", {"-layout", pdf, "-"}).normalized(QString::NormalizationForm_KC).split('\f');
+        static const QRegularExpression apart("[^\\w]+");
+        const QStringList printed = pages.join(' ').split(apart, Qt::SkipEmptyParts);
+        QString problem;
+        const QString html = lessons::debriefHtml(lesson_, false, &problem);
+        static const QRegularExpression cell("<td[^>]*>(.*?)</td>");
+        QStringList missing;
+        for (auto it = cell.globalMatch(html); it.hasNext();)
+            for (const QString& word :
+                 QTextDocumentFragment::fromHtml(it.next().captured(1)).toPlainText().split(apart, Qt::SkipEmptyParts))
+                if (!printed.contains(word)) missing << word;
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(' ')));
+        QCOMPARE(pages.join(' ').count("Fire on board"), 1);
+        // The pictures in the order of the calls, each on the page that tells its call.
+        QList<int> picturePages;
+        for (const QString& line : output("pdfimages", {"-list", pdf}).split('\n').mid(2)) {
+            const QStringList fields = line.simplified().split(' ');
+            if (fields.size() > 2 && fields[2] == "image") picturePages << fields[0].toInt();
+        }
+        QList<int> callPages;
+        for (const char* call : {"Sent (distress):", "Sent (routine):"})
+            for (int page = 0; page < pages.size(); ++page)
+                if (pages[page].contains(call)) callPages << page + 1;
+        QCOMPARE(picturePages, callPages);
     }
 
     // Each transmission of voiceLesson() is a line with its words and verdicts, its sound beside it.
@@ -393,7 +446,7 @@ private slots:
         const QString html = QString::fromUtf8(page.readAll());
         QVERIFY(html.contains("<td>Send a Safety call to all ships within a minute.</td><td class=\"pass\">pass</td>"));
         QVERIFY(html.contains("the container and where it lies, OUT.</td><td class=\"pass\">pass</td>"));
-        QVERIFY(html.contains("<td>Score</td><td class=\"\">Score: 2 of 2</td>"));
+        QVERIFY(html.contains("<td>Score</td><td>Score: 2 of 2</td>"));
         h.c().lesson.reset();
     }
 

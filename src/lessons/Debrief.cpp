@@ -2,32 +2,23 @@
 
 #include "air/Voice.h"
 #include "lessons/Lesson.h"
+#include "lessons/Report.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QJsonArray>
 #include <QKeySequence>
 #include <QLocale>
-#include <QPageSize>
-#include <QPdfWriter>
-#include <QTextDocument>
-#include <QUrl>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace lessons {
 
 namespace {
 
+// The colours of the directions and the verdicts.
 const QString kStyle = QStringLiteral(
-    "body{font-family:sans-serif;margin:2em;color:#222}"
-    "table{border-collapse:collapse;margin-bottom:1.5em}"
-    "td,th{border:1px solid #bbb;padding:4px 8px;text-align:left;vertical-align:top}"
-    "th{background:#eee}"
-    "td.time{white-space:nowrap;font-family:monospace}"
-    "ul{margin:2px 0}audio{display:block;margin-top:4px}"
     ".sent{color:#a00}.received{color:#060}.heard{color:#555}"
     ".pass{color:#060;font-weight:bold}.fail{color:#a00;font-weight:bold}.unclear{color:#a60;font-weight:bold}"
     ".note{color:#a00}");
@@ -58,31 +49,39 @@ struct Row {
     QString picture; // file name of the window's picture, or empty
 };
 
-// Results as a table: task title, verdict, reason, seconds, and whatever else the exercise said.
-QString resultsTable(const std::vector<QJsonObject>& results) {
-    if (results.empty()) return QStringLiteral("<p>No exercise results in this lesson.</p>\n");
-    QString html = QStringLiteral("<table>\n<tr><th>Task</th><th>Verdict</th><th>Reason</th><th>Time</th><th>More</th></tr>\n");
+QString verdictClass(const QString& verdict) {
+    const QString lower = verdict.toLower();
+    return lower.startsWith(QLatin1String("pass")) || lower == QLatin1String("ok") ? QStringLiteral("pass")
+           : lower.startsWith(QLatin1String("fail"))                            ? QStringLiteral("fail")
+           : lower.startsWith(QLatin1String("say again"))                       ? QStringLiteral("unclear")
+                                                                                : QString();
+}
+
+// The results: task title, verdict, reason, seconds, and a column for whatever else the exercises
+// said (the exercise's name, for one: the same in every row, so said once above the table).
+ReportTable resultsTable(const std::vector<QJsonObject>& results) {
+    ReportTable table;
+    table.heading = QStringLiteral("Exercises");
+    table.whenEmpty = QStringLiteral("No exercise results in this lesson.");
+    table.columns = {{QStringLiteral("Task")}, {QStringLiteral("Verdict")}, {QStringLiteral("Reason")},
+                     {QStringLiteral("Time"), QStringLiteral("time")}};
+    static const QStringList known{"task", "title", "verdict", "reason", "seconds"};
+    QStringList more;
+    for (const QJsonObject& r : results)
+        for (auto it = r.begin(); it != r.end(); ++it)
+            if (!known.contains(it.key()) && !more.contains(it.key())) more << it.key();
+    for (const QString& key : more) table.columns.push_back({key.left(1).toUpper() + key.mid(1), {}, true});
     for (const QJsonObject& r : results) {
         const QString title = r.contains(QLatin1String("task")) ? text(r, "task") : text(r, "title");
         const QString verdict = r.value(QLatin1String("verdict")).toVariant().toString();
-        const QString lower = verdict.toLower();
-        const QString cls = lower.startsWith(QLatin1String("pass")) || lower == QLatin1String("ok") ? QStringLiteral("pass")
-                            : lower.startsWith(QLatin1String("fail"))                            ? QStringLiteral("fail")
-                            : lower.startsWith(QLatin1String("say again"))                       ? QStringLiteral("unclear")
-                                                                                                 : QString();
-        QStringList more;
-        for (auto it = r.begin(); it != r.end(); ++it) {
-            static const QStringList known{"task", "title", "verdict", "reason", "seconds"};
-            if (known.contains(it.key())) continue;
-            more << it.key() + QStringLiteral(": ") + it.value().toVariant().toString();
-        }
         const QJsonValue secs = r.value(QLatin1String("seconds"));
-        html += QStringLiteral("<tr><td>%1</td><td class=\"%2\">%3</td><td>%4</td><td>%5</td><td>%6</td></tr>\n")
-                    .arg(esc(title), cls, esc(verdict), esc(text(r, "reason")),
-                         secs.isDouble() ? seconds(qint64(secs.toDouble() * 1000)) : esc(secs.toVariant().toString()),
-                         esc(more.join(QStringLiteral("; "))));
+        ReportRow row;
+        row.cells = {{esc(title)}, {esc(verdict), verdictClass(verdict)}, {esc(text(r, "reason"))},
+                     {secs.isDouble() ? seconds(qint64(secs.toDouble() * 1000)) : esc(secs.toVariant().toString())}};
+        for (const QString& key : more) row.cells.push_back({esc(r.value(key).toVariant().toString())});
+        table.rows.push_back(row);
     }
-    return html + QStringLiteral("</table>\n");
+    return table;
 }
 
 // A spoken transmission: who spoke on which channel, what was understood, each element of the
@@ -124,16 +123,9 @@ QString voiceRow(const QJsonObject& o, const QString& folder, bool embed) {
                       .arg(QString::fromLatin1(f.readAll().toBase64()));
 }
 
-QString pictureSource(const QString& file, const QString& folder, bool embed) {
-    if (!embed) return esc(file);
-    QFile f(QFileInfo(folder, file).filePath());
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(f.readAll().toBase64());
-}
-
-} // namespace
-
-QString debriefHtml(const QString& lessonPath, bool embedPictures, QString* problem) {
+// The debrief as a report: the exercises' results, then the timeline, each call sent with the
+// picture of the window beside it. Nothing when the lesson cannot be read.
+std::optional<Report> debriefReport(const QString& lessonPath, bool embedPictures, QString* problem) {
     Reader reader(lessonPath);
     if (!reader.open()) {
         *problem = reader.error();
@@ -233,75 +225,71 @@ QString debriefHtml(const QString& lessonPath, bool embedPictures, QString* prob
         }
     }
 
-    const QLocale english(QLocale::English);
-    const QString title = QStringLiteral("Lesson of %1").arg(english.toString(h.start.addMSecs(h.tick), QStringLiteral("d MMMM yyyy, HH:mm")));
-    QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>%1</title>\n"
-                                  "<style>%2</style></head>\n<body>\n<h1>%1</h1>\n")
-                       .arg(esc(title), kStyle);
+    Report report;
+    report.style = kStyle;
+    report.folder = folder;
+    report.title = QStringLiteral("Lesson of %1")
+                       .arg(QLocale(QLocale::English).toString(h.start.addMSecs(h.tick), QStringLiteral("d MMMM yyyy, HH:mm")));
     const qint64 length = entries.empty() ? 0 : entries.back().t - h.tick;
-    html += QStringLiteral("<p>Recorded by %1 in %2: %3 actions, %4 DSC messages, %5 spoken transmissions, %6 exercise "
-                           "results; %7 long.</p>\n")
-                .arg(esc(h.program.isEmpty() ? QStringLiteral("the trainer") : h.program), esc(QFileInfo(lessonPath).fileName()))
-                .arg(actions)
-                .arg(messages)
-                .arg(spoken)
-                .arg(results.size())
-                .arg(QTime(0, 0).addMSecs(int(std::min<qint64>(length, 86399999))).toString(QStringLiteral("H:mm:ss")));
-    html += QStringLiteral("<h2>Exercises</h2>\n") + resultsTable(results);
-    html += QStringLiteral("<h2>Timeline</h2>\n<table>\n<tr><th>Time</th><th>Since start</th><th>What happened</th></tr>\n");
+    report.intro = QStringLiteral("<p>Recorded by %1 in %2: %3 actions, %4 DSC messages, %5 spoken transmissions, %6 "
+                                  "exercise results; %7 long.</p>\n")
+                       .arg(esc(h.program.isEmpty() ? QStringLiteral("the trainer") : h.program),
+                            esc(QFileInfo(lessonPath).fileName()))
+                       .arg(actions)
+                       .arg(messages)
+                       .arg(spoken)
+                       .arg(results.size())
+                       .arg(QTime(0, 0).addMSecs(int(std::min<qint64>(length, 86399999))).toString(QStringLiteral("H:mm:ss")));
+    report.tables.push_back(resultsTable(results));
+    ReportTable timeline;
+    timeline.heading = QStringLiteral("Timeline");
+    timeline.whenEmpty = QStringLiteral("Nothing happened in this lesson.");
+    timeline.columns = {{QStringLiteral("Time"), QStringLiteral("time")},
+                        {QStringLiteral("Since start"), QStringLiteral("time")},
+                        {QStringLiteral("What happened")}};
     int pictureNumber = 0;
     for (const Row& r : rows) {
         const QString clock = h.start.addMSecs(r.t).toString(QStringLiteral("HH:mm:ss"));
         const QString since = QTime(0, 0).addMSecs(int(std::clamp<qint64>(r.t - h.tick, 0, 86399999))).toString(QStringLiteral("H:mm:ss"));
-        html += QStringLiteral("<tr><td class=\"time\">%1</td><td class=\"time\">+%2</td><td>%3").arg(clock, since, r.what);
+        ReportRow row{{{clock}, {QLatin1Char('+') + since}, {r.what}}, {}, {}};
         if (!r.picture.isEmpty()) {
             ++pictureNumber;
-            const QString source = pictureSource(r.picture, folder, embedPictures);
-            if (source.isEmpty())
-                html += QStringLiteral("<br><i>(no picture of the window: %1 is missing)</i>").arg(esc(r.picture));
-            else
-                html += QStringLiteral("<br><img src=\"%1\" width=\"480\" alt=\"The radio as the call %2 went out\">")
-                            .arg(source)
-                            .arg(pictureNumber);
+            if (QFileInfo::exists(QFileInfo(folder, r.picture).filePath())) {
+                row.picture = r.picture;
+                row.pictureAlt = QStringLiteral("The radio as the call %1 went out").arg(pictureNumber);
+            } else {
+                row.cells.back().html += QStringLiteral("<br><i>(no picture of the window: %1 is missing)</i>").arg(esc(r.picture));
+            }
         }
-        html += QStringLiteral("</td></tr>\n");
+        timeline.rows.push_back(row);
     }
-    html += QStringLiteral("</table>\n");
+    report.tables.push_back(timeline);
     if (!problem->isEmpty())
-        html += QStringLiteral("<p class=\"note\">The lesson ends early: %1</p>\n").arg(esc(*problem));
-    return html + QStringLiteral("</body></html>\n");
+        report.closing = QStringLiteral("<p class=\"note\">The lesson ends early: %1</p>\n").arg(esc(*problem));
+    return report;
+}
+
+} // namespace
+
+QString debriefHtml(const QString& lessonPath, bool embedPictures, QString* problem) {
+    const std::optional<Report> report = debriefReport(lessonPath, embedPictures, problem);
+    return report ? reportHtml(*report, embedPictures) : QString();
 }
 
 DebriefOutcome writeDebrief(const QString& lessonPath, const QString& outPath) {
     DebriefOutcome outcome;
     const bool pdf = outPath.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
     QString problem;
-    const QString html = debriefHtml(lessonPath, !pdf, &problem);
+    const std::optional<Report> report = debriefReport(lessonPath, !pdf, &problem);
     outcome.problem = problem;
-    if (html.isEmpty()) return outcome;
+    if (!report) return outcome;
     if (pdf) {
-        QTextDocument doc;
-        doc.setDefaultStyleSheet(kStyle);
-        // The pictures by their names, from the lesson's folder.
-        const QString folder = QFileInfo(lessonPath).absolutePath();
-        for (int n = 1;; ++n) {
-            const QString file = QFileInfo(picturePath(lessonPath, n)).fileName();
-            const QImage image(QFileInfo(folder, file).filePath());
-            if (image.isNull()) break;
-            doc.addResource(QTextDocument::ImageResource, QUrl(file), image);
-        }
-        doc.setHtml(html);
-        QPdfWriter writer(outPath);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setTitle(doc.metaInformation(QTextDocument::DocumentTitle));
-        writer.setCreator(QStringLiteral("vhf-dsc-trainer"));
-        doc.print(&writer);
-        outcome.written = QFileInfo(outPath).size() > 0;
+        outcome.written = writeReportPdf(*report, outPath);
         if (!outcome.written) outcome.problem = QStringLiteral("cannot write %1").arg(outPath);
         return outcome;
     }
     QFile out(outPath);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(html.toUtf8()) < 0) {
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(reportHtml(*report, true).toUtf8()) < 0) {
         outcome.problem = QStringLiteral("cannot write %1: %2").arg(outPath, out.errorString());
         return outcome;
     }

@@ -3,7 +3,8 @@
 // their verdicts, then the timeline of what the trainee did and what went on the air, with the
 // picture of the window at each call the own radio sent and, for each spoken transmission, its words
 // and the verdict on each element of its procedure. As one self-contained HTML file (the pictures
-// and the sound of each transmission inside it as data URIs), or as PDF (words and verdicts).
+// and the sound of each transmission inside it as data URIs), or as a printed report in PDF (words,
+// verdicts and pictures), both made by the report renderer (lessons/Report.h).
 #include <QString>
 
 namespace lessons {
