@@ -23,7 +23,7 @@
 // Sound goes through the program's own cue player; without a sound server a cue still takes its
 // length, as in the program. Every summary line starts with "ROW |" for bench/run's table.
 #include "air/Air.h"
-#include "app/Context.h"
+#include "core/Context.h"
 #include "dscwire/Codec.h"
 #include "app/Trainer.h"
 #include "calls/DistressAlert.h"
@@ -35,7 +35,7 @@
 #include "calls/Answers.h"
 #include "stations/CoastGuard.h"
 
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QEventLoop>
 #include <QScrollBar>

@@ -1,7 +1,7 @@
 #include "app/Trainer.h"
 
 #include "air/Air.h"
-#include "app/Accessibility.h"
+#include "core/Accessibility.h"
 #include "app/ClassroomSession.h"
 #include "app/Lessons.h"
 #include "app/NmeaOutput.h"
@@ -23,12 +23,12 @@
 #include "screens/DscMessages.h"
 #include "screens/ExercisePanel.h"
 #include "screens/InfoWindows.h"
-#include "screens/TKM.h"
+#include "core/TKM.h"
 #include "stations/Classmates.h"
 #include "stations/CoastGuard.h"
 #include "stations/SecondVessel.h"
 #include "stations/StationVoices.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "stations/Classmates.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "calls/Answers.h"
 #include "calls/CallSequence.h"
 #include "calls/CallTime.h"
@@ -10,7 +10,7 @@
 #include "radio/FrontPanel.h"
 #include "stations/CoastGuard.h"
 #include "stations/SecondVessel.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QLocale>
 

@@ -2,7 +2,7 @@
 
 #include "air/Air.h"
 #include "app/ClassroomSession.h"
-#include "app/Context.h"
+#include "core/Context.h"
 #include "app/Talk.h"
 #include "calls/OnAir.h"
 #include "platform/Clock.h"
