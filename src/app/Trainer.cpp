@@ -158,7 +158,10 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.nmea = std::make_unique<NmeaOutput>(c);
     c.exercises = std::make_unique<ExercisePanel>(c);
     c.talk = std::make_unique<Talk>(c);
-    c.stationVoices = std::make_unique<StationVoices>(c);
+    c.stationVoices = std::make_unique<StationVoices>(
+        c, StationVoices::OwnRadio{[&c] { return c.talk->speaker(); },
+                                   [&c](const QString& channel) { return c.talk->hears(channel); },
+                                   [&c] { return c.classroom && c.classroom->inClass(); }});
     c.waitForVoice = [&c](bool ownRadio) {
         if (ownRadio && c.talk) c.talk->waitIdle();
         if (!ownRadio && c.stationVoices) c.stationVoices->waitIdle();

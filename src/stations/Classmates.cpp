@@ -5,7 +5,6 @@
 #include "calls/CallSequence.h"
 #include "calls/CallTime.h"
 #include "calls/OnAir.h"
-#include "dsc/Logs.h"
 #include "platform/Controls.h"
 #include "radio/FrontPanel.h"
 #include "stations/CoastGuard.h"
