@@ -1,7 +1,7 @@
 #include "TrainerBench.h"
 
-#include "app/Context.h"
-#include "app/Form.h"
+#include "core/Context.h"
+#include "core/Form.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -25,8 +25,8 @@
 #include "TrainerBench.h"
 
 #include "air/Air.h"
-#include "app/Context.h"
-#include "app/Form.h"
+#include "core/Context.h"
+#include "core/Form.h"
 #include "calls/Answers.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"

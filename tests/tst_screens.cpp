@@ -4,7 +4,7 @@
 #include "platform/Controls.h"
 #include "screens/InfoScreens.h"
 #include "screens/InfoWindows.h"
-#include "screens/TKM.h"
+#include "core/TKM.h"
 
 #include <QApplication>
 

@@ -1,14 +1,14 @@
 #include "app/ClassroomSession.h"
 
 #include "air/Air.h"
-#include "app/Context.h"
+#include "core/Context.h"
 #include "app/Talk.h"
 #include "calls/CallSequence.h"
 #include "screens/ClassroomDialog.h"
 #include "screens/StationList.h"
 #include "screens/ToolWindow.h"
 #include "stations/Classmates.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QPushButton>
 #include <QTimer>

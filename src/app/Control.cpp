@@ -1,8 +1,8 @@
 #include "app/Control.h"
 
 #include "app/ClassroomSession.h"
-#include "app/Context.h"
-#include "app/Form.h"
+#include "core/Context.h"
+#include "core/Form.h"
 #include "screens/DscMessages.h"
 #include "screens/StationList.h"
 #include "platform/Clock.h"

@@ -2,7 +2,7 @@
 
 #include "air/Air.h"
 #include "air/NmeaServer.h"
-#include "app/Context.h"
+#include "core/Context.h"
 #include "dscwire/Nmea.h"
 #include "platform/FirstFrame.h"
 

@@ -1,7 +1,7 @@
 #include "app/Trainer.h"
 
 #include "air/Air.h"
-#include "app/Accessibility.h"
+#include "core/Accessibility.h"
 #include "app/ClassroomSession.h"
 #include "app/Lessons.h"
 #include "app/NmeaOutput.h"
@@ -23,13 +23,13 @@
 #include "screens/DscMessages.h"
 #include "screens/ExercisePanel.h"
 #include "screens/InfoWindows.h"
+#include "core/TKM.h"
 #include "screens/LessonsWindow.h"
-#include "screens/TKM.h"
 #include "stations/Classmates.h"
 #include "stations/CoastGuard.h"
 #include "stations/SecondVessel.h"
 #include "stations/StationVoices.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -159,7 +159,10 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.nmea = std::make_unique<NmeaOutput>(c);
     c.exercises = std::make_unique<ExercisePanel>(c);
     c.talk = std::make_unique<Talk>(c);
-    c.stationVoices = std::make_unique<StationVoices>(c);
+    c.stationVoices = std::make_unique<StationVoices>(
+        c, StationVoices::OwnRadio{[&c] { return c.talk->speaker(); },
+                                   [&c](const QString& channel) { return c.talk->hears(channel); },
+                                   [&c] { return c.classroom && c.classroom->inClass(); }});
     c.waitForVoice = [&c](bool ownRadio) {
         if (ownRadio && c.talk) c.talk->waitIdle();
         if (!ownRadio && c.stationVoices) c.stationVoices->waitIdle();

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Context.h"
+#include "core/Context.h"
 #include "platform/FontsAhead.h"
 
 #include <QApplication>

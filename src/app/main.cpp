@@ -1,7 +1,7 @@
 // vhf-dsc-trainer: a marine VHF radio with a DSC controller, for GMDSS training.
 #include "app/ClassroomSession.h"
 #include "app/Control.h"
-#include "app/Form.h"
+#include "core/Form.h"
 #include "app/Lessons.h"
 #include "app/NmeaOutput.h"
 #include "app/Trainer.h"

@@ -1,9 +1,9 @@
 #include "calls/Answers.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "platform/Controls.h"
 #include "radio/FrontPanel.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 namespace calls {
 

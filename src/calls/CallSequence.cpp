@@ -1,10 +1,10 @@
 #include "calls/CallSequence.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "platform/Controls.h"
 #include "platform/Wait.h"
 #include "radio/FrontPanel.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 namespace calls {
 

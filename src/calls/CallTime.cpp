@@ -1,8 +1,8 @@
 #include "calls/CallTime.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "platform/Controls.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -1,6 +1,6 @@
 #include "calls/DistressAlert.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "calls/CallSequence.h"
 #include "calls/CallTime.h"
 #include "calls/HoldKey.h"
@@ -8,7 +8,7 @@
 #include "platform/Controls.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "calls/HoldKey.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 
 #include <QEvent>
 #include <QPainter>

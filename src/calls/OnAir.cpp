@@ -1,7 +1,7 @@
 #include "calls/OnAir.h"
 
 #include "air/Air.h"
-#include "app/Context.h"
+#include "core/Context.h"
 #include "dscwire/Unconfirmed.h"
 
 #include <QStringList>

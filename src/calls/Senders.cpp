@@ -1,13 +1,13 @@
 #include "calls/Senders.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "calls/CallSequence.h"
 #include "calls/CallTime.h"
 #include "calls/OnAir.h"
 #include "platform/Controls.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 using calls::CallMember;
 using calls::isCoastGuard;

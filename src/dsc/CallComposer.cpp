@@ -1,11 +1,11 @@
 #include "dsc/CallComposer.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "calls/Senders.h"
 #include "radio/ChannelSelector.h"
 #include "dscwire/Message.h"
 #include "platform/Controls.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QListWidget>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 #include "dsc/Logs.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "stations/Classmates.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <algorithm>
 

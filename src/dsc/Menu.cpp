@@ -1,12 +1,12 @@
 #include "dsc/Menu.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "radio/ChannelPlan.h"
 #include "dsc/CallComposer.h"
 #include "dsc/Logs.h"
 #include "platform/Controls.h"
 #include "radio/ChannelSelector.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "dsc/OwnStation.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "calls/CallTime.h"
 #include "dsc/MaskedEntry.h"
 #include "dscwire/Message.h"
 #include "radio/ChannelSelector.h"
 #include "platform/Controls.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -1,7 +1,7 @@
 #include "lessons/ExerciseRun.h"
 
 #include "air/Air.h"
-#include "app/Context.h"
+#include "core/Context.h"
 #include "calls/CallSequence.h"
 #include "dsc/Menu.h"
 #include "dsc/OwnStation.h"
@@ -9,7 +9,7 @@
 #include "platform/Controls.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QJsonArray>
 #include <QScrollBar>

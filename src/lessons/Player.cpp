@@ -1,7 +1,7 @@
 #include "lessons/Player.h"
 
 #include "air/Air.h"
-#include "app/Context.h"
+#include "core/Context.h"
 #include "platform/AudioFile.h"
 #include "platform/VirtualClock.h"
 

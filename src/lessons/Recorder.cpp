@@ -1,7 +1,7 @@
 #include "lessons/Recorder.h"
 
 #include "air/Air.h"
-#include "app/Context.h"
+#include "core/Context.h"
 
 #include <QAbstractSlider>
 #include <QApplication>

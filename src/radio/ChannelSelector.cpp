@@ -1,9 +1,9 @@
 #include "radio/ChannelSelector.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "platform/Controls.h"
 #include "radio/ChannelPlan.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QScrollBar>
 

@@ -1,10 +1,10 @@
 #include "radio/FrontPanel.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "platform/Controls.h"
 #include "platform/ScreenMode.h"
 #include "radio/ChannelSelector.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QPushButton>
 

@@ -1,9 +1,9 @@
 #include "radio/ScreenSizePanel.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "platform/Controls.h"
 #include "platform/ScreenMode.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QPushButton>
 #include <QRadioButton>

@@ -2,7 +2,7 @@
 
 #include "screens/ToolWindow.h"
 
-#include "app/Accessibility.h"
+#include "core/Accessibility.h"
 #include "platform/Controls.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "screens/DscMessages.h"
 
 #include "air/Air.h"
-#include "app/Accessibility.h"
-#include "app/Context.h"
+#include "core/Accessibility.h"
+#include "core/Context.h"
 #include "calls/OnAir.h"
 #include "dscwire/Codec.h"
 #include "dscwire/Message.h"
@@ -11,7 +11,7 @@
 #include "voice/RadioSound.h"
 #include "platform/Controls.h"
 #include "screens/ReceiverPanel.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QCloseEvent>
 #include <QDir>

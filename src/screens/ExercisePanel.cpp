@@ -1,12 +1,12 @@
 #include "screens/ExercisePanel.h"
 
-#include "app/Accessibility.h"
-#include "app/Context.h"
+#include "core/Accessibility.h"
+#include "core/Context.h"
 #include "lessons/ExerciseRun.h"
 #include "lessons/Recorder.h"
 #include "platform/Controls.h"
 #include "screens/LessonsWindow.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "screens/InfoScreens.h"
 
-#include "app/Pictures.h"
+#include "core/Pictures.h"
 
 #include <QCloseEvent>
 #include <QColor>

@@ -1,9 +1,9 @@
 #include "screens/InfoWindows.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "platform/Controls.h"
 #include "screens/InfoScreens.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 InfoWindows::InfoWindows(Context& ctx) : c(ctx) {}
 InfoWindows::~InfoWindows() = default;

@@ -1,7 +1,7 @@
 #include "screens/LessonsWindow.h"
 
-#include "app/Accessibility.h"
-#include "app/Context.h"
+#include "core/Accessibility.h"
+#include "core/Context.h"
 #include "lessons/Debrief.h"
 #include "lessons/Recorder.h"
 #include "lessons/Summary.h"

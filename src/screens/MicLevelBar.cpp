@@ -1,6 +1,6 @@
 #include "screens/MicLevelBar.h"
 
-#include "app/Accessibility.h"
+#include "core/Accessibility.h"
 
 #include <QPainter>
 

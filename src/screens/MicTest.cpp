@@ -1,8 +1,8 @@
 #include "screens/MicTest.h"
 
 #include "air/Voice.h"
-#include "app/Accessibility.h"
-#include "app/Context.h"
+#include "core/Accessibility.h"
+#include "core/Context.h"
 #include "platform/Clock.h"
 #include "platform/Microphone.h"
 #include "platform/Sound.h"

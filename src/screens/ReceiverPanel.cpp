@@ -1,8 +1,8 @@
 #include "screens/ReceiverPanel.h"
 
 #include "air/Receiver.h"
-#include "app/Accessibility.h"
-#include "app/Context.h"
+#include "core/Accessibility.h"
+#include "core/Context.h"
 #include "platform/SoundInput.h"
 #include "screens/ToolWindow.h"
 

@@ -1,6 +1,6 @@
 #include "screens/StationList.h"
 
-#include "app/Accessibility.h"
+#include "core/Accessibility.h"
 #include "platform/Controls.h"
 
 #include <QComboBox>

@@ -1,16 +1,15 @@
 #include "stations/Classmates.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "calls/Answers.h"
 #include "calls/CallSequence.h"
 #include "calls/CallTime.h"
 #include "calls/OnAir.h"
-#include "dsc/Logs.h"
 #include "platform/Controls.h"
 #include "radio/FrontPanel.h"
 #include "stations/CoastGuard.h"
 #include "stations/SecondVessel.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QLocale>
 

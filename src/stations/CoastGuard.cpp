@@ -1,11 +1,11 @@
 #include "stations/CoastGuard.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "calls/Answers.h"
 #include "calls/CallSequence.h"
 #include "calls/OnAir.h"
 #include "platform/Controls.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 namespace {
 const QString kDistressAck = QStringLiteral("Recv'd Distress Ack");

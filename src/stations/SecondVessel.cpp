@@ -1,6 +1,6 @@
 #include "stations/SecondVessel.h"
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "calls/DistressAlert.h"
 #include "calls/Answers.h"
 #include "calls/CallSequence.h"
@@ -8,7 +8,7 @@
 #include "calls/HoldKey.h"
 #include "calls/OnAir.h"
 #include "platform/Controls.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QLocale>
 

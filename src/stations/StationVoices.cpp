@@ -1,9 +1,7 @@
 #include "stations/StationVoices.h"
 
 #include "air/Air.h"
-#include "app/ClassroomSession.h"
-#include "app/Context.h"
-#include "app/Talk.h"
+#include "core/Context.h"
 #include "calls/OnAir.h"
 #include "platform/Clock.h"
 #include "voice/Procedure.h"
@@ -23,7 +21,7 @@ QString wordsOf(const QString& sentence) {
 
 } // namespace
 
-StationVoices::StationVoices(Context& ctx) : c(ctx) {}
+StationVoices::StationVoices(Context& ctx, OwnRadio ownRadio) : c(ctx), own_(std::move(ownRadio)) {}
 
 StationVoices::~StationVoices() = default;
 
@@ -75,7 +73,7 @@ void StationVoices::hearVoice(const air::VoiceTransmission& t) {
     voice::Hearing heard = voice::Hearing::certain(t.words);
     if (t.confidence.size() == size_t(heard.detail.size()))
         for (int i = 0; i < heard.detail.size(); ++i) heard.detail[i].confidence = t.confidence[size_t(i)];
-    voice::Judgement j = voice::judge(heard, c.talk->speaker());
+    voice::Judgement j = voice::judge(heard, own_.speaker());
     // What the judge found unclear when the words were heard (it knew when each was said) stays so.
     for (voice::Element& e : j.elements)
         for (const air::VoiceVerdict& v : t.verdicts)
@@ -91,7 +89,7 @@ void StationVoices::hearVoice(const air::VoiceTransmission& t) {
 
 void StationVoices::answer(const QVariantMap& facts) {
     // In a class people speak for the stations: the instructor for the coast station.
-    if (c.classroom && c.classroom->inClass()) return;
+    if (own_.inClass()) return;
     for (const voice::Dialogue::Reply& r : dialogue().hear(facts, c.ownName)) {
         if (!worker_) {
             worker_ = std::make_unique<voice::SpeechWorker>();
@@ -119,13 +117,13 @@ void StationVoices::spoken(quint64 id, const std::vector<qint16>& pcm) {
     t.audio = pcm;
     t.words = wordsOf(reply.text);
     // Judged as the station's own words: the trainee's vessel is a station it knows.
-    const voice::Speaker radio = c.talk->speaker();
+    const voice::Speaker radio = own_.speaker();
     voice::Speaker station{{s.spoken, s.mmsi}, radio.known};
     station.known.prepend(radio.own);
     const voice::Judgement j = voice::judge(t.words, station);
     t.procedure = voice::kindName(j.kind);
     for (const voice::Element& e : j.elements) t.verdicts.append({e.id, e.ok, e.verdict, e.unclear});
-    t.heardByOwnRadio = c.talk->hears(reply.channel);
+    t.heardByOwnRadio = own_.hears(reply.channel);
     c.air->speak(std::move(t));
 }
 

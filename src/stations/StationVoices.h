@@ -4,9 +4,11 @@
 // own, spoken on a worker thread and put on the air when ready. The own radio's loudspeaker plays
 // what it hears of them.
 #include "voice/Dialogue.h"
+#include "voice/Procedure.h"
 
 #include <QObject>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -21,7 +23,13 @@ class SpeechWorker;
 
 class StationVoices : public QObject {
 public:
-    explicit StationVoices(Context& c);
+    // What the stations need to know of the own radio and of the class, told by the window.
+    struct OwnRadio {
+        std::function<voice::Speaker()> speaker;          // who speaks from it, and whom it knows
+        std::function<bool(const QString&)> hears;        // it hears a station on that channel
+        std::function<bool()> inClass;                    // people speak for the stations
+    };
+    StationVoices(Context& c, OwnRadio ownRadio);
     ~StationVoices() override;
     void wire();
 
@@ -39,6 +47,7 @@ private:
     void spoken(quint64 id, const std::vector<qint16>& pcm);
 
     Context& c;
+    OwnRadio own_;
     mutable std::unique_ptr<voice::Dialogue> dialogue_;
     std::unique_ptr<voice::SpeechWorker> worker_;
     std::map<quint64, voice::Dialogue::Reply> speaking_;

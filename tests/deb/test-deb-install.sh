@@ -24,7 +24,7 @@ readonly app_id=io.github.vhfdsctrainer.VhfDscTrainer
 readonly program=/usr/bin/vhf-dsc-trainer
 readonly sounds=/usr/share/vhf-dsc-trainer/sounds
 readonly cues=(Boing.wav Burglar.wav Chimes.wav Phone.wav Shutdown.wav)
-form="$(cd "$(dirname "$0")/../.." && pwd)/src/app/frmGMDSS.ui"
+form="$(cd "$(dirname "$0")/../.." && pwd)/src/core/frmGMDSS.ui"
 
 say() { echo "deb_install: $*"; }
 fail() { echo "deb_install: FAIL: $*" >&2; exit 1; }

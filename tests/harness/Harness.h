@@ -4,7 +4,7 @@
 // running waits.
 #include "app/Trainer.h"
 #include "platform/doubles/Doubles.h"
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QColor>
 #include <QListWidget>

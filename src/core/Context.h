@@ -7,7 +7,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ScreenMode.h"
 #include "platform/Sound.h"
-#include "radio/RadioState.h"
+#include "core/RadioState.h"
 
 #include <functional>
 #include <memory>

@@ -1,7 +1,7 @@
-#include "app/Accessibility.h"
+#include "core/Accessibility.h"
 
-#include "app/Form.h"
-#include "app/Pictures.h"
+#include "core/Form.h"
+#include "core/Pictures.h"
 #include "platform/Look.h"
 
 #include <QAbstractButton>

@@ -1,4 +1,4 @@
-#include "app/Form.h"
+#include "core/Form.h"
 
 #include <QPalette>
 

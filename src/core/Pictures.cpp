@@ -1,4 +1,4 @@
-#include "app/Pictures.h"
+#include "core/Pictures.h"
 
 #include <QEvent>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "screens/TKM.h"
+#include "core/TKM.h"
 
 namespace screens {
 

@@ -1,4 +1,6 @@
-#include "app/Context.h"
+// The context's making and unmaking: the one place that needs the full type of every part it owns
+// (the rest of the context, in core/, knows them by name only).
+#include "core/Context.h"
 
 #include "air/Air.h"
 #include "app/ClassroomSession.h"
@@ -11,9 +13,7 @@
 #include "dsc/Menu.h"
 #include "dsc/OwnStation.h"
 #include "lessons/Recorder.h"
-#include "platform/Controls.h"
 #include "platform/Microphone.h"
-#include "platform/Wait.h"
 #include "radio/ChannelSelector.h"
 #include "radio/FrontPanel.h"
 #include "radio/ScreenSizePanel.h"
@@ -25,27 +25,7 @@
 #include "stations/StationVoices.h"
 #include "stations/SecondVessel.h"
 
-#include <QWidget>
-
 Context::Context(Services sv)
     : clock(sv.clock), sound(sv.sound), messages(sv.messages), screen(sv.screen), endProgram(std::move(sv.endProgram)) {}
 
 Context::~Context() = default;
-
-void Context::timedWait(int periodMs, const std::function<void()>& step, const std::function<bool()>& stopEarly) {
-    ++waitDepth;
-    platform::timedWait(clock, *Timer5Second, periodMs, s, step, stopEarly);
-    --waitDepth;
-}
-
-void Context::doEvents() { clock.runPendingEvents(clock.tickMs()); }
-
-void Context::beep() { sound.beep(); }
-
-void Context::playSoundCue(const QString& fileName, int times) { platform::PlaySoundCue(sound, fileName, times); }
-
-void Context::message(const QString& text) { messages.show(text); }
-
-void Context::repaintNow() {
-    if (form) ctl::repaintNow(form);
-}

@@ -1,6 +1,6 @@
-#include "radio/RadioState.h"
+#include "core/RadioState.h"
 
-#include "screens/TKM.h"
+#include "core/TKM.h"
 
 RadioState::RadioState() = default;
 RadioState::~RadioState() = default;
