@@ -1,7 +1,6 @@
-// Lessons: a run recorded from the trainee's mouse, played back on a fresh trainer to the same
-// screens and the same air; its voice recorded and spoken again; damaged lessons stopped at their
-// line; the folder kept within its size; the debrief told in words, with the pictures of the calls
-// and the sound of the voice inside it.
+// Lessons: a run recorded from the trainee's mouse, replayed to the same screens and air; its voice
+// recorded and spoken again; damaged lessons stopped at their line; the folder kept within its size;
+// the debrief told in words, with the pictures of the calls and the voice's sound inside it.
 #include "air/Air.h"
 #include "harness/Harness.h"
 #include "harness/TestMain.h"
@@ -11,15 +10,11 @@
 #include "lessons/Recorder.h"
 #include "platform/AudioFile.h"
 #include "screens/ExercisePanel.h"
-#include "screens/LessonsWindow.h"
 #include "voice/Say.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QLabel>
 #include <QProcess>
-#include <QPushButton>
-#include <QTableWidget>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextDocumentFragment>
@@ -448,74 +443,6 @@ private slots:
         QVERIFY(html.contains("the container and where it lies, OUT.</td><td class=\"pass\">pass</td>"));
         QVERIFY(html.contains("<td>Score</td><td>Score: 2 of 2</td>"));
         h.c().lesson.reset();
-    }
-
-    // The Lessons key lists this run's lesson, and again once it has ended; the chosen lesson's
-    // debrief and replay are a click away, and Delete asks first.
-    void lessonsWindowDebriefsReplaysAndDeletes() {
-        QTemporaryDir folder;
-        Harness h;
-        h.c().lesson = lessons::Recorder::start(h.c(), folder.path());
-        QVERIFY(h.c().lesson);
-        const QString lesson = h.c().lesson->path();
-        const QString begun = h.c().clock.now().toString("yyyy-MM-dd HH:mm:ss");
-        const qint64 begunMs = h.now();
-        h.click("cmdLessons");
-        auto* w = qobject_cast<screens::LessonsWindow*>(h.find("frmLessons"));
-        QVERIFY(w && w->isVisible());
-        QTableWidget* list = w->list;
-        QCOMPARE(list->rowCount(), 1);
-        QCOMPARE(list->item(0, screens::LessonsWindow::When)->text(), begun + " (recording)");
-        QCOMPARE(h.c().exercises->open(lessons::findExercise("01-fire")), QString());
-        h.hold("cmdDistress", 500);
-        h.chooseCombo("ComboMessage", "Fire");
-        h.hold("cmdDistress", 5500);
-        h.click("cmdAcknowledge");
-        h.advance(2000);
-        const qint64 seconds = (h.now() - begunMs + 500) / 1000;
-        h.c().lesson.reset(); // the lesson ends: the window reads it again
-        auto cells = [list](int row) {
-            QStringList out;
-            for (int col = 0; col < screens::LessonsWindow::ColumnCount; ++col) out << list->item(row, col)->text();
-            return out;
-        };
-        QCOMPARE(cells(0), QStringList({begun, QString("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar('0')),
-                                        "Fire on board", "1", "0"}));
-        QVERIFY(w->folderSize->text().contains(" of 50.0 MB"));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0, 0)).center());
-        QCOMPARE(w->chosen(), lesson);
-
-        w->askDebriefPath = [&] { return folder.filePath("debrief.html"); };
-        h.click(w->debriefKey);
-        QCOMPARE(w->status->text(), "Debrief written to " + folder.filePath("debrief.html"));
-        QFile page(folder.filePath("debrief.html"));
-        QVERIFY(page.open(QIODevice::ReadOnly) && page.size() > 0);
-        const QString html = QString::fromUtf8(page.readAll());
-        QVERIFY(html.contains("<b>Sent</b> (distress):</span> Distress alert"));
-        QVERIFY(html.contains("Send a distress alert"));
-
-        // The program itself replays it, as fast as it goes, and draws the picture the folder lacks.
-        QVERIFY(QFile::remove(lessons::picturePath(lesson, 1)));
-        QProcess replay;
-        replay.setProcessChannelMode(QProcess::ForwardedChannels);
-        w->startProgram = [&replay](const QStringList& arguments) {
-            replay.start(VHF_TRAINER_PROGRAM, arguments + QStringList{"--speed", "max", "--quit-at-end"});
-            return replay.waitForStarted();
-        };
-        h.click(w->replayKey);
-        QVERIFY(replay.waitForFinished(300000));
-        QCOMPARE(replay.exitCode(), 0);
-        QVERIFY(QImage(lessons::picturePath(lesson, 1)).width() > 400);
-
-        const QString question = "Delete the lesson of " + begun + " with its pictures and voice?";
-        h.messages.answer = false;
-        h.click(w->deleteKey);
-        QCOMPARE(h.messages.texts(), QStringList{question});
-        QVERIFY(QFile::exists(lesson));
-        h.messages.answer = true;
-        h.click(w->deleteKey);
-        QCOMPARE(list->rowCount(), 0);
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"debrief.html"});
     }
 };
 
