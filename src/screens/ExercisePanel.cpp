@@ -83,11 +83,7 @@ ExerciseWindow::ExerciseWindow(QWidget* parent)
                                "the time from the start of the exercise"));
     nameScrollBars(tasks, tasks->accessibleName());
 
-    score = new QLabel(this);
-    score->setObjectName(QStringLiteral("lblExerciseScore"));
-    score->setWordWrap(true);
-    score->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    nameControl(score, QStringLiteral("Score"));
+    score = toolLabel(this, "lblExerciseScore", QStringLiteral("Score"));
 
     open = toolButton(this, "cmdExerciseOpen", QStringLiteral("Open..."));
     nameControl(open, QStringLiteral("Open exercise"), QStringLiteral("Opens an exercise file and starts it"));

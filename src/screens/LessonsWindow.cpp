@@ -57,16 +57,8 @@ LessonsWindow::LessonsWindow(Context& ctx)
                                "sent and the spoken transmissions made"));
     nameScrollBars(list, list->accessibleName());
 
-    folderSize = new QLabel(this);
-    folderSize->setObjectName(QStringLiteral("lblLessonsFolder"));
-    folderSize->setWordWrap(true);
-    folderSize->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    nameControl(folderSize, QStringLiteral("Lessons folder"));
-    status = new QLabel(this);
-    status->setObjectName(QStringLiteral("lblLessonsStatus"));
-    status->setWordWrap(true);
-    status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    nameControl(status, QStringLiteral("Lessons status"));
+    folderSize = toolLabel(this, "lblLessonsFolder", QStringLiteral("Lessons folder"));
+    status = toolLabel(this, "lblLessonsStatus", QStringLiteral("Lessons status"));
 
     replayKey = toolButton(this, "cmdLessonReplay", QStringLiteral("Replay"));
     nameControl(replayKey, QStringLiteral("Replay lesson"),

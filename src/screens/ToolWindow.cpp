@@ -1,7 +1,10 @@
 #include "screens/ToolWindow.h"
 
+#include "core/Accessibility.h"
+
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -39,6 +42,15 @@ QPushButton* toolButton(QWidget* parent, const char* objectName, const QString& 
     b->setObjectName(QString::fromLatin1(objectName));
     b->setAutoDefault(false);
     return b;
+}
+
+QLabel* toolLabel(QWidget* parent, const char* objectName, const QString& spokenName) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(objectName));
+    l->setWordWrap(true);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    nameControl(l, spokenName);
+    return l;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QWidget>
 
+class QLabel;
 class QPushButton;
 
 namespace screens {
@@ -23,6 +24,9 @@ protected:
 
 // A push button of such a window: named for tests and tools, and not taking Return for itself.
 QPushButton* toolButton(QWidget* parent, const char* objectName, const QString& caption);
+
+// A line of text of such a window that wraps, can be selected and copied, and has a spoken name.
+QLabel* toolLabel(QWidget* parent, const char* objectName, const QString& spokenName);
 
 // Where a window of `preferred` size (at least `minimum`) goes beside the radio's window, whose
 // frame is `radio`, on the screen area `room`, so that it covers none of the radio: to its right
