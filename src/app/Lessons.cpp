@@ -11,6 +11,7 @@
 #include "platform/VirtualClock.h"
 #include "platform/doubles/Doubles.h"
 
+#include <optional>
 #include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QScreen>
@@ -122,10 +123,15 @@ int LessonOptions::replay(const QString& path, double speed, bool quitAtEnd, int
     lessons::Pacer pacer(clock, speed);
     player = std::make_unique<lessons::Player>(trainer.context(), clock, path);
     player->redrawMissingPictures();
+    // Asked to quit at the end, the replay leaves its loop and returns, so that the trainer stops
+    // its worker threads before the program's static data goes (std::exit here would pull that from
+    // under a voice still being made).
+    std::optional<int> exitCode;
     player->onFinished = [&] {
         if (quitAtEnd) {
             std::fflush(stdout);
-            std::exit(player->error().isEmpty() ? 0 : 1);
+            exitCode = player->error().isEmpty() ? 0 : 1;
+            return;
         }
         // The trainer is the user's now, at the wall clock's pace, with the user's microphone.
         pacer.setSpeed(1.0);
@@ -133,5 +139,6 @@ int LessonOptions::replay(const QString& path, double speed, bool quitAtEnd, int
     };
     if (!player->start()) return 1;
     // The replay's event loop: the clock's, which lets the window system's events run as it paces.
-    for (;;) clock.runPendingEvents(clock.tickMs() + 1000);
+    while (!exitCode) clock.runPendingEvents(clock.tickMs() + 1000);
+    return *exitCode;
 }
