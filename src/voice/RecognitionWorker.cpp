@@ -13,79 +13,31 @@ QStringList namesFor(QStringList names, const Speaker& speaker) {
 }
 } // namespace
 
-RecognitionWorker::RecognitionWorker(QObject* parent) : QObject(parent) {
-    qRegisterMetaType<voice::Judgement>();
-    thread_ = std::thread([this] { run(); });
-}
+RecognitionWorker::RecognitionWorker(QObject* parent) : QObject(parent) { qRegisterMetaType<voice::Judgement>(); }
 
-RecognitionWorker::~RecognitionWorker() {
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        stop_ = true;
-        jobs_.clear();
-    }
-    wake_.notify_all();
-    thread_.join();
-}
+RecognitionWorker::~RecognitionWorker() = default;
 
 void RecognitionWorker::setNames(const QStringList& stationNames) {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard hold(namesLock_);
     names_ = stationNames;
 }
 
 void RecognitionWorker::submit(quint64 id, std::vector<qint16> pcm16k, Speaker speaker) {
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        jobs_.push_back({id, std::move(pcm16k), std::move(speaker)});
-        ++submitted_;
-    }
-    wake_.notify_one();
-}
-
-void RecognitionWorker::waitIdle() {
-    for (;;) {
-        quint64 submitted = 0;
-        {
-            std::unique_lock<std::mutex> hold(lock_);
-            done_.wait(hold, [this] { return finished_ == submitted_; });
-            submitted = submitted_;
-        }
-        // The results are posted to this object: deliver them now, in order.
-        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-        if (reported_ >= submitted) return;
-    }
-}
-
-void RecognitionWorker::run() {
-    Recognizer recognizer;
-    for (;;) {
-        Job job;
+    jobs_.submit([this, id, pcm = std::move(pcm16k), speaker = std::move(speaker)](
+                     Recognizer& recognizer) -> std::function<void()> {
         QStringList names;
         {
-            std::unique_lock<std::mutex> hold(lock_);
-            wake_.wait(hold, [this] { return stop_ || !jobs_.empty(); });
-            if (stop_) return;
-            job = std::move(jobs_.front());
-            jobs_.pop_front();
+            std::lock_guard hold(namesLock_);
             names = names_;
         }
-        recognizer.setNames(namesFor(names, job.speaker));
-        const Hearing hearing = recognizer.hear(job.pcm);
-        const QString words = hearing.words;
-        const Judgement judgement = judge(hearing, job.speaker);
-        QMetaObject::invokeMethod(
-            this,
-            [this, id = job.id, words, judgement] {
-                ++reported_;
-                emit recognised(id, words, judgement);
-            },
-            Qt::QueuedConnection);
-        {
-            std::lock_guard<std::mutex> hold(lock_);
-            ++finished_;
-        }
-        done_.notify_all();
-    }
+        recognizer.setNames(namesFor(names, speaker));
+        const Hearing hearing = recognizer.hear(pcm);
+        return [this, id, words = hearing.words, judgement = judge(hearing, speaker)] {
+            emit recognised(id, words, judgement);
+        };
+    });
 }
+
+void RecognitionWorker::waitIdle() { jobs_.waitIdle(); }
 
 } // namespace voice

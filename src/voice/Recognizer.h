@@ -3,16 +3,14 @@
 // procedures (built with the program, tools/lm-corpus.sh) mixed with general English, and a grammar
 // shaped like the procedures (voice/Vocabulary.h), loaded at the first recognition; and a worker that recognises
 // and judges transmissions on a thread of its own and reports back through the event loop.
+#include "voice/OrderedJobs.h"
 #include "voice/Procedure.h"
 
 #include <QObject>
 #include <QStringList>
 
-#include <condition_variable>
-#include <deque>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace voice {
@@ -68,23 +66,9 @@ signals:
     void recognised(quint64 id, QString words, voice::Judgement judgement);
 
 private:
-    struct Job {
-        quint64 id = 0;
-        std::vector<qint16> pcm;
-        Speaker speaker;
-    };
-    void run();
-
-    std::mutex lock_;
-    std::condition_variable wake_;
-    std::condition_variable done_;
-    std::deque<Job> jobs_;
+    std::mutex namesLock_;
     QStringList names_;
-    bool stop_ = false;
-    quint64 submitted_ = 0;  // jobs handed in
-    quint64 finished_ = 0;   // jobs whose result is posted to this object
-    quint64 reported_ = 0;   // results emitted (owner's thread only)
-    std::thread thread_;
+    OrderedJobs<Recognizer> jobs_{this};
 };
 
 } // namespace voice

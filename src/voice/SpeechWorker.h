@@ -2,16 +2,16 @@
 // Speech made on a thread of its own: the model stations' sentences in their voices, reported back
 // through the event loop in the order they were asked for, so that the window never waits for the
 // synthesizer.
+#include "voice/OrderedJobs.h"
+
 #include <QObject>
 #include <QString>
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 namespace voice {
+
+class Synthesizer;
 
 class SpeechWorker : public QObject {
     Q_OBJECT
@@ -28,22 +28,7 @@ signals:
     void spoken(quint64 id, const std::vector<qint16>& pcm16k);
 
 private:
-    struct Job {
-        quint64 id = 0;
-        QString text;
-        QString voice;
-    };
-    void run();
-
-    std::mutex lock_;
-    std::condition_variable wake_;
-    std::condition_variable done_;
-    std::deque<Job> jobs_;
-    bool stop_ = false;
-    quint64 submitted_ = 0;
-    quint64 finished_ = 0;
-    quint64 reported_ = 0; // owner's thread only
-    std::thread thread_;
+    OrderedJobs<Synthesizer> jobs_{this};
 };
 
 } // namespace voice
