@@ -1,6 +1,7 @@
 #include "screens/StationList.h"
 
 #include "core/Accessibility.h"
+#include "lessons/Report.h"
 #include "platform/Controls.h"
 
 #include <QComboBox>
@@ -294,7 +295,36 @@ void StationList::setResults(const QString& mmsi, const QJsonObject& results) {
 }
 
 namespace {
-QString esc(const QString& s) { return s.toHtmlEscaped(); }
+// One trainee's page: its exercise's results, then its calls as the class saw them.
+lessons::Report debriefOf(const QString& mmsi, const QString& name, const QJsonObject& results,
+                          const QStringList& timeline) {
+    const auto esc = [](const QString& s) { return s.toHtmlEscaped(); };
+    lessons::Report report;
+    report.title = QStringLiteral("%1, MMSI %2").arg(name.isEmpty() ? QStringLiteral("Station") : name, mmsi);
+    report.style = QStringLiteral(".fail{color:#c00} .pass{color:#060}");
+    lessons::ReportTable exercise{QStringLiteral("Exercise"), QStringLiteral("No exercise results."),
+                                  {{QStringLiteral("Task")}, {QStringLiteral("Verdict")}, {QStringLiteral("Reason")},
+                                   {QStringLiteral("Time"), QStringLiteral("time")}},
+                                  {}};
+    if (!results.isEmpty()) {
+        report.intro = QStringLiteral("<p>%1: %2</p>\n")
+                           .arg(esc(results.value("exercise").toString()), esc(results.value("score").toString()));
+        for (const QJsonValue& v : results.value("tasks").toArray()) {
+            const QJsonObject t = v.toObject();
+            const QString verdict = t.value("verdict").toString();
+            const QJsonValue secs = t.value("seconds");
+            exercise.rows.push_back(
+                {{{esc(t.value("task").toString()), {}},
+                  {esc(verdict), verdict},
+                  {esc(t.value("reason").toString()), {}},
+                  {secs.isDouble() ? QStringLiteral("%1 s").arg(secs.toDouble(), 0, 'f', 1) : QString(), {}}}});
+        }
+    }
+    lessons::ReportTable calls{QStringLiteral("Calls"), QStringLiteral("No calls."), {{QStringLiteral("Call")}}, {}};
+    for (const QString& line : timeline) calls.rows.push_back({{{esc(line), {}}}});
+    report.tables = {exercise, calls};
+    return report;
+}
 } // namespace
 
 dscwire::Result<QStringList> StationList::saveDebriefs(const QString& folder) const {
@@ -303,30 +333,7 @@ dscwire::Result<QStringList> StationList::saveDebriefs(const QString& folder) co
     for (auto it = entries_.constBegin(); it != entries_.constEnd(); ++it) {
         const Entry& e = *it;
         if (e.status.instructor) continue;
-        QString html = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Debrief %1</title>"
-                                      "<style>body{font-family:sans-serif} td,th{border:1px solid #999;padding:2px 6px}"
-                                      " table{border-collapse:collapse} .fail{color:#c00} .pass{color:#060}</style>"
-                                      "</head><body>\n<h1>%2, MMSI %1</h1>\n")
-                           .arg(esc(it.key()), esc(e.status.name.isEmpty() ? QStringLiteral("Station") : e.status.name));
-        html += QStringLiteral("<h2>Exercise</h2>\n");
-        if (e.results.isEmpty()) {
-            html += QStringLiteral("<p>No exercise results.</p>\n");
-        } else {
-            html += QStringLiteral("<p>%1: %2</p>\n<table><tr><th>Task</th><th>Verdict</th><th>Reason</th><th>Time</th></tr>\n")
-                        .arg(esc(e.results.value("exercise").toString()), esc(e.results.value("score").toString()));
-            for (const QJsonValue& v : e.results.value("tasks").toArray()) {
-                const QJsonObject t = v.toObject();
-                const QString verdict = t.value("verdict").toString();
-                const QJsonValue secs = t.value("seconds");
-                html += QStringLiteral("<tr><td>%1</td><td class=\"%2\">%2</td><td>%3</td><td>%4</td></tr>\n")
-                            .arg(esc(t.value("task").toString()), esc(verdict), esc(t.value("reason").toString()),
-                                 secs.isDouble() ? QStringLiteral("%1 s").arg(secs.toDouble(), 0, 'f', 1) : QString());
-            }
-            html += QStringLiteral("</table>\n");
-        }
-        html += QStringLiteral("<h2>Calls</h2>\n<ul>\n");
-        for (const QString& line : e.timeline) html += QStringLiteral("<li>%1</li>\n").arg(esc(line));
-        html += QStringLiteral("</ul>\n</body></html>\n");
+        const QString html = lessons::reportHtml(debriefOf(it.key(), e.status.name, e.results, e.timeline), false);
         QFile f(QDir(folder).filePath(it.key() + QStringLiteral(".html")));
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(html.toUtf8()) < 0)
             return R::bad(QStringLiteral("Cannot write %1: %2").arg(f.fileName(), f.errorString()));
