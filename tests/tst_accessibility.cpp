@@ -59,7 +59,7 @@ QList<QWidget*> operableControls(Harness& h) {
 // Enter, Menu, Clear, On/Off. Then the Coast Guard display (top left of the window) row by row,
 // its Clear and Acknowledge at the bottom; then the second vessel's panel (top right) row by row;
 // then the rest from top to bottom: Change Screen Size with its three choices, the DSC Messages,
-// Classroom and Exercises buttons beside it, the Microphone Test button, the GPS switch.
+// Classroom, Exercises, Lessons and Radio log buttons beside it, the Microphone Test button, the GPS switch.
 const QStringList kTabOrder{
     // keypad
     "command1#1", "command1#2", "command1#3", "command1#4", "command1#5", "command1#6", "command1#7", "command1#8",
@@ -77,7 +77,7 @@ const QStringList kTabOrder{
     "cmdBCClear", "cmdBCDistress",
     // the rest
     "cmdChangeScreenSize", "OptScreenSize1", "optScreenSize2", "optScreenSize3", "cmdDscMessages", "cmdClassroom",
-    "cmdExercises", "cmdLessons", "cmdMicTest", "GPSOn", "GPSOff"};
+    "cmdExercises", "cmdLessons", "cmdRadioLog", "cmdMicTest", "GPSOn", "GPSOff"};
 
 bool takesTab(const QWidget* w) { return (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus; }
 
@@ -223,6 +223,7 @@ private slots:
             {"cmdClassroom", "Classroom"},
             {"cmdExercises", "Exercises"},
             {"cmdLessons", "Lessons"},
+            {"cmdRadioLog", "Radio log"},
             {"cmdTalk", "Talk key, hold to talk"},
             {"barMicLevel", "Microphone level"},
             {"cmdMicTest", "Microphone Test"},
@@ -377,7 +378,7 @@ private slots:
                                             << QStringList{"ComboMessage", "cmdCall"};
         QTest::newRow("screen sizes") << "cmdChangeScreenSize" << "cmdChangeScreenSize"
                                       << QStringList{"OptScreenSize1", "cmdDscMessages", "cmdClassroom", "cmdExercises",
-                                                     "cmdLessons", "cmdMicTest", "GPSOn"};
+                                                     "cmdLessons", "cmdRadioLog", "cmdMicTest", "GPSOn"};
     }
     // A list or entry field that comes up on the display is reached by Tab at its place on the face.
     void shownControlsTakeTheirPlace() {

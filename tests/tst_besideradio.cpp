@@ -28,6 +28,7 @@ private slots:
         QTest::newRow("DSC messages") << "cmdDscMessages" << "frmDscMessages";
         QTest::newRow("exercise") << "cmdExercises" << "frmExercise";
         QTest::newRow("lessons") << "cmdLessons" << "frmLessons";
+        QTest::newRow("radio log") << "cmdRadioLog" << "frmRadioLog";
     }
     void opensBesideTheRadio() {
         QFETCH(QString, key);

@@ -6,6 +6,7 @@
 #include "app/Lessons.h"
 #include "app/NmeaOutput.h"
 #include "app/Talk.h"
+#include "calls/CallTime.h"
 #include "calls/DistressAlert.h"
 #include "calls/Senders.h"
 #include "dsc/CallComposer.h"
@@ -25,6 +26,7 @@
 #include "screens/InfoWindows.h"
 #include "core/TKM.h"
 #include "screens/LessonsWindow.h"
+#include "screens/RadioLogWindow.h"
 #include "stations/Classmates.h"
 #include "stations/CoastGuard.h"
 #include "stations/SecondVessel.h"
@@ -62,7 +64,10 @@ bool TrainerApplication::deliver(QObject* receiver, QEvent* e) {
         // Too many waits running inside each other: the window is busy, as during a pause.
         if (!gPreviewWindow->context().acceptsInput()) return true;
         // notify() runs once per key event; the event's travel up to the parents happens inside it.
-        if (type == QEvent::KeyPress) gPreviewWindow->Form_KeyDown(static_cast<QKeyEvent*>(e)->key());
+        if (type == QEvent::KeyPress) {
+            const auto* k = static_cast<QKeyEvent*>(e);
+            gPreviewWindow->Form_KeyDown(k->key(), k->modifiers());
+        }
     }
     const bool handled = QApplication::notify(receiver, e);
     platform::noteFirstFrame(receiver, e);
@@ -71,7 +76,13 @@ bool TrainerApplication::deliver(QObject* receiver, QEvent* e) {
 
 MainWindow::MainWindow(Context& ctx) : c(ctx) {}
 
-void MainWindow::Form_KeyDown(int keyCode) {
+void MainWindow::Form_KeyDown(int keyCode, Qt::KeyboardModifiers modifiers) {
+    // Ctrl+L anywhere on the window opens the radio log.
+    const auto others = Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (keyCode == Qt::Key_L && modifiers.testFlag(Qt::ControlModifier) && !(modifiers & others)) {
+        c.ui->cmdRadioLog->click();
+        return;
+    }
     // F2 anywhere on the window opens the DSC message window. (Letters are taken: see TKM.)
     if (keyCode == Qt::Key_F2) c.dscMessages->show();
     if (!c.s.KeyWatcher)
@@ -188,6 +199,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     QObject::connect(c.ui->cmdClassroom, &QPushButton::clicked, c.ui->cmdClassroom,
                      [&c] { ClassroomSession::of(c).openDialog(); });
     QObject::connect(c.ui->cmdLessons, &QPushButton::clicked, c.ui->cmdLessons, [this] { showLessons(); });
+    QObject::connect(c.ui->cmdRadioLog, &QPushButton::clicked, c.ui->cmdRadioLog, [this] { showRadioLog(); });
     // The folder is kept within its limit once the window is up (main): reading a folder of
     // many lessons is no work for the way to the first frame.
     if (recordsLessons()) c.lesson = lessons::Recorder::start(c, lessons::defaultFolder(), builtAt, -1);
@@ -198,6 +210,7 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
 Trainer::~Trainer() {
     if (gPreviewWindow == window_) gPreviewWindow = nullptr;
     lessons_.reset();
+    radioLog_.reset();
     Context& c = *ctx_;
     // No transmission is heard or recognised once the window goes.
     c.stationVoices.reset();
@@ -220,6 +233,23 @@ screens::LessonsWindow& Trainer::lessonsWindow() {
 }
 
 void Trainer::showLessons() { screens::showBeside(&lessonsWindow(), window_); }
+
+screens::RadioLogWindow& Trainer::radioLogWindow() {
+    if (!radioLog_) {
+        Context& c = *ctx_;
+        // The time a call would carry now: the GPS's, or the one entered by hand.
+        radioLog_ = std::make_unique<screens::RadioLogWindow>([&c] {
+            const QTime t = callTimeUtc(c);
+            return t.isValid() ? t : gpsTimeUtc(c);
+        });
+        radioLog_->onAdded = [&c](const lessons::LogEntry& entry) {
+            if (c.lesson) c.lesson->recordLogEntry(entry);
+        };
+    }
+    return *radioLog_;
+}
+
+void Trainer::showRadioLog() { screens::showBeside(&radioLogWindow(), window_); }
 
 // The start-up procedure, step by step.
 void Trainer::Form_Load() {

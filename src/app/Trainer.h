@@ -8,6 +8,7 @@
 
 namespace screens {
 class LessonsWindow;
+class RadioLogWindow;
 }
 
 // The application object. Besides the usual work it gives the main window its key preview: every
@@ -26,7 +27,7 @@ private:
 class MainWindow : public QWidget {
 public:
     explicit MainWindow(Context& ctx);
-    void Form_KeyDown(int keyCode);
+    void Form_KeyDown(int keyCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     Context& context() { return c; }
 
 protected:
@@ -53,6 +54,10 @@ public:
     // beside the radio.
     screens::LessonsWindow& lessonsWindow();
     void showLessons();
+    // The radio log window (the Radio log key, Ctrl+L), made now if it was not yet; its entries go
+    // into the lesson being recorded. showRadioLog() shows it beside the radio.
+    screens::RadioLogWindow& radioLogWindow();
+    void showRadioLog();
 
 private:
     void Form_Load();
@@ -60,4 +65,5 @@ private:
     std::unique_ptr<Context> ctx_;
     MainWindow* window_ = nullptr;
     std::unique_ptr<screens::LessonsWindow> lessons_;
+    std::unique_ptr<screens::RadioLogWindow> radioLog_;
 };

@@ -156,6 +156,7 @@ const Description kDescriptions[] = {
     {"cmdExercises", "Exercises", "Opens the exercise window: tasks set by the trainer, each call checked and scored"},
     {"cmdLessons", "Lessons",
      "Opens the lessons recorded, to replay one, write its debrief or delete it"},
+    {"cmdRadioLog", "Radio log", "Opens the radio log, to write down each call and message; Ctrl+L does too"},
     {"cmdTalk", "Talk key, hold to talk", "Transmits voice on the channel shown while it is held; F9 held does the same"},
     {"barMicLevel", "Microphone level", "Nothing heard"},
     {"cmdMicTest", "Microphone Test",
@@ -168,8 +169,9 @@ const Description kDescriptions[] = {
 // declares them, only one is shown at a time); Call and Distress; the row of U/I/C, Hi/Lo, the
 // knob, 16/9 and CH/WX; the row of Enter, Menu, Clear and On/Off. Then the Coast Guard display,
 // then the second vessel's panel, each row by row, then the rest of the window from top to bottom:
-// the screen size with its choices, the DSC Messages, Classroom, Exercises and Lessons buttons beside it, the
-// Microphone Test button and the GPS switch. Hidden controls keep their place and are skipped while hidden.
+// the screen size with its choices, the DSC Messages, Classroom, Exercises, Lessons and Radio log
+// buttons beside it, the Microphone Test button and the GPS switch. Hidden controls keep their place
+// and are skipped while hidden.
 const ControlId kTabOrder[] = {
     // Keypad.
     {"command1", 1}, {"command1", 2}, {"command1", 3}, {"command1", 4}, {"command1", 5}, {"command1", 6},
@@ -189,7 +191,7 @@ const ControlId kTabOrder[] = {
     {"lstBC"}, {"lstBC2"}, {"comboBC"}, {"cmdBCEnter"}, {"cmdBCClear"}, {"cmdBCDistress"},
     // The rest of the window.
     {"cmdChangeScreenSize"}, {"OptScreenSize1"}, {"optScreenSize2"}, {"optScreenSize3"},
-    {"cmdDscMessages"}, {"cmdClassroom"}, {"cmdExercises"}, {"cmdLessons"}, {"cmdMicTest"}, {"GPSOn"}, {"GPSOff"},
+    {"cmdDscMessages"}, {"cmdClassroom"}, {"cmdExercises"}, {"cmdLessons"}, {"cmdRadioLog"}, {"cmdMicTest"}, {"GPSOn"}, {"GPSOff"},
 };
 
 // A display label (the channel, the status line, a station's field...) is spoken by its name, and

@@ -2,6 +2,7 @@
 
 #include "air/Voice.h"
 #include "lessons/Lesson.h"
+#include "lessons/RadioLog.h"
 #include "lessons/Report.h"
 
 #include <QFile>
@@ -138,6 +139,7 @@ std::optional<Report> debriefReport(const QString& lessonPath, bool embedPicture
 
     std::vector<Row> rows;
     std::vector<QJsonObject> results;
+    std::vector<LogEntry> log;
     int actions = 0, messages = 0, spoken = 0;
     const QString folder = QFileInfo(lessonPath).absolutePath();
     std::vector<bool> used(entries.size(), false);
@@ -220,6 +222,9 @@ std::optional<Report> debriefReport(const QString& lessonPath, bool embedPicture
                             QStringLiteral("Exercise <b>%1</b>: %2")
                                 .arg(esc(title), esc(r.value(QLatin1String("verdict")).toVariant().toString())),
                             {}});
+        } else if (e.kind == QLatin1String("log")) {
+            log.push_back(logEntryFrom(o.value(QLatin1String("entry")).toObject()));
+            rows.push_back({e.t, QStringLiteral("Wrote in the radio log: %1").arg(esc(logEntrySummary(log.back()))), {}});
         } else if (e.kind == QLatin1String("end")) {
             rows.push_back({e.t, QStringLiteral("End of the lesson"), {}});
         }
@@ -241,6 +246,7 @@ std::optional<Report> debriefReport(const QString& lessonPath, bool embedPicture
                        .arg(results.size())
                        .arg(QTime(0, 0).addMSecs(int(std::min<qint64>(length, 86399999))).toString(QStringLiteral("H:mm:ss")));
     report.tables.push_back(resultsTable(results));
+    report.tables.push_back(radioLogTable(log));
     ReportTable timeline;
     timeline.heading = QStringLiteral("Timeline");
     timeline.whenEmpty = QStringLiteral("Nothing happened in this lesson.");

@@ -1,6 +1,6 @@
 #pragma once
 // The debrief of a lesson: one page that tells the lesson in words. The exercises' results with
-// their verdicts, then the timeline of what the trainee did and what went on the air, with the
+// their verdicts, the radio log's entries, then the timeline of what the trainee did and what went on the air, with the
 // picture of the window at each call the own radio sent and, for each spoken transmission, its words
 // and the verdict on each element of its procedure. As one self-contained HTML file (the pictures
 // and the sound of each transmission inside it as data URIs), or as a printed report in PDF (words,

@@ -257,6 +257,7 @@ QString problemOf(const QString& kind, const QJsonObject& o) {
     if (kind == QLatin1String("message")) return needAll({{"direction", S}, {"words", S}});
     if (kind == QLatin1String("voice")) return needAll({{"direction", S}, {"number", N}, {"words", S}});
     if (kind == QLatin1String("result")) return need("result", QJsonValue::Object);
+    if (kind == QLatin1String("log")) return need("entry", QJsonValue::Object);
     if (kind == QLatin1String("close-popup") || kind == QLatin1String("end")) return {};
     return QStringLiteral("no such kind of line \"%1\"").arg(kind);
 }

@@ -25,6 +25,7 @@
 //                                                         "unclear" was not heard clearly enough to judge
 //                                                         (older lessons have no "unclear": all were judged)
 //   {"t":..,"kind":"result","result":{...}}               an exercise's result, as the exercise gives it
+//   {"t":..,"kind":"log","entry":{...}}                   an entry added to the radio log (RadioLog.h)
 //   {"t":..,"kind":"end"}                                 the run ended
 //
 // PATH names a control from its window down by objectName, e.g. "frmGMDSS/cmdCall" or

@@ -151,7 +151,9 @@ void Player::play(const Entry& e) {
 
 QString Player::perform(const Entry& e) {
     const QJsonObject& o = e.json;
-    if (e.kind == QLatin1String("message") || e.kind == QLatin1String("result")) return {};
+    // A radio log entry comes back as it was made: typed into the log window and added.
+    if (e.kind == QLatin1String("message") || e.kind == QLatin1String("result") || e.kind == QLatin1String("log"))
+        return {};
     if (e.kind == QLatin1String("voice")) {
         // The words are recognised, and the stations' answers spoken, on threads of their own: the
         // replay waits for them here, where the lesson had them on the air, so that what follows

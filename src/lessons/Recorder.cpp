@@ -153,6 +153,10 @@ void Recorder::recordResult(const QJsonObject& result) {
     write(QJsonObject{{QStringLiteral("kind"), QStringLiteral("result")}, {QStringLiteral("result"), result}});
 }
 
+void Recorder::recordLogEntry(const LogEntry& entry) {
+    write(QJsonObject{{QStringLiteral("kind"), QStringLiteral("log")}, {QStringLiteral("entry"), logEntryJson(entry)}});
+}
+
 void Recorder::recordVoice(const air::VoiceTransmission& t) {
     if (!file_.isOpen()) return;
     QJsonArray verdicts;

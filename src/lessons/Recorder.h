@@ -5,6 +5,7 @@
 // and sound, and the exercises' results. Each line is
 // flushed as it is written: a crash loses at most the line being written.
 #include "lessons/Lesson.h"
+#include "lessons/RadioLog.h"
 #include "platform/Input.h"
 
 #include <QFile>
@@ -50,6 +51,8 @@ public:
     bool recording() const { return file_.isOpen(); }
     // An exercise's result: task title, verdict, reason, seconds, or whatever the exercise says.
     void recordResult(const QJsonObject& result);
+    // An entry the operator wrote in the radio log.
+    void recordLogEntry(const LogEntry& entry);
     // Returns once the pictures and voice taken so far are on disk.
     void flushFiles() { files_.flush(); }
 
