@@ -68,7 +68,7 @@ PassOutcome judge(const Record& record) {
     const Rule rule = ruleOf(record.pass);
     switch (rule.kind) {
     case Rule::MandatoryAll:
-        o.rule = QStringLiteral("all %1 mandatory cards and at least %2 of the %3 others")
+        o.rule = QStringLiteral("every mandatory card (%1) and at least %2 of the %3 others")
                      .arg(o.mandatory)
                      .arg(number(rule.number))
                      .arg(o.others);

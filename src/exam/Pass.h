@@ -24,7 +24,7 @@ struct PassOutcome {
     std::vector<SectionTotal> sections; // in the order the cards name them
     int mandatory = 0, mandatoryPassed = 0, mandatoryReview = 0;
     int others = 0, othersPassed = 0, othersReview = 0;
-    QString rule;   // the rule in words, e.g. "all 4 mandatory cards and at least 2 of the others"
+    QString rule;   // the rule in words, e.g. "every mandatory card (4) and at least 2 of the 3 others"
     QString result; // "passed", "failed" or "review"
     QString fault;  // what is wrong with the rule (it is then "review"), or empty
 };
