@@ -110,8 +110,10 @@ private slots:
         QString err;
         run({"--exam-sheet", record, out}, &status, &err);
         QCOMPARE(status, 1);
-        QCOMPARE(err.count('\n'), 1);
-        QVERIFY2(err.contains(record) && err.contains("changed"), qPrintable(err));
+        // One line of the program's own (Qt may add its notes on the session).
+        const QStringList said = err.split('\n').filter(QRegularExpression("^vhf-dsc-trainer: "));
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said.first().contains(record) && said.first().contains("changed"), qPrintable(err));
         QVERIFY(!QFile::exists(out));
     }
 
