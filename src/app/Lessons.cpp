@@ -2,6 +2,7 @@
 
 #include "air/Voice.h"
 #include "app/Trainer.h"
+#include "exam/Sheet.h"
 #include "lessons/Debrief.h"
 #include "lessons/Player.h"
 #include "platform/Display.h"
@@ -44,8 +45,12 @@ LessonOptions::LessonOptions(QCommandLineParser& parser)
       debrief_(QStringLiteral("debrief"),
                QStringLiteral("Write the debrief of a lesson to OUT (HTML, or PDF when OUT ends in .pdf) and exit: "
                               "--debrief LESSON.jsonl OUT."),
-               QStringLiteral("LESSON.jsonl")) {
-    parser_.addOptions({replay_, quitAtEnd_, debrief_});
+               QStringLiteral("LESSON.jsonl")),
+      examSheet_(QStringLiteral("exam-sheet"),
+                 QStringLiteral("Write the examiner's sheet of a mock exam's result record to OUT (HTML, or PDF when OUT "
+                                "ends in .pdf) and exit: --exam-sheet RECORD.exam.json OUT."),
+                 QStringLiteral("RECORD")) {
+    parser_.addOptions({replay_, quitAtEnd_, debrief_, examSheet_});
 }
 
 std::optional<int> LessonOptions::run(const QStringList& arguments, int& argc, char** argv) {
@@ -53,6 +58,13 @@ std::optional<int> LessonOptions::run(const QStringList& arguments, int& argc, c
     if (!parser_.parse(arguments) || parser_.isSet(QStringLiteral("help"))) return std::nullopt;
     const bool replaying = parser_.isSet(replay_);
     const bool debriefing = parser_.isSet(debrief_);
+    if (parser_.isSet(examSheet_)) {
+        const QStringList rest = parser_.positionalArguments();
+        if (replaying || debriefing || rest.size() != 1)
+            return usageError(QStringLiteral("--exam-sheet wants the record and the file to write, and nothing else: "
+                                             "--exam-sheet RECORD.exam.json OUT.html"));
+        return examSheet(parser_.value(examSheet_), rest.first(), argc, argv);
+    }
     if (!replaying && !debriefing) {
         if (parser_.isSet(quitAtEnd_)) return usageError(QStringLiteral("--quit-at-end goes with --replay"));
         setRecordsLessons(true);
@@ -79,13 +91,25 @@ std::optional<int> LessonOptions::run(const QStringList& arguments, int& argc, c
     return replay(parser_.value(replay_), speed, parser_.isSet(quitAtEnd_), argc, argv);
 }
 
-int LessonOptions::debrief(const QString& lesson, const QString& out, int& argc, char** argv) {
-    // Text and pictures only: no window, so no display is needed.
+namespace {
+
+// Text and pictures only: no window, so no display is needed.
+template <typename Write> int withoutDisplay(int& argc, char** argv, Write write) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const lessons::DebriefOutcome outcome = lessons::writeDebrief(lesson, out);
+    const auto outcome = write();
     if (!outcome.problem.isEmpty()) std::fprintf(stderr, "vhf-dsc-trainer: %s\n", qPrintable(outcome.problem));
     return outcome.written ? 0 : 1;
+}
+
+} // namespace
+
+int LessonOptions::debrief(const QString& lesson, const QString& out, int& argc, char** argv) {
+    return withoutDisplay(argc, argv, [&] { return lessons::writeDebrief(lesson, out); });
+}
+
+int LessonOptions::examSheet(const QString& record, const QString& out, int& argc, char** argv) {
+    return withoutDisplay(argc, argv, [&] { return exam::writeSheet(record, out); });
 }
 
 int LessonOptions::replay(const QString& path, double speed, bool quitAtEnd, int& argc, char** argv) {

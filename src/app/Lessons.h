@@ -13,6 +13,9 @@
 //       server's input.
 //   --debrief LESSON OUT
 //       writes the lesson's debrief, HTML, or PDF when OUT ends in .pdf; needs no display.
+//   --exam-sheet RECORD OUT
+//       writes the examiner's sheet of a mock exam's result record (exam/Sheet.h), HTML or PDF
+//       likewise; a record changed since it was written gets none (status 1).
 #include <QCommandLineOption>
 #include <QStringList>
 #include <optional>
@@ -23,16 +26,17 @@ class LessonOptions {
 public:
     // Adds the options above to the parser (--speed is the program's own).
     explicit LessonOptions(QCommandLineParser& parser);
-    // Parses `arguments`; with --replay or --debrief carries it out and returns the exit status.
+    // Parses `arguments`; with --replay, --debrief or --exam-sheet carries it out and returns the exit status.
     // Otherwise returns nothing, and the trainers of this process record their lessons.
     std::optional<int> run(const QStringList& arguments, int& argc, char** argv);
 
 private:
     int replay(const QString& path, double speed, bool quitAtEnd, int& argc, char** argv);
     static int debrief(const QString& lesson, const QString& out, int& argc, char** argv);
+    static int examSheet(const QString& record, const QString& out, int& argc, char** argv);
 
     QCommandLineParser& parser_;
-    QCommandLineOption replay_, quitAtEnd_, debrief_;
+    QCommandLineOption replay_, quitAtEnd_, debrief_, examSheet_;
 };
 
 // Whether the trainers this process builds record their lessons: off until main asks (tests turn a

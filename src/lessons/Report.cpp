@@ -14,7 +14,8 @@ const QString kStyle = QStringLiteral(
     "td,th{border:1px solid #bbb;padding:4px 8px;text-align:left;vertical-align:top}"
     "th{background:#eee}"
     ".time{white-space:nowrap;font-family:monospace}"
-    "ul{margin:2px 0}audio{display:block;margin-top:4px}");
+    "ul{margin:2px 0}audio{display:block;margin-top:4px}"
+    ".lastpage{page-break-before:always;break-before:page}");
 
 QString esc(const QString& s) { return s.toHtmlEscaped(); }
 
@@ -87,7 +88,9 @@ QString reportHtml(const Report& report, bool embedPictures) {
         }
         html += QStringLiteral("</table>\n");
     }
-    return html + report.closing + QStringLiteral("</body></html>\n");
+    html += report.closing;
+    if (!report.lastPage.isEmpty()) html += QStringLiteral("<div class=\"lastpage\">%1</div>\n").arg(report.lastPage);
+    return html + QStringLiteral("</body></html>\n");
 }
 
 } // namespace lessons

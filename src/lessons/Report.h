@@ -38,6 +38,7 @@ struct Report {
     QString title;
     QString intro;   // HTML under the title
     QString closing; // HTML after the tables, or empty
+    QString lastPage; // HTML on a page of its own at the end (a certificate), or empty
     QString style;   // CSS of the report's own classes (e.g. "pass", "fail")
     QString folder;  // where the pictures lie
     std::vector<ReportTable> tables;

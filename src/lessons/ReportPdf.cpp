@@ -122,6 +122,11 @@ public:
         y_ += kAfterTable;
     }
 
+    // What follows starts a page of its own.
+    void pageBreak() {
+        if (y_ > 0) newPage();
+    }
+
     void finish() {
         pageNumber();
         painter_.end();
@@ -255,6 +260,10 @@ bool writeReportPdf(const Report& report, const QString& path) {
         }
     }
     if (!report.closing.isEmpty()) page.block(report.closing);
+    if (!report.lastPage.isEmpty()) {
+        page.pageBreak();
+        page.block(report.lastPage);
+    }
     page.finish();
     return QFileInfo(path).size() > 0;
 }
