@@ -14,6 +14,7 @@
 //   --debrief LESSON OUT
 //       writes the lesson's debrief, HTML, or PDF when OUT ends in .pdf; needs no display.
 #include <QCommandLineOption>
+#include <QString>
 #include <QStringList>
 #include <optional>
 
@@ -38,4 +39,7 @@ private:
 // Whether the trainers this process builds record their lessons: off until main asks (tests turn a
 // recorder on themselves).
 bool recordsLessons();
+// Says what is wrong with the command line on standard error, with a pointer to --help, and gives
+// the exit status for it (2).
+int usageError(const QString& text);
 void setRecordsLessons(bool on);
