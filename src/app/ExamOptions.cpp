@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -30,14 +31,20 @@ std::optional<int> ExamOptions::run(int& argc, char** argv) const {
                 return usageError(QStringLiteral("--%1 goes with --exam").arg(o->names().first()));
         return std::nullopt;
     }
-    if (!parser_.isSet(plan_))
-        return usageError(QStringLiteral("running an exam is not there yet: --exam takes --plan, which prints the cards drawn"));
+    if (!parser_.isSet(plan_)) {
+        std::fputs("vhf-dsc-trainer: running an exam is not there yet: --exam takes --plan, which prints the cards drawn\n",
+                   stderr);
+        return 2;
+    }
     bool ok = true;
     const quint64 seed = parser_.isSet(seed_) ? parser_.value(seed_).trimmed().toULongLong(&ok)
                                               : quint64(QDateTime::currentMSecsSinceEpoch()) % 1000000000u;
     if (!ok) return usageError(QStringLiteral("--seed wants a whole number, not '%1'").arg(parser_.value(seed_)));
     QCoreApplication app(argc, argv); // the folders the shipped profiles are in are found from the program's
-    const auto profile = exam::loadProfile(exam::findProfile(parser_.value(exam_)));
+    const QString path = exam::findProfile(parser_.value(exam_));
+    if (!QFileInfo(path).isFile())
+        return usageError(QStringLiteral("--exam: no profile '%1' (shipped: src, src-4plus2; or a file)").arg(path));
+    const auto profile = exam::loadProfile(path);
     const auto bank = exam::loadShippedCards();
     const auto plan = profile.ok() && bank.ok() ? exam::drawExam(profile.value(), bank.value(), seed)
                                                 : dscwire::Result<exam::Plan>::bad(profile.ok() ? bank.error() : profile.error());
