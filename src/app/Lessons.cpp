@@ -24,12 +24,12 @@ namespace {
 constexpr int kUsageError = 2;
 bool gRecordsLessons = false;
 
+} // namespace
+
 int usageError(const QString& text) {
     std::fprintf(stderr, "vhf-dsc-trainer: %s\nTry 'vhf-dsc-trainer --help' for the options.\n", qPrintable(text));
     return kUsageError;
 }
-
-} // namespace
 
 bool recordsLessons() { return gRecordsLessons; }
 void setRecordsLessons(bool on) { gRecordsLessons = on; }

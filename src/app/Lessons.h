@@ -15,8 +15,9 @@
 //       writes the lesson's debrief, HTML, or PDF when OUT ends in .pdf; needs no display.
 //   --exam-sheet RECORD OUT
 //       writes the examiner's sheet of a mock exam's result record (exam/Sheet.h), HTML or PDF
-//       likewise; a record changed since it was written gets none (status 1).
+//       likewise; a record changed since it was written, or without its hash, gets none (status 1).
 #include <QCommandLineOption>
+#include <QString>
 #include <QStringList>
 #include <optional>
 
@@ -43,3 +44,7 @@ private:
 // recorder on themselves).
 bool recordsLessons();
 void setRecordsLessons(bool on);
+
+// Says what is wrong with the command line on standard error, with a pointer to --help, and gives
+// the exit status for it (2).
+int usageError(const QString& text);

@@ -1,6 +1,7 @@
 // vhf-dsc-trainer: a marine VHF radio with a DSC controller, for GMDSS training.
 #include "app/ClassroomSession.h"
 #include "app/Control.h"
+#include "app/ExamOptions.h"
 #include "core/Form.h"
 #include "app/Lessons.h"
 #include "app/NmeaOutput.h"
@@ -83,11 +84,6 @@ QString askPassword(const QString& prompt) {
     if (quiet) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
     std::fputs("\n", stderr);
     return QString::fromStdString(line);
-}
-
-int usageError(const QString& text) {
-    std::fprintf(stderr, "vhf-dsc-trainer: %s\nTry 'vhf-dsc-trainer --help' for the options.\n", qPrintable(text));
-    return kUsageError;
 }
 
 // --decode: every call found in a recording, or in raw samples on standard input ("-"), one line
@@ -269,6 +265,7 @@ int main(int argc, char** argv) {
     parser.addOption(mic);
     // Lessons: every ordinary run records its lesson; --replay and --debrief take the run over.
     LessonOptions lessonOptions(parser);
+    const ExamOptions examOptions(parser);
     if (const std::optional<int> status = lessonOptions.run(ours, argc, argv)) return *status;
     if (!parser.parse(ours)) return usageError(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -288,6 +285,7 @@ int main(int argc, char** argv) {
         QCoreApplication::setApplicationVersion(QStringLiteral(VHF_VERSION));
         parser.showVersion(); // prints "vhf-dsc-trainer 3.0" and ends the program
     }
+    if (const std::optional<int> status = examOptions.run(argc, argv)) return *status;
     bool portOk = false;
     const uint port = parser.value(nmeaPort).toUInt(&portOk);
     if (!portOk || port > 65535) return usageError(QStringLiteral("--nmea-port wants a port number from 0 to 65535"));

@@ -146,5 +146,7 @@ QStringList exerciseFolders();
 // A file named on the command line: the path itself when it exists, else the name (with or without
 // ".json") in one of the exercise folders; the name unchanged when none has it.
 QString findExercise(const QString& name);
+// The same in the given folders.
+QString findFile(const QString& name, const QStringList& folders);
 
 } // namespace lessons
