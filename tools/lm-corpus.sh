@@ -2,10 +2,8 @@
 # Writes the text the recogniser's language model is built from: transmissions of every procedure
 # and their parts, made from templates whose free slots (what happened, what is wanted, what is
 # adrift, what is said in routine talk) are filled from many everyday and maritime wordings, and
-# positions, MMSIs, times, channels, persons, digits and phonetic letters, and names and call signs
-# spelled ("i spell kilo echo lima papa oscar"). Figures said the radio's way (tree, fower, fife)
-# are the digits' own words here: the dictionary gives those words the radio's sounds too.
-# Lower-case words, one transmission a line. The name of a station is the class word [station], so that the names can
+# positions, MMSIs, times, channels, persons, digits and phonetic letters. Lower-case words, one
+# transmission a line. The name of a station is the class word [station], so that the names can
 # change without a new model. The same text every time (a fixed seed).
 # Usage: lm-corpus.sh [COUNT] > corpus.txt
 count="${1:-12000}"
@@ -19,8 +17,6 @@ function station() { return pick("[station]|[station]|[station]|the [station]") 
 function stations(    n, s) { n = 1 + rnd(3); s = station(); while (--n > 0) s = s " " station(); return s }
 function mmsi() { return maybe("mmsi ", 60) digits(9) }
 function callsign(    s, i, n) { n = 3 + rnd(3); s = "call sign"; for (i = 0; i < n; ++i) s = s " " (rnd(3) ? pick(letters) : digit()); return s }
-function spelled(n, d,    s, i) { s = ""; for (i = 0; i < n; ++i) s = s " " pick(letters); for (i = 0; i < d; ++i) s = s " " digit(); return substr(s, 2) }
-function spelling() { return "i spell " spelled(3 + rnd(5), rnd(3) ? 0 : 1 + rnd(4)) }
 function idents(    s) { s = stations(); if (rnd(100) < 25) s = s " " callsign(); if (rnd(100) < 40) s = s " " mmsi(); return s }
 function ending() { return pick("over|over|over|out|over and out") }
 function minutes() { return digits(1 + rnd(2)) maybe(" " pick("decimal|point") " " digit(), 25) }
@@ -107,13 +103,5 @@ BEGIN {
       out(r == 0 ? position() : r == 1 ? nature() : r == 2 ? urgency() : r == 3 ? hazard() : r == 4 ? assistance() : \
           r == 5 ? persons() : r == 6 ? pick(routines) : r == 7 ? channel() : digits(3 + rnd(7)))
     }
-  }
-  # Names and call signs spelled, after the transmissions above so that those stay as they were.
-  for (i = 0; i < count / 20; ++i) {
-    r = rnd(6)
-    out(r == 0 ? spelling() : r == 1 ? station() " " spelling() : r == 2 ? "this is " station() " " spelling() " " ending() : \
-        r == 3 ? "call sign " maybe("i spell ", 50) spelled(2 + rnd(3), 1 + rnd(4)) : \
-        r == 4 ? "this is " station() " call sign " spelled(2 + rnd(3), 1 + rnd(4)) " " mmsi() " " ending() : \
-        "my name is " station() " " spelling() " " pick("i say again|over|") maybe(" " spelling(), 30))
   }
 }' </dev/null

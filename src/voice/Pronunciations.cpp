@@ -13,8 +13,8 @@ namespace voice {
 
 namespace {
 
-// Words said otherwise than a dictionary would guess: the procedure words from the French, letters
-// said one by one, and figures said the radio's way.
+// Words said otherwise than a dictionary would guess: the procedure words from the French, and
+// letters said one by one.
 const QHash<QString, QStringList>& handMade() {
     static const QHash<QString, QStringList> h{
         // The last as someone says it who reads it as an English word.
@@ -29,11 +29,6 @@ const QHash<QString, QStringList>& handMade() {
         {"xray", {"EH K S R EY"}},
         {"alfa", {"AE L F AH"}},
         {"niner", {"N AY N ER"}},
-        // Figures in the radio's own style as well as plainly: TREE, FOWER, FIFE (WUN, TOO and AIT
-        // sound as the plain words do), heard as the digits they are.
-        {"three", {"TH R IY", "T R IY"}},
-        {"four", {"F AO R", "F AW ER", "F OW ER"}},
-        {"five", {"F AY V", "F AY F"}},
     };
     return h;
 }
