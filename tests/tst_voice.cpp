@@ -318,7 +318,6 @@ private slots:
                     QVERIFY2(phones.contains(phone), qPrintable(w + ": " + pron));
         }
         QCOMPARE(all["kelpo"].first(), QString("K EH L P OW"));
-        QVERIFY(all["three"].contains("T R IY") && all["five"].contains("F AY F"));  // "tree", "fife"
         QCOMPARE(all["vox's"].first(), QString("V AA K S IH Z"));  // cmudict's "vox" and the possessive
         QCOMPARE(voice::Pronunciations::mapEspeakPhonemes("k'ElpoU"), QString("K EH L P OW"));
         QCOMPARE(voice::Pronunciations::mapEspeakPhonemes("gl'ImI2ts"), QString("G L IH M IH T S"));
