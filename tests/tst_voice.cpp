@@ -1,8 +1,9 @@
-// The voice core without sound: the procedure checker on words, the vocabulary's pronunciations
-// and grammar, and the radio sound's band.
+// The voice core without sound: the procedure checker on words, spellings and figures read from
+// words, the vocabulary's pronunciations and grammar, and the radio sound's band.
 #include "voice/Phrases.h"
 #include "voice/Procedure.h"
 #include "voice/RadioSound.h"
+#include "voice/Spelling.h"
 #include "voice/Vocabulary.h"
 
 #include <QSet>
@@ -269,6 +270,32 @@ private slots:
         QCOMPARE(s[0].name, QString("Vox's Sweetness"));
         QCOMPARE(s[1].name, QString("The Dace D"));
         QCOMPARE(s[1].mmsi, QString("316056789"));
+    }
+
+    // Letters spelled and figures read out, from the words heard: each spelling up to the first word
+    // that is neither letter nor digit, the figures plain or the radio's way, "decimal" the point.
+    void spellingsAndFigures_data() {
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<QStringList>("spelled");
+        QTest::addColumn<QString>("figures");
+        QTest::newRow("name") << "this is kelpo i spell kilo echo lima papa oscar over" << QStringList{"KELPO"} << "";
+        QTest::newRow("call sign") << "i spell whiskey delta charlie fife six niner tree"
+                                   << QStringList{"WDC5693"} << "5693";
+        QTest::newRow("variants, unannounced") << "alpha juliet x ray one mmsi three one six" << QStringList{"AJX1"} << "1";
+        QTest::newRow("two letters, no spelling") << "kilo echo fower two decimal fife" << QStringList{} << "42.5";
+        QTest::newRow("two spellings") << "i spell bravo over i spell tango uniform" << QStringList{"B", "TU"} << "";
+        QTest::newRow("mmsi said the radio's way") << "mmsi tree six six wun two tree fower fife six" << QStringList{}
+                                                   << "366123456";
+    }
+    void spellingsAndFigures() {
+        QFETCH(QString, words);
+        QFETCH(QStringList, spelled);
+        QFETCH(QString, figures);
+        QCOMPARE(voice::spellings(words.split(' ')), spelled);
+        QCOMPARE(voice::figuresIn(words), figures);
+        // The transcript's own reading takes only the digits' plain words.
+        QCOMPARE(voice::readFigures({"tree", "trunk"}, 0, -1, false).digits, QString());
+        QCOMPARE(voice::readFigures({"three", "point", "five", "miles"}, 0).text(), QString("3.5"));
     }
 
     // Every word the grammar can give has a pronunciation in the model's phones, names no

@@ -27,6 +27,7 @@
 #include "screens/ExercisePanel.h"
 #include "voice/Procedure.h"
 #include "voice/Recognizer.h"
+#include "voice/Spelling.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -111,8 +112,9 @@ int decodeRecording(const QString& path, int rate) {
     return found > 0 ? 0 : 1;
 }
 
-// --transcribe: the words heard in a recording of one transmission and how they were judged, for
-// the radio as it starts: Kelpo (316123456) speaking, the stations of its directory known.
+// --transcribe: the words heard in a recording of one transmission, how they were judged, and what
+// was spelled in it, for the radio as it starts: Kelpo (316123456) speaking, the stations of its
+// directory known.
 // With `verbose`, each word with its confidence, and the recognition that gave them.
 int transcribeRecording(const QString& path, bool verbose) {
     QString error;
@@ -142,6 +144,8 @@ int transcribeRecording(const QString& path, bool verbose) {
     std::printf("heard: %s\nprocedure: %s\n", qPrintable(words), qPrintable(voice::kindName(j.kind)));
     for (const voice::Element& e : j.elements)
         std::printf("%s: %s: %s\n", qPrintable(e.id), qPrintable(voice::markOf(e)), qPrintable(e.verdict));
+    for (const QString& spelled : voice::spellings(words.split(QLatin1Char(' '), Qt::SkipEmptyParts)))
+        std::printf("spelled: %s\n", qPrintable(spelled));
     if (verbose) {
         std::printf("recognised by: %s\n", qPrintable(hearing.pass.isEmpty() ? QStringLiteral("nothing") : hearing.pass));
         for (const voice::HeardWord& w : j.heard)

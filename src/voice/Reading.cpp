@@ -1,5 +1,6 @@
 #include "voice/Reading.h"
 
+#include "voice/Spelling.h"
 #include "voice/Vocabulary.h"
 
 #include <QHash>
@@ -58,26 +59,9 @@ bool matchesAt(const QStringList& words, qsizetype at, const QStringList& phrase
     return true;
 }
 
-struct Digits {
-    QString digits;
-    QString fraction;  // after "decimal" or "point"
-    qsizetype end = 0;
-};
-
-// A run of digit words from `at`, with tenths after "decimal"/"point"; digits empty if none.
-Digits readDigits(const QStringList& w, qsizetype at, qsizetype limit = -1) {
-    Digits d;
-    qsizetype i = at;
-    const qsizetype stop = limit < 0 ? w.size() : std::min(limit, w.size());
-    while (i < stop && digitValue(w[i]) >= 0) d.digits += QChar('0' + digitValue(w[i++]));
-    if (!d.digits.isEmpty() && i + 1 < stop && (w[i] == QLatin1String("decimal") || w[i] == QLatin1String("point")) &&
-        digitValue(w[i + 1]) >= 0) {
-        ++i;
-        while (i < stop && digitValue(w[i]) >= 0) d.fraction += QChar('0' + digitValue(w[i++]));
-    }
-    d.end = i;
-    return d;
-}
+// A run of digit words from `at`, with tenths after "decimal"/"point"; digits empty if none. Only
+// the digits' plain words: a transcript's "too" and "tree" are English.
+Figures readDigits(const QStringList& w, qsizetype at, qsizetype limit = -1) { return readFigures(w, at, limit, false); }
 
 struct Half {
     int degrees = 0;
@@ -90,11 +74,11 @@ struct Half {
 // "four two degrees one seven minutes north": one half of a position.
 Half readHalf(const QStringList& w, qsizetype at) {
     Half h;
-    const Digits deg = readDigits(w, at);
+    const Figures deg = readDigits(w, at);
     qsizetype i = deg.end;
     if (deg.digits.isEmpty() || i >= w.size() || w[i] != QLatin1String("degrees")) return h;
     ++i;
-    const Digits min = readDigits(w, i);
+    const Figures min = readDigits(w, i);
     if (!min.digits.isEmpty()) {
         if (min.end >= w.size() || w[min.end] != QLatin1String("minutes")) return h;
         h.minutesText = min.digits + (min.fraction.isEmpty() ? QString() : QLatin1Char('.') + min.fraction);
@@ -174,7 +158,7 @@ private:
                 break;
             }
         // A long run of digits before "degrees" carries something else before the two of the latitude.
-        const Digits run = readDigits(w_, at);
+        const Figures run = readDigits(w_, at);
         if (run.digits.size() > 3 && run.fraction.isEmpty() && run.end < w_.size() && w_[run.end] == QLatin1String("degrees")) {
             if (at > i) return i;
             return number(i, out, run.end - 2);
@@ -196,7 +180,7 @@ private:
             return second.end > 0 ? second.end : first.end;
         }
         // "three miles south east of cape cod"
-        const Digits miles = readDigits(w_, at);
+        const Figures miles = readDigits(w_, at);
         qsizetype k = miles.end;
         if (miles.digits.isEmpty()) return i;
         if (k < w_.size() && w_[k] == QLatin1String("nautical")) ++k;
@@ -224,7 +208,7 @@ private:
 
     // Digits: persons on board, a time, an MMSI, or a plain number; `limit` ends the run early.
     qsizetype number(qsizetype i, QList<Unit>& out, qsizetype limit = -1) {
-        const Digits d = readDigits(w_, i, limit);
+        const Figures d = readDigits(w_, i, limit);
         qsizetype k = d.end;
         Unit u{U::Number, w_.mid(i, k - i).join(QLatin1Char(' ')), d.digits};
         if (limit < 0 && k < w_.size()) {
