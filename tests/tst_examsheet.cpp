@@ -38,9 +38,9 @@ exam::Record sampleRecord() {
     r.started = QStringLiteral("2026-12-09T10:00:00Z");
     r.ended = QStringLiteral("2026-12-09T10:24:00Z");
     r.pass = QJsonObject{{"mandatory", "all"}, {"others", 1}};
-    exam::Card fire{1, QStringLiteral("distress-fire-gps"), QStringLiteral("distress"), QStringLiteral("core"), true,
+    exam::CardResult fire{1, QStringLiteral("distress-fire-gps"), QStringLiteral("distress"), QStringLiteral("core"), true,
                     QStringLiteral("Fire in the engine room; the GPS works. Raise the alarm."), {attempt(1, false), attempt(2, true)}};
-    exam::Card routine{2, QStringLiteral("routine-ship"), QStringLiteral("routine"), QStringLiteral("other"), false,
+    exam::CardResult routine{2, QStringLiteral("routine-ship"), QStringLiteral("routine"), QStringLiteral("other"), false,
                        QStringLiteral("Call The Blue Crane and agree a working channel."), {attempt(1, false)}};
     routine.attempts[0].review = {{QStringLiteral("working channel"), QStringLiteral("lesson-sounds/12.wav")}};
     r.cards = {fire, routine};
@@ -148,7 +148,7 @@ private slots:
                 r.overrides.push_back({spec.mid(1).toInt(), 1, "passed", "seen on the recording", {}});
                 continue;
             }
-            exam::Card c;
+            exam::CardResult c;
             c.section = spec.section(':', 0, 0);
             c.mandatory = spec.contains(":M");
             c.attempts = {attempt(1, spec.endsWith('+'))};

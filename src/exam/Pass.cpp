@@ -39,7 +39,7 @@ QString number(double n) { return QString::number(n, 'g', 6); }
 } // namespace
 
 CardVerdict cardVerdict(const Record& record, size_t card) {
-    const Card& c = record.cards[card];
+    const CardResult& c = record.cards[card];
     const Override* last = nullptr;
     for (const Override& o : record.overrides)
         if (o.card >= 0 && size_t(o.card) == card + 1) last = &o;
@@ -52,7 +52,7 @@ CardVerdict cardVerdict(const Record& record, size_t card) {
 PassOutcome judge(const Record& record) {
     PassOutcome o;
     for (size_t i = 0; i < record.cards.size(); ++i) {
-        const Card& c = record.cards[i];
+        const CardResult& c = record.cards[i];
         const CardVerdict v = cardVerdict(record, i);
         o.cards.push_back(v);
         const int passed = v == CardVerdict::Passed ? 1 : 0, review = v == CardVerdict::Review ? 1 : 0;

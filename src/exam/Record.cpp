@@ -73,8 +73,8 @@ public:
 private:
     void fault(const QString& what) { faults_ << QStringLiteral("%1: %2").arg(name_, what); }
 
-    Card card(const QJsonObject& o, int position) {
-        Card c{int(whole(o.value(QLatin1String("number")), 0, INT_MAX, position)),
+    CardResult card(const QJsonObject& o, int position) {
+        CardResult c{int(whole(o.value(QLatin1String("number")), 0, INT_MAX, position)),
                text(o, "id"),
                text(o, "kind"),
                text(o, "section"),
@@ -114,7 +114,7 @@ private:
 
 QJsonObject recordJson(const Record& r) {
     QJsonArray cards;
-    for (const Card& c : r.cards) {
+    for (const CardResult& c : r.cards) {
         QJsonArray attempts;
         for (const Attempt& a : c.attempts) {
             QJsonArray marks, review;

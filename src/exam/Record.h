@@ -33,7 +33,7 @@ struct Attempt {
     std::vector<ReviewFlag> review;
 };
 
-struct Card {
+struct CardResult {
     int number = 0;
     QString id, kind, section;
     bool mandatory = false;
@@ -55,7 +55,7 @@ struct Record {
     qint64 seed = 0;
     QString candidate, started, ended;
     QJsonObject pass; // the profile's pass rule, as it was
-    std::vector<Card> cards;
+    std::vector<CardResult> cards;
     std::vector<Override> overrides;
     QString result; // "passed", "failed" or "review"
 };

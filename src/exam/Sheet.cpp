@@ -84,7 +84,7 @@ QString reviewCell(const Attempt& a, bool html) {
     return items.isEmpty() ? QStringLiteral("none") : list(items);
 }
 
-QString cardName(const Card& c, size_t position) {
+QString cardName(const CardResult& c, size_t position) {
     return QStringLiteral("%1 (%2%3)")
         .arg(position + 1)
         .arg(orNot(c.section, QStringLiteral("no section")), c.mandatory ? QStringLiteral(", mandatory") : QString());
@@ -96,7 +96,7 @@ lessons::ReportTable cardsTable(const Record& r, const PassOutcome& outcome) {
     t.whenEmpty = QStringLiteral("The record holds no cards.");
     t.columns = {{QStringLiteral("Card")}, {QStringLiteral("Kind")}, {QStringLiteral("Text")}, {QStringLiteral("Verdict")}};
     for (size_t i = 0; i < r.cards.size(); ++i) {
-        const Card& c = r.cards[i];
+        const CardResult& c = r.cards[i];
         const QString verdict = verdictWord(outcome.cards[i]);
         t.rows.push_back({{{cardName(c, i)},
                            {orNot(c.kind, QStringLiteral("not said"))},
