@@ -83,14 +83,8 @@ DscMessagesWindow::DscMessagesWindow(QWidget* parent)
     nameControl(close, QStringLiteral("Close DSC Messages"), QStringLiteral("Closes this window; the list stays as it is"));
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(play);
-    buttons->addWidget(save);
-    buttons->addStretch(1);
-    buttons->addWidget(close);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 10, 10, 10);
-    layout->setSpacing(8);
+    QHBoxLayout* buttons = keyRow({play, save}, close);
+    auto* layout = toolColumn(this);
     layout->addWidget(list, 1);
     layout->addWidget(detail);
     layout->addLayout(buttons);

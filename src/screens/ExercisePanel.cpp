@@ -97,15 +97,8 @@ ExerciseWindow::ExerciseWindow(QWidget* parent)
                 QStringLiteral("Closes this window; a running exercise goes on"));
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(open);
-    buttons->addWidget(stop);
-    buttons->addWidget(debrief);
-    buttons->addStretch(1);
-    buttons->addWidget(close);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 10, 10, 10);
-    layout->setSpacing(8);
+    QHBoxLayout* buttons = keyRow({open, stop, debrief}, close);
+    auto* layout = toolColumn(this);
     layout->addWidget(shipped);
     layout->addWidget(title);
     layout->addWidget(briefing);

@@ -89,15 +89,8 @@ LessonsWindow::LessonsWindow(Context& ctx)
         return QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments);
     };
 
-    auto* keys = new QHBoxLayout;
-    keys->addWidget(replayKey);
-    keys->addWidget(debriefKey);
-    keys->addWidget(deleteKey);
-    keys->addStretch(1);
-    keys->addWidget(close);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 10, 10, 10);
-    layout->setSpacing(8);
+    QHBoxLayout* keys = keyRow({replayKey, debriefKey, deleteKey}, close);
+    auto* layout = toolColumn(this);
     layout->addWidget(list, 1);
     layout->addWidget(folderSize);
     layout->addWidget(status);

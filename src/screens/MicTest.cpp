@@ -54,11 +54,7 @@ MicTestWindow::MicTestWindow(QWidget* parent)
     heard->setTextFormat(Qt::PlainText);
     nameControl(heard, QStringLiteral("Words the trainer heard"));
 
-    auto* keys = new QHBoxLayout;
-    keys->addWidget(record);
-    keys->addWidget(play);
-    keys->addStretch(1);
-    keys->addWidget(close);
+    QHBoxLayout* keys = keyRow({record, play}, close);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
     layout->setSpacing(8);

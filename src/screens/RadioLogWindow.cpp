@@ -79,14 +79,8 @@ RadioLogWindow::RadioLogWindow(std::function<QTime()> utcNow)
     connect(list, &QListWidget::currentRowChanged, this, [this](int row) { open(row); });
     connect(list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { open(list->row(item)); });
 
-    auto* keys = new QHBoxLayout;
-    keys->addWidget(addKey);
-    keys->addWidget(newKey);
-    keys->addStretch(1);
-    keys->addWidget(close);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 10, 10, 10);
-    layout->setSpacing(8);
+    QHBoxLayout* keys = keyRow({addKey, newKey}, close);
+    auto* layout = toolColumn(this);
     layout->addWidget(list, 1);
     layout->addLayout(form);
     layout->addLayout(keys);

@@ -139,15 +139,8 @@ StationList::StationList(QWidget* parent)
         voiceRow->addWidget(w);
     voiceRow->addStretch(1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(freeze);
-    buttons->addWidget(reset);
-    buttons->addWidget(debriefs);
-    buttons->addStretch(1);
-    buttons->addWidget(close);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 10, 10, 10);
-    layout->setSpacing(8);
+    QHBoxLayout* buttons = keyRow({freeze, reset, debriefs}, close);
+    auto* layout = toolColumn(this);
     layout->addWidget(table, 1);
     layout->addWidget(summary);
     layout->addLayout(voiceRow);

@@ -2,6 +2,7 @@
 
 #include "core/Accessibility.h"
 
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -51,6 +52,21 @@ QLabel* toolLabel(QWidget* parent, const char* objectName, const QString& spoken
     l->setTextInteractionFlags(Qt::TextSelectableByMouse);
     nameControl(l, spokenName);
     return l;
+}
+
+QVBoxLayout* toolColumn(QWidget* window) {
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(8);
+    return layout;
+}
+
+QHBoxLayout* keyRow(std::initializer_list<QWidget*> keys, QWidget* close) {
+    auto* row = new QHBoxLayout;
+    for (QWidget* key : keys) row->addWidget(key);
+    row->addStretch(1);
+    row->addWidget(close);
+    return row;
 }
 
 namespace {

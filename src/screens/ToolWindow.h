@@ -5,8 +5,12 @@
 #include <QColor>
 #include <QWidget>
 
+#include <initializer_list>
+
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 
 namespace screens {
 
@@ -27,6 +31,11 @@ QPushButton* toolButton(QWidget* parent, const char* objectName, const QString& 
 
 // A line of text of such a window that wraps, can be selected and copied, and has a spoken name.
 QLabel* toolLabel(QWidget* parent, const char* objectName, const QString& spokenName);
+
+// The column such a window lays its parts out in, one under the other.
+QVBoxLayout* toolColumn(QWidget* window);
+// Its row of keys: these from the left, Close at the right end.
+QHBoxLayout* keyRow(std::initializer_list<QWidget*> keys, QWidget* close);
 
 // Where a window of `preferred` size (at least `minimum`) goes beside the radio's window, whose
 // frame is `radio`, on the screen area `room`, so that it covers none of the radio: to its right
