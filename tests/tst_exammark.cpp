@@ -171,6 +171,7 @@ std::vector<Script> rightRuns() {
     add("routine-blue-crane").dsc(5, "sent", Message::individual(kBlueCrane, code::kRoutine, kOwn, 72)).voice(30, "sent", "72", "routine");
     Script& silence = add("silence-kept");
     silence.voice(10, "received", "16", "none", {}, QStringLiteral("seelonce feenee this is boston coast guard out"))
+        .voice(20, "sent", "16", "routine") // the silence is lifted
         .dsc(30, "sent", Message::individual(kBlueCrane, code::kRoutine, kOwn, silence.channel()));
     Script& priority = add("priority-galley-fire");
     priority.dsc(5, "sent", alert("Fire"))
