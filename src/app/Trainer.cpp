@@ -3,6 +3,7 @@
 #include "air/Air.h"
 #include "core/Accessibility.h"
 #include "app/ClassroomSession.h"
+#include "app/ExamRun.h"
 #include "app/Lessons.h"
 #include "app/NmeaOutput.h"
 #include "app/Talk.h"
@@ -22,6 +23,7 @@
 #include "radio/FrontPanel.h"
 #include "radio/ScreenSizePanel.h"
 #include "screens/DscMessages.h"
+#include "screens/ExamWindow.h"
 #include "screens/ExercisePanel.h"
 #include "screens/InfoWindows.h"
 #include "core/TKM.h"
@@ -34,6 +36,8 @@
 #include "core/Form.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QPointer>
@@ -198,6 +202,10 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.stationVoices->wire();
     QObject::connect(c.ui->cmdClassroom, &QPushButton::clicked, c.ui->cmdClassroom,
                      [&c] { ClassroomSession::of(c).openDialog(); });
+    c.exercises->onExam = [this] { chooseExam(); };
+    askExam = [this](const QStringList& profiles, const QString& candidate) {
+        return screens::askExamChoice(window_, profiles, candidate);
+    };
     QObject::connect(c.ui->cmdLessons, &QPushButton::clicked, c.ui->cmdLessons, [this] { showLessons(); });
     QObject::connect(c.ui->cmdRadioLog, &QPushButton::clicked, c.ui->cmdRadioLog, [this] { showRadioLog(); });
     // The folder is kept within its limit once the window is up (main): reading a folder of
@@ -209,6 +217,8 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
 
 Trainer::~Trainer() {
     if (gPreviewWindow == window_) gPreviewWindow = nullptr;
+    exam_.reset();
+    examWindow_.reset();
     lessons_.reset();
     radioLog_.reset();
     Context& c = *ctx_;
@@ -250,6 +260,41 @@ screens::RadioLogWindow& Trainer::radioLogWindow() {
 }
 
 void Trainer::showRadioLog() { screens::showBeside(&radioLogWindow(), window_); }
+
+ExamRun& Trainer::examRun() {
+    if (!exam_) {
+        examWindow_ = std::make_unique<screens::ExamWindow>();
+        exam_ = std::make_unique<ExamRun>(*ctx_, *examWindow_);
+    }
+    return *exam_;
+}
+
+QString Trainer::startExam(const QString& profileName, quint64 seed, const QString& candidate) {
+    const QString path = exam::findProfile(profileName);
+    const auto profile = exam::loadProfile(path);
+    if (!profile.ok()) return profile.error();
+    const auto bank = exam::loadShippedCards();
+    if (!bank.ok()) return bank.error();
+    const auto plan = exam::drawExam(profile.value(), bank.value(), seed);
+    if (!plan.ok()) return plan.error();
+    return examRun().start(profile.value(), plan.value(), candidate);
+}
+
+void Trainer::chooseExam() {
+    QStringList profiles;
+    for (const QString& folder : exam::examFolders())
+        for (const QFileInfo& file : QDir(folder).entryInfoList({QStringLiteral("*.json")}, QDir::Files, QDir::Name))
+            if (!profiles.contains(file.completeBaseName())) profiles << file.completeBaseName();
+    const auto choice = askExam ? askExam(profiles, qEnvironmentVariable("USER")) : std::nullopt;
+    if (!choice) return;
+    bool ok = true;
+    const quint64 seed = choice->seed.isEmpty() ? quint64(ctx_->clock.now().toMSecsSinceEpoch()) % 1000000000u
+                                                : choice->seed.toULongLong(&ok);
+    const QString problem = !ok ? QStringLiteral("The seed is a whole number, not '%1'.").arg(choice->seed)
+                                : startExam(choice->profile, seed,
+                                            choice->candidate.isEmpty() ? QStringLiteral("Candidate") : choice->candidate);
+    if (!problem.isEmpty()) ctx_->message(problem);
+}
 
 // The start-up procedure, step by step.
 void Trainer::Form_Load() {

@@ -1,11 +1,13 @@
 #pragma once
 #include "core/Context.h"
 #include "platform/FontsAhead.h"
+#include "screens/ExamWindow.h"
 
 #include <QApplication>
 #include <QWidget>
 #include <memory>
 
+class ExamRun;
 namespace screens {
 class LessonsWindow;
 class RadioLogWindow;
@@ -58,6 +60,17 @@ public:
     // into the lesson being recorded. showRadioLog() shows it beside the radio.
     screens::RadioLogWindow& radioLogWindow();
     void showRadioLog();
+    // The mock exam's runner and its window, made now if they were not yet.
+    ExamRun& examRun();
+    // Draws the exam of the profile (a shipped one's name, or a file) from the seed and starts it
+    // for the candidate; returns what stops it ("" when it runs).
+    QString startExam(const QString& profileName, quint64 seed, const QString& candidate);
+    // The exercise window's Mock exam key: asks which exam (askExam) and starts it; a problem is
+    // told in a message.
+    void chooseExam();
+    // The shipped profiles' names and the login name in, the choice out: a dialog, unless replaced
+    // (the tests do).
+    std::function<std::optional<screens::ExamChoice>(const QStringList& profiles, const QString& candidate)> askExam;
 
 private:
     void Form_Load();
@@ -66,4 +79,6 @@ private:
     MainWindow* window_ = nullptr;
     std::unique_ptr<screens::LessonsWindow> lessons_;
     std::unique_ptr<screens::RadioLogWindow> radioLog_;
+    std::unique_ptr<screens::ExamWindow> examWindow_;
+    std::unique_ptr<ExamRun> exam_;
 };
