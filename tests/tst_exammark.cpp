@@ -278,7 +278,8 @@ private slots:
         cases.back().timedOut = true;
         for (const Case& c : cases) {
             const exam::Attempt a = c.run.mark(c.timedOut);
-            QVERIFY2(!a.passed && a.critical == QStringList{c.reason}, qPrintable(QLatin1String(c.id) + '\n' + described(a)));
+            const QString reason = QLatin1String(c.id) + QStringLiteral(": ") + c.reason;
+            QVERIFY2(!a.passed && a.critical == QStringList{reason}, qPrintable(QLatin1String(c.id) + '\n' + described(a)));
         }
     }
 

@@ -1,7 +1,7 @@
 // The critical errors and minor slips of an attempt, read from its replayed events.
 //
-// Each critical error the card lists is looked for on its own, and named once, by the first time
-// it happened:
+// Each critical error the card lists is looked for on its own, and named once, by its id and the
+// first time it happened ("no-mayday: DSC distress alert sent at 14:12:05, no MAYDAY ..."):
 //   wrong-category         an own call (DSC or spoken) of a kind no task asks for, whose category
 //                          (distress, urgency, safety, routine) is none that the card's tasks ask for:
 //                          urgency where distress was due, routine for a hazard.
@@ -171,7 +171,7 @@ void criticalErrors(const DrawnCard& card, const Replay& r, const AttemptSpan& s
     const QStringList& listed = card.card.critical;
     auto check = [&](const char* id, const std::function<QString()>& rule) {
         if (!listed.contains(QLatin1String(id))) return;
-        if (const QString reason = rule(); !reason.isEmpty()) a.critical << reason;
+        if (const QString reason = rule(); !reason.isEmpty()) a.critical << QStringLiteral("%1: %2").arg(QLatin1String(id), reason);
     };
     check("wrong-category", [&] { return wrongCategory(r); });
     check("no-position-time", [&] { return noPositionTime(r); });
