@@ -24,7 +24,19 @@ struct AttemptSpan {
 };
 
 // The attempt marked from the lesson's lines (all of them: those outside the span are not looked
-// at). Review flags name the sound beside the lesson (lessons::voicePath's file name) of each
+// at). The lines are replayed into the checker of the card's exercise (lessons/Checker.h); each task
+// is a mark. Dictation, spelling, figures and priority cards add one mark each: the message copied
+// into the log (identity, position, nature and persons right), the name and call sign spelled, the
+// MMSI and position read out, the tasks answered in the card's order. The card's critical errors are
+// each found by one rule (exam/MarkRules.cpp); silence-broken: a card that lists it starts under
+// imposed silence, which another station's SEELONCE FEENEE lifts, or, where the attempt holds none,
+// the candidate's answer to the card's first task: any own transmission before that, DSC or voice,
+// that is not distress traffic breaks it. Minor slips: calling words not said three times, OVER and
+// OUT confused, 25 W for a routine call, no radio log entry for distress, urgency or safety traffic
+// received or dictated. What waits for review (an element not heard clearly, a transmission not
+// understood, letters or figures not found in what was understood) fails nothing: the attempt passes
+// when every other mark is met and no critical error happened, and the card goes to review
+// (exam/Pass.h). Review flags name the sound beside the lesson (lessons::voicePath's file name) of each
 // transmission with an unclear element. `lessonPath` may be empty: then no sounds are named.
 Attempt markAttempt(const DrawnCard& card, const std::vector<lessons::Entry>& entries, const AttemptSpan& span,
                     const QString& lessonPath);
