@@ -3,6 +3,7 @@
 #include "air/Air.h"
 #include "core/Accessibility.h"
 #include "app/ClassroomSession.h"
+#include "app/ExamActors.h"
 #include "app/ExamRun.h"
 #include "app/Lessons.h"
 #include "app/NmeaOutput.h"
@@ -265,6 +266,8 @@ ExamRun& Trainer::examRun() {
     if (!exam_) {
         examWindow_ = std::make_unique<screens::ExamWindow>();
         exam_ = std::make_unique<ExamRun>(*ctx_, *examWindow_);
+        // The model stations play their part of a card: an alert to receive, a message to copy.
+        exam_->cardGiven.push_back([this](const exam::DrawnCard& card, int attempt) { actOnExamCard(*ctx_, card, attempt); });
     }
     return *exam_;
 }
