@@ -98,6 +98,7 @@ void ClassroomSession::join(const classroom::Settings& settings) {
     connect(link, &classroom::Link::resultReceived, this, [this](const QString& mmsi, const QJsonObject& results) {
         if (stations_ && settings_.instructor) stations_->setResults(mmsi, results);
     });
+    exam_ = new ClassExam(c, *link, stations_ && instructor ? stations_->exam : nullptr, link);
     voice_ = new classroom::ClassVoice(*c.air, *link, c.clock, this);
     voice_->hears = [this](const QString& channel) { return c.talk && c.talk->hears(channel); };
     updateTitle();
