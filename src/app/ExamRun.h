@@ -60,6 +60,9 @@ public:
     // Told each card as it is given (its attempt from 1), after the radio was set up for it: the
     // model stations' part of a card (a distress alert to receive, a message to copy) starts here.
     std::vector<std::function<void(const exam::DrawnCard&, int attempt)>> cardGiven;
+    // Where the Sheet key writes the examiner's sheet; an empty answer writes none. A file dialog,
+    // unless replaced (the tests do).
+    std::function<QString()> askSheetPath;
     // Told once the record is written, with its path.
     std::function<void(const QString& recordPath)> finished;
 

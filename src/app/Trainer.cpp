@@ -3,6 +3,7 @@
 #include "air/Air.h"
 #include "core/Accessibility.h"
 #include "app/ClassroomSession.h"
+#include "app/ExamRun.h"
 #include "app/Lessons.h"
 #include "app/NmeaOutput.h"
 #include "app/Talk.h"
@@ -22,6 +23,7 @@
 #include "radio/FrontPanel.h"
 #include "radio/ScreenSizePanel.h"
 #include "screens/DscMessages.h"
+#include "screens/ExamWindow.h"
 #include "screens/ExercisePanel.h"
 #include "screens/InfoWindows.h"
 #include "core/TKM.h"
@@ -209,6 +211,8 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
 
 Trainer::~Trainer() {
     if (gPreviewWindow == window_) gPreviewWindow = nullptr;
+    exam_.reset();
+    examWindow_.reset();
     lessons_.reset();
     radioLog_.reset();
     Context& c = *ctx_;
@@ -250,6 +254,25 @@ screens::RadioLogWindow& Trainer::radioLogWindow() {
 }
 
 void Trainer::showRadioLog() { screens::showBeside(&radioLogWindow(), window_); }
+
+ExamRun& Trainer::examRun() {
+    if (!exam_) {
+        examWindow_ = std::make_unique<screens::ExamWindow>();
+        exam_ = std::make_unique<ExamRun>(*ctx_, *examWindow_);
+    }
+    return *exam_;
+}
+
+QString Trainer::startExam(const QString& profileName, quint64 seed, const QString& candidate) {
+    const QString path = exam::findProfile(profileName);
+    const auto profile = exam::loadProfile(path);
+    if (!profile.ok()) return profile.error();
+    const auto bank = exam::loadShippedCards();
+    if (!bank.ok()) return bank.error();
+    const auto plan = exam::drawExam(profile.value(), bank.value(), seed);
+    if (!plan.ok()) return plan.error();
+    return examRun().start(profile.value(), plan.value(), candidate);
+}
 
 // The start-up procedure, step by step.
 void Trainer::Form_Load() {

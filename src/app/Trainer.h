@@ -6,7 +6,9 @@
 #include <QWidget>
 #include <memory>
 
+class ExamRun;
 namespace screens {
+class ExamWindow;
 class LessonsWindow;
 class RadioLogWindow;
 }
@@ -58,6 +60,11 @@ public:
     // into the lesson being recorded. showRadioLog() shows it beside the radio.
     screens::RadioLogWindow& radioLogWindow();
     void showRadioLog();
+    // The mock exam's runner and its window, made now if they were not yet.
+    ExamRun& examRun();
+    // Draws the exam of the profile (a shipped one's name, or a file) from the seed and starts it
+    // for the candidate; returns what stops it ("" when it runs).
+    QString startExam(const QString& profileName, quint64 seed, const QString& candidate);
 
 private:
     void Form_Load();
@@ -66,4 +73,6 @@ private:
     MainWindow* window_ = nullptr;
     std::unique_ptr<screens::LessonsWindow> lessons_;
     std::unique_ptr<screens::RadioLogWindow> radioLog_;
+    std::unique_ptr<screens::ExamWindow> examWindow_;
+    std::unique_ptr<ExamRun> exam_;
 };

@@ -4,6 +4,7 @@
 #include "app/ExamOptions.h"
 #include "core/Form.h"
 #include "app/Lessons.h"
+#include "app/RecordingTools.h"
 #include "app/NmeaOutput.h"
 #include "app/Trainer.h"
 #include "air/NmeaServer.h"
@@ -22,12 +23,8 @@
 #include "platform/Microphone.h"
 #include "platform/PulseSound.h"
 #include "platform/RealClock.h"
-#include "platform/AudioFile.h"
 #include "platform/XRandrScreenMode.h"
 #include "screens/ExercisePanel.h"
-#include "voice/Procedure.h"
-#include "voice/Recognizer.h"
-#include "voice/Spelling.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -50,8 +47,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr int kUsageError = 2;
 
 // Qt's own options (-platform xcb, -style fusion, ...) are QApplication's business: they are kept
 // out of our parser and left in argv for it. The first list takes a value. X11's "-name" is not
@@ -85,74 +80,6 @@ QString askPassword(const QString& prompt) {
     if (quiet) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
     std::fputs("\n", stderr);
     return QString::fromStdString(line);
-}
-
-// --decode: every call found in a recording, or in raw samples on standard input ("-"), one line
-// each in words, written the moment the call has ended.
-int decodeRecording(const QString& path, int rate) {
-    const QString name = path == QLatin1String("-") ? QStringLiteral("standard input") : path;
-    int found = 0;
-    const dscwire::Found print = [&](const dscwire::Decoded& d) {
-        if (d.ok()) {
-            ++found;
-            std::printf("%s: %s\n", qPrintable(dscwire::categoryText(*d.message)), qPrintable(dscwire::describe(*d.message)));
-            std::fflush(stdout);
-        } else {
-            std::fprintf(stderr, "vhf-dsc-trainer: %s: %s\n", qPrintable(name), qPrintable(d.error));
-        }
-    };
-    QString error;
-    const bool read = path == QLatin1String("-") ? dscwire::decodeRaw(STDIN_FILENO, rate, print, &error)
-                                                 : dscwire::decodeFile(path, print, &error);
-    if (!read) {
-        std::fprintf(stderr, "vhf-dsc-trainer: %s: %s\n", qPrintable(name), qPrintable(error));
-        return kUsageError;
-    }
-    if (found == 0) std::fprintf(stderr, "vhf-dsc-trainer: %s: no DSC call found\n", qPrintable(name));
-    return found > 0 ? 0 : 1;
-}
-
-// --transcribe: the words heard in a recording of one transmission, how they were judged, and what
-// was spelled in it, for the radio as it starts: Kelpo (316123456) speaking, the stations of its
-// directory known.
-// With `verbose`, each word with its confidence, and the recognition that gave them.
-int transcribeRecording(const QString& path, bool verbose) {
-    QString error;
-    const std::vector<float> audio = platform::readMono(path, 16000, &error);
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "vhf-dsc-trainer: %s: %s\n", qPrintable(path), qPrintable(error));
-        return kUsageError;
-    }
-    if (const QString why = voice::Recognizer::unavailable(); !why.isEmpty()) {
-        std::fprintf(stderr, "vhf-dsc-trainer: cannot recognise speech: %s\n", qPrintable(why));
-        return kUsageError;
-    }
-    QStringList directory;
-    for (const char* line : kDirectoryAtStart) directory << QString::fromUtf8(line);
-    voice::Speaker speaker{{QStringLiteral("Kelpo"), QStringLiteral("316123456")}, voice::stationsFromDirectory(directory)};
-    for (const voice::Station& model : {voice::Station{QStringLiteral("Boston Coast Guard"), calls::kCoastGuardMMSI},
-                                        voice::Station{QStringLiteral("The Blue Crane"), calls::kBlueCraneMMSI}})
-        if (std::none_of(speaker.known.begin(), speaker.known.end(), [&](const voice::Station& s) { return s.mmsi == model.mmsi; }))
-            speaker.known << model;
-    QStringList names{speaker.own.name};
-    for (const voice::Station& s : speaker.known) names << s.name;
-    voice::Recognizer recognizer;
-    recognizer.setNames(names);
-    const voice::Hearing hearing = recognizer.hear(platform::toInt16(audio));
-    const QString& words = hearing.words;
-    const voice::Judgement j = voice::judge(hearing, speaker);
-    std::printf("heard: %s\nprocedure: %s\n", qPrintable(words), qPrintable(voice::kindName(j.kind)));
-    for (const voice::Element& e : j.elements)
-        std::printf("%s: %s: %s\n", qPrintable(e.id), qPrintable(voice::markOf(e)), qPrintable(e.verdict));
-    for (const QString& spelled : voice::spellings(words.split(QLatin1Char(' '), Qt::SkipEmptyParts)))
-        std::printf("spelled: %s\n", qPrintable(spelled));
-    if (verbose) {
-        std::printf("recognised by: %s\n", qPrintable(hearing.pass.isEmpty() ? QStringLiteral("nothing") : hearing.pass));
-        for (const voice::HeardWord& w : j.heard)
-            std::printf("  %-12s %.2f  %.2f-%.2f s\n", qPrintable(w.word), w.confidence, w.startMs / 1000.0, w.endMs / 1000.0);
-    }
-    std::fflush(stdout);
-    return words.isEmpty() ? 1 : 0;
 }
 
 // The class to join from the command line. The password comes from a file or the terminal, never
@@ -269,7 +196,7 @@ int main(int argc, char** argv) {
     parser.addOption(mic);
     // Lessons: every ordinary run records its lesson; --replay and --debrief take the run over.
     LessonOptions lessonOptions(parser);
-    const ExamOptions examOptions(parser);
+    ExamOptions examOptions(parser);
     if (const std::optional<int> status = lessonOptions.run(ours, argc, argv)) return *status;
     if (!parser.parse(ours)) return usageError(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -400,6 +327,13 @@ int main(int argc, char** argv) {
     if (parser.isSet(exercise)) {
         QTimer::singleShot(0, trainer.window(), [&trainer, file = parser.value(exercise)] {
             const QString problem = trainer.context().exercises->open(lessons::findExercise(file));
+            if (!problem.isEmpty()) std::fprintf(stderr, "vhf-dsc-trainer: %s\n", qPrintable(problem));
+        });
+    }
+    // So is an exam that cannot start.
+    if (const auto& sit = examOptions.toStart()) {
+        QTimer::singleShot(0, trainer.window(), [&trainer, sit = *sit] {
+            const QString problem = trainer.startExam(sit.profile, sit.seed, sit.candidate);
             if (!problem.isEmpty()) std::fprintf(stderr, "vhf-dsc-trainer: %s\n", qPrintable(problem));
         });
     }

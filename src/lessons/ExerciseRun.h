@@ -36,8 +36,11 @@ public:
     // task waiting to be said again is {"verdict": "say again", "reason": "Not heard clearly: ..."}.
     QJsonObject summary() const;
 
-private:
+    // Sets the radio up as the exercise's start asks, through the handlers the trainee's keys run,
+    // and checks nothing; returns what is wrong ("" when it is set). An exam sets up its cards so.
     QString applyStart(const Exercise& x);
+
+private:
     bool tuneTo(const QString& designator);
     void notify();
     void reportNewVerdicts();

@@ -29,6 +29,7 @@ public:
     Context& c() { return trainer_->context(); }
     Ui::frmGMDSS& ui() { return *c().ui; }
     MainWindow* window() { return trainer_->window(); }
+    Trainer& trainer() { return *trainer_; }
 
     // A control of the main window by its objectName (the first one of that name).
     QWidget* find(const QString& name) const;
