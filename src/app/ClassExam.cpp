@@ -3,9 +3,12 @@
 #include "app/ExamRun.h"
 #include "classroom/Link.h"
 #include "core/Context.h"
+#include "core/Form.h"
+#include "dsc/OwnStation.h"
 #include "exam/Results.h"
 #include "exam/Sheet.h"
 #include "platform/AudioFile.h"
+#include "platform/Controls.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -156,16 +159,20 @@ void ClassExam::play(const QString& soundPath) {
 
 void ClassExam::startReceived(const classroom::ExamStart& s) {
     ExamDoor* door = ExamDoor::of(c.form);
-    QString problem = door && door->start ? door->start(s.profile, s.seed, s.candidate)
-                                          : QStringLiteral("this trainer cannot run exams");
-    ExamRun* run = problem.isEmpty() && door->run ? door->run() : nullptr;
-    if (problem.isEmpty() && !run) problem = QStringLiteral("no exam runner");
+    ExamRun* run = door && door->start && door->run ? door->run() : nullptr;
+    QString problem = run ? QString() : QStringLiteral("this trainer cannot run exams");
+    if (run) {
+        // Hooked first: a profile without time to get to know the radio gives its first card at once.
+        hook(run);
+        exam_ = s.exam;
+        problem = door->start(s.profile, s.seed, s.candidate);
+    }
     if (!problem.isEmpty()) {
+        run_ = nullptr;
+        exam_.clear();
         link_.publishExamProgress({s.exam, {{"phase", "refused"}, {"problem", problem}}});
         return;
     }
-    exam_ = s.exam;
-    hook(run);
     progressed();
 }
 
@@ -178,11 +185,21 @@ void ClassExam::hook(ExamRun* run) {
         if (changed) changed();
         if (self && self->run_ == run) self->progressed();
     };
+    run->cardGiven.push_back([self, run](const exam::DrawnCard&, int) {
+        if (self && self->run_ == run) self->keepClassMmsi();
+    });
     auto finished = run->finished;
     run->finished = [self, finished, run](const QString& path) {
         if (finished) finished(path);
         if (self && self->run_ == run) self->finished(path);
     };
+}
+
+void ClassExam::keepClassMmsi() {
+    const QString mmsi = link_.settings().mmsi;
+    if (c.s.AcceptedMMSI == mmsi) return;
+    ctl::setText(c.ui->txtMMSI, mmsi);
+    c.own->txtMMSI_LostFocus();
 }
 
 void ClassExam::progressed() {

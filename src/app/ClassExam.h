@@ -50,11 +50,15 @@ public:
     void setFolder(const QString& folder) { folder_ = folder; }
     QString recordPath(const QString& mmsi) const { return records_.value(mmsi); }
     QString examId() const { return exam_; }
+    // A trainee's radio keeps its class MMSI through a class exam: the MMSI a card sets up is for
+    // a single seat (two trainees under one MMSI could not both stay in the class).
+    bool keepsMmsi() const { return run_ && !exam_.isEmpty(); }
 
 private:
     void startReceived(const classroom::ExamStart& start);
     void hook(ExamRun* run);
     void progressed();
+    void keepClassMmsi();
     void finished(const QString& recordPath);
     void recordReceived(const QString& mmsi, const classroom::ExamRecordFiles& files);
     void play(const QString& soundPath);

@@ -200,7 +200,7 @@ void ClassroomSession::resetClass() {
 }
 
 void ClassroomSession::ownMmsiChanged() {
-    if (!link_) return;
+    if (!link_ || (exam_ && exam_->keepsMmsi())) return;
     settings_.mmsi = c.s.AcceptedMMSI;
     link_->announce(settings_.vesselName, c.s.AcceptedMMSI);
     updateTitle();
