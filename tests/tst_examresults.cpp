@@ -1,5 +1,7 @@
 // A class's exam results: the school's CSV keeps a candidate's name with a comma or quotes whole,
-// and an override needs a written reason.
+// an override needs a written reason, and a record comes through the class with its sounds, but
+// never with a file name that would put something outside the folder chosen for it.
+#include "classroom/ExamMessages.h"
 #include "exam/Results.h"
 
 #include <QTest>
@@ -65,6 +67,17 @@ private slots:
         QCOMPARE(r.overrides[0].reason, QStringLiteral("heard it clearly"));
         QCOMPARE(r.result, QStringLiteral("passed"));
         QVERIFY(exam::resultsCsv({r}).contains(",passed,passed,passed,1\r\n"));
+    }
+
+    void recordTravelsWithItsSounds() {
+        classroom::ExamRecordFiles files{"e1", "2026-12-09_10-00-00.exam.json", "{\"hash\":\"x\"}",
+                                         {{"2026-12-09_10-00-00-voice-3.opus", QByteArray("Ogg\0\1", 5)}}};
+        const auto back = classroom::decodeExamRecord(classroom::encodeExamRecord(files));
+        QVERIFY2(back.ok(), qPrintable(back.error()));
+        QCOMPARE(back.value().record, files.record);
+        QCOMPARE(back.value().sounds, files.sounds);
+        files.sounds.insert("../../.profile", "x");
+        QVERIFY(!classroom::decodeExamRecord(classroom::encodeExamRecord(files)).ok());
     }
 };
 
