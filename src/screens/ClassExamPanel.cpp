@@ -67,7 +67,7 @@ ClassExamPanel::ClassExamPanel(QWidget* parent) : QWidget(parent) {
     table->setTabKeyNavigation(false);
     table->verticalHeader()->hide();
     table->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {170, 130, 260, 140};
+    const int widths[] = {150, 90, 150, 100};
     for (int col = 0; col < int(std::size(widths)); ++col) table->setColumnWidth(col, widths[col]);
     nameControl(table, QStringLiteral("Exam of each trainee"),
                 QStringLiteral("Each trainee's mock exam: the profile and seed, the card and attempt, the time, the result"));
