@@ -8,6 +8,7 @@
 #include "harness/TestMain.h"
 #include "lessons/Recorder.h"
 #include "screens/ExamWindow.h"
+#include "screens/ExercisePanel.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -107,6 +108,32 @@ private slots:
         QCOMPARE(read.record.cards[0].attempts[0].seconds, 5.0);
         QCOMPARE(read.record.result, exam::judge(read.record).result);
         QVERIFY(w->sheet->isEnabled());
+    }
+
+    // Without a terminal: the exercise window's Mock exam key asks which exam and starts it; a seed
+    // that is no number is told, and nothing starts.
+    void startedFromTheExerciseWindow() {
+        QTemporaryDir folder;
+        Harness h;
+        h.c().lesson = lessons::Recorder::start(h.c(), folder.path());
+        QStringList offered;
+        QString seed = QStringLiteral("forty");
+        h.trainer().askExam = [&](const QStringList& profiles, const QString&) {
+            offered = profiles;
+            return std::optional<screens::ExamChoice>(screens::ExamChoice{"src-4plus2", seed, "Bo"});
+        };
+        h.click("cmdExercises");
+        QPushButton* key = h.c().exercises->window()->findChild<QPushButton*>("cmdExerciseExam");
+        QVERIFY(key);
+        key->click();
+        QVERIFY(offered.contains("src") && offered.contains("src-4plus2"));
+        QCOMPARE(h.messages.texts(), QStringList{"The seed is a whole number, not 'forty'."});
+        QVERIFY(!h.trainer().examRun().running());
+        seed = QStringLiteral("77");
+        key->click();
+        QCOMPARE(h.trainer().examRun().phase(), ExamRun::Phase::Familiarisation);
+        QCOMPARE(h.trainer().examRun().plan().seed, quint64(77));
+        QCOMPARE(h.trainer().examRun().record().candidate, QStringLiteral("Bo"));
     }
 
     // The exam's time runs out in the first card: that attempt ends timed out, the card after it is

@@ -36,6 +36,8 @@
 #include "core/Form.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QPointer>
@@ -204,6 +206,10 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     examDoor->run = [this] { return &examRun(); };
     QObject::connect(c.ui->cmdClassroom, &QPushButton::clicked, c.ui->cmdClassroom,
                      [&c] { ClassroomSession::of(c).openDialog(); });
+    c.exercises->onExam = [this] { chooseExam(); };
+    askExam = [this](const QStringList& profiles, const QString& candidate) {
+        return screens::askExamChoice(window_, profiles, candidate);
+    };
     QObject::connect(c.ui->cmdLessons, &QPushButton::clicked, c.ui->cmdLessons, [this] { showLessons(); });
     QObject::connect(c.ui->cmdRadioLog, &QPushButton::clicked, c.ui->cmdRadioLog, [this] { showRadioLog(); });
     // The folder is kept within its limit once the window is up (main): reading a folder of
@@ -276,6 +282,22 @@ QString Trainer::startExam(const QString& profileName, quint64 seed, const QStri
     const auto plan = exam::drawExam(profile.value(), bank.value(), seed);
     if (!plan.ok()) return plan.error();
     return examRun().start(profile.value(), plan.value(), candidate);
+}
+
+void Trainer::chooseExam() {
+    QStringList profiles;
+    for (const QString& folder : exam::examFolders())
+        for (const QFileInfo& file : QDir(folder).entryInfoList({QStringLiteral("*.json")}, QDir::Files, QDir::Name))
+            if (!profiles.contains(file.completeBaseName())) profiles << file.completeBaseName();
+    const auto choice = askExam ? askExam(profiles, qEnvironmentVariable("USER")) : std::nullopt;
+    if (!choice) return;
+    bool ok = true;
+    const quint64 seed = choice->seed.isEmpty() ? quint64(ctx_->clock.now().toMSecsSinceEpoch()) % 1000000000u
+                                                : choice->seed.toULongLong(&ok);
+    const QString problem = !ok ? QStringLiteral("The seed is a whole number, not '%1'.").arg(choice->seed)
+                                : startExam(choice->profile, seed,
+                                            choice->candidate.isEmpty() ? QStringLiteral("Candidate") : choice->candidate);
+    if (!problem.isEmpty()) ctx_->message(problem);
 }
 
 // The start-up procedure, step by step.

@@ -1,6 +1,7 @@
 #pragma once
 #include "core/Context.h"
 #include "platform/FontsAhead.h"
+#include "screens/ExamWindow.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -8,7 +9,6 @@
 
 class ExamRun;
 namespace screens {
-class ExamWindow;
 class LessonsWindow;
 class RadioLogWindow;
 }
@@ -65,6 +65,12 @@ public:
     // Draws the exam of the profile (a shipped one's name, or a file) from the seed and starts it
     // for the candidate; returns what stops it ("" when it runs).
     QString startExam(const QString& profileName, quint64 seed, const QString& candidate);
+    // The exercise window's Mock exam key: asks which exam (askExam) and starts it; a problem is
+    // told in a message.
+    void chooseExam();
+    // The shipped profiles' names and the login name in, the choice out: a dialog, unless replaced
+    // (the tests do).
+    std::function<std::optional<screens::ExamChoice>(const QStringList& profiles, const QString& candidate)> askExam;
 
 private:
     void Form_Load();

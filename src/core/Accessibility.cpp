@@ -1,22 +1,18 @@
 #include "core/Accessibility.h"
 
+#include "core/AccessibleDisplay.h"
+#include "core/ControlKeys.h"
 #include "core/Form.h"
 #include "core/Pictures.h"
 #include "platform/Look.h"
 
 #include <QAbstractButton>
-#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAbstractSlider>
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QScrollBar>
-#include <QSet>
 #include <QWidget>
 
 namespace {
@@ -192,161 +188,6 @@ const ControlId kTabOrder[] = {
     // The rest of the window.
     {"cmdChangeScreenSize"}, {"OptScreenSize1"}, {"optScreenSize2"}, {"optScreenSize3"},
     {"cmdDscMessages"}, {"cmdClassroom"}, {"cmdExercises"}, {"cmdLessons"}, {"cmdRadioLog"}, {"cmdMicTest"}, {"GPSOn"}, {"GPSOff"},
-};
-
-// A display label (the channel, the status line, a station's field...) is spoken by its name, and
-// what it shows is its value and its text, so that "Channel display" is followed by "16".
-constexpr char kDisplayProperty[] = "accessibleDisplay";
-
-class DisplayAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
-public:
-    explicit DisplayAccessible(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
-
-    QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value) return shown();
-        return QAccessibleWidget::text(t);
-    }
-    void* interface_cast(QAccessible::InterfaceType t) override {
-        if (t == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
-        return QAccessibleWidget::interface_cast(t);
-    }
-
-    // The text, read only, without the blanks some prompts are padded with.
-    QString text(int startOffset, int endOffset) const override {
-        return shown().mid(startOffset, endOffset - startOffset);
-    }
-    int characterCount() const override { return static_cast<int>(shown().size()); }
-    void selection(int, int* startOffset, int* endOffset) const override { *startOffset = *endOffset = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    QRect characterRect(int) const override { return QRect(); }
-    int offsetAtPoint(const QPoint&) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int offset, int* startOffset, int* endOffset) const override {
-        *startOffset = *endOffset = offset;
-        return QString();
-    }
-
-    static QString shownBy(const QLabel* label) { return label->text().trimmed(); }
-
-private:
-    QString shown() const { return shownBy(static_cast<QLabel*>(object())); }
-};
-
-QAccessibleInterface* displayFactory(const QString& className, QObject* object) {
-    if (className == QLatin1String("QLabel") && object && object->property(kDisplayProperty).toBool())
-        return new DisplayAccessible(static_cast<QLabel*>(object));
-    return nullptr;
-}
-
-void makeDisplay(QLabel* label) {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(displayFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
-    label->setProperty(kDisplayProperty, true);
-    // An interface made for the label before (while a screen reader listened to the window's
-    // construction) is the plain one: replace it.
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(label);
-    if (iface && !dynamic_cast<DisplayAccessible*>(iface)) {
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
-        QAccessible::queryAccessibleInterface(label);
-    }
-}
-
-// The knob turns with the arrow keys the way its arrows point: Right (or Up) one step up, Left (or
-// Down) one step down, like a click on the right or left arrow. A scroll bar left to itself steps
-// the other way round with the keys.
-class KnobKeys : public QObject {
-public:
-    explicit KnobKeys(QAbstractSlider* knob) : QObject(knob), knob_(knob) { knob->installEventFilter(this); }
-    bool eventFilter(QObject* watched, QEvent* e) override {
-        if (watched != knob_ || e->type() != QEvent::KeyPress) return false;
-        const auto* k = static_cast<QKeyEvent*>(e);
-        if (k->modifiers() & ~Qt::KeypadModifier) return false;
-        switch (k->key()) {
-        case Qt::Key_Right:
-        case Qt::Key_Up: knob_->triggerAction(QAbstractSlider::SliderSingleStepAdd); return true;
-        case Qt::Key_Left:
-        case Qt::Key_Down: knob_->triggerAction(QAbstractSlider::SliderSingleStepSub); return true;
-        default: return false;
-        }
-    }
-
-private:
-    QAbstractSlider* knob_;
-};
-
-// Return, Enter and Space choose the highlighted line of a list exactly as a click on it does: the
-// line is selected and the list's click handler runs. On the open choices of a drop-down list Space
-// chooses like Return; on a closed drop-down list Return chooses the item it shows (Space opens its
-// choices, as a click does). The window's key preview has seen the key before it comes here.
-class ChoiceKeys : public QObject {
-public:
-    using QObject::QObject;
-
-    void watch(QListWidget* list) { list->installEventFilter(this); }
-    void watch(QComboBox* box) { box->installEventFilter(this); }
-
-    bool eventFilter(QObject* watched, QEvent* e) override {
-        // A drop-down list's choices are made when first needed, not with the window: they are
-        // named and watched just before the first click or key can open them (or as they are first
-        // shown, whoever opens them).
-        if (auto* box = qobject_cast<QComboBox*>(watched); box && !choicesReady_.contains(box)) {
-            const QEvent::Type t = e->type();
-            if (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick || t == QEvent::KeyPress ||
-                t == QEvent::ChildPolished)
-                prepareChoices(box);
-        }
-        if (e->type() != QEvent::KeyPress) return false;
-        const auto* k = static_cast<QKeyEvent*>(e);
-        const bool space = k->key() == Qt::Key_Space;
-        if (!space && k->key() != Qt::Key_Return && k->key() != Qt::Key_Enter) return false;
-        if (k->modifiers() & ~Qt::KeypadModifier) return false;
-        if (auto* list = qobject_cast<QListWidget*>(watched)) {
-            QListWidgetItem* item = list->currentItem();
-            if (!item) return false;
-            if (!k->isAutoRepeat()) { // a click does not repeat
-                list->setCurrentItem(item);
-                emit list->itemClicked(item);
-            }
-            return true;
-        }
-        if (auto* box = qobject_cast<QComboBox*>(watched)) {
-            if (space || box->currentIndex() < 0) return false;
-            if (!k->isAutoRepeat()) {
-                emit box->activated(box->currentIndex());
-                emit box->textActivated(box->currentText());
-            }
-            return true;
-        }
-        // The open choices of a drop-down list: Return chooses by itself; Space is made a Return.
-        if (auto* choices = qobject_cast<QAbstractItemView*>(watched); choices && space) {
-            if (!choices->currentIndex().isValid()) return false;
-            if (!k->isAutoRepeat()) {
-                QKeyEvent choose(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-                QCoreApplication::sendEvent(choices, &choose);
-            }
-            return true;
-        }
-        return false;
-    }
-
-private:
-    void prepareChoices(QComboBox* box) {
-        choicesReady_.insert(box);
-        QAbstractItemView* view = box->view();
-        nameControl(view, box->accessibleName() + QStringLiteral(", choices"));
-        nameScrollBars(view, box->accessibleName());
-        view->installEventFilter(this);
-    }
-
-    QSet<const QComboBox*> choicesReady_;
 };
 
 } // namespace

@@ -2,7 +2,12 @@
 
 #include "core/Accessibility.h"
 
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -34,6 +39,33 @@ ExamWindow::ExamWindow() : ToolWindow(nullptr, QStringLiteral("frmExam"), QStrin
     column->addWidget(status);
     column->addWidget(card, 1);
     column->addLayout(keyRow({start, done, sheet}, close));
+}
+
+std::optional<ExamChoice> askExamChoice(QWidget* parent, const QStringList& profiles, const QString& candidate) {
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("dlgExamChoice"));
+    dialog.setWindowTitle(QStringLiteral("Mock exam"));
+    auto* profile = new QComboBox(&dialog);
+    profile->setObjectName(QStringLiteral("cboExamProfile"));
+    profile->addItems(profiles);
+    nameControl(profile, QStringLiteral("Exam profile"));
+    auto* seed = new QLineEdit(&dialog);
+    seed->setObjectName(QStringLiteral("txtExamSeed"));
+    seed->setPlaceholderText(QStringLiteral("drawn when left empty"));
+    nameControl(seed, QStringLiteral("Seed"), QStringLiteral("The same seed draws the same exam; left empty, one is drawn"));
+    auto* name = new QLineEdit(candidate, &dialog);
+    name->setObjectName(QStringLiteral("txtExamCandidate"));
+    nameControl(name, QStringLiteral("Candidate"));
+    auto* keys = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(keys, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(keys, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* form = new QFormLayout(&dialog);
+    form->addRow(QStringLiteral("Profile:"), profile);
+    form->addRow(QStringLiteral("Seed:"), seed);
+    form->addRow(QStringLiteral("Candidate:"), name);
+    form->addRow(keys);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return ExamChoice{profile->currentText(), seed->text().trimmed(), name->text().trimmed()};
 }
 
 } // namespace screens

@@ -5,6 +5,10 @@
 // shows no hint and no verdict while the exam runs; what it does is the exam runner's business.
 #include "screens/ToolWindow.h"
 
+#include <QString>
+#include <QStringList>
+#include <optional>
+
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -23,5 +27,13 @@ public:
     QPushButton* sheet;    // cmdExamSheet: writes the examiner's sheet once the exam is over
     QPushButton* close;    // cmdExamClose
 };
+
+// What the candidate chose to sit: a profile of `profiles`, the seed (empty: one is drawn) and the
+// name the record carries.
+struct ExamChoice {
+    QString profile, seed, candidate;
+};
+// Asks it in a dialog over `parent`; nothing when cancelled.
+std::optional<ExamChoice> askExamChoice(QWidget* parent, const QStringList& profiles, const QString& candidate);
 
 } // namespace screens

@@ -92,12 +92,15 @@ ExerciseWindow::ExerciseWindow(QWidget* parent)
     debrief = toolButton(this, "cmdExerciseDebrief", QStringLiteral("Debrief..."));
     nameControl(debrief, QStringLiteral("Debrief"),
                 QStringLiteral("Writes the debrief of this lesson so far: results, timeline and pictures, in HTML or PDF"));
+    exam = toolButton(this, "cmdExerciseExam", QStringLiteral("Mock exam..."));
+    nameControl(exam, QStringLiteral("Mock exam"),
+                QStringLiteral("Sits a mock practical exam: choose the profile, the seed and the candidate's name"));
     close = toolButton(this, "cmdExerciseClose", QStringLiteral("Close"));
     nameControl(close, QStringLiteral("Close Exercise"),
                 QStringLiteral("Closes this window; a running exercise goes on"));
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
 
-    QHBoxLayout* buttons = keyRow({open, stop, debrief}, close);
+    QHBoxLayout* buttons = keyRow({open, stop, debrief, exam}, close);
     auto* layout = toolColumn(this);
     layout->addWidget(shipped);
     layout->addWidget(title);
@@ -111,7 +114,8 @@ ExerciseWindow::ExerciseWindow(QWidget* parent)
     setTabOrder(tasks, open);
     setTabOrder(open, stop);
     setTabOrder(stop, debrief);
-    setTabOrder(debrief, close);
+    setTabOrder(debrief, exam);
+    setTabOrder(exam, close);
     resize(620, 600);
 }
 
@@ -168,6 +172,9 @@ void ExercisePanel::make() {
     });
     QObject::connect(w.open, &QPushButton::clicked, &w, [this] { chooseAndOpen(); });
     QObject::connect(w.stop, &QPushButton::clicked, &w, [this] { stop(); });
+    QObject::connect(w.exam, &QPushButton::clicked, &w, [this] {
+        if (onExam) onExam();
+    });
     QObject::connect(w.debrief, &QPushButton::clicked, &w, [this] {
         const QString out = askDebriefPath();
         if (!out.isEmpty()) window_->score->setText(debrief(out));

@@ -40,6 +40,7 @@ public:
     QPushButton* open;        // cmdExerciseOpen
     QPushButton* stop;        // cmdExerciseStop
     QPushButton* debrief;     // cmdExerciseDebrief
+    QPushButton* exam;        // cmdExerciseExam: sits a mock exam
     QPushButton* close;       // cmdExerciseClose
 
 };
@@ -72,6 +73,8 @@ public:
     QString debrief(const QString& outPath);
     // Where the Debrief button writes it; an empty answer writes nothing.
     std::function<QString()> askDebriefPath;
+    // What the Mock exam key does: the trainer asks which exam and starts it.
+    std::function<void()> onExam;
 
     screens::ExerciseWindow* window() const { return window_.get(); }
     lessons::ExerciseRun& run() { return *run_; }

@@ -228,8 +228,25 @@ void SecondVessel::cmdBCDistress_MouseUp() {
         ui->comboBC->setFocus();
         return;
     }
+    distressKeyHeld();
+}
+
+void SecondVessel::distressKeyHeld() {
     BCDistress();
     c.s.TxPower = QStringLiteral("25W");
-    ui->lblPower->setText(QStringLiteral("25W"));
+    c.ui->lblPower->setText(QStringLiteral("25W"));
     c.distress->Distress();
+}
+
+void SecondVessel::sendDistress(const QString& nature) {
+    QComboBox* list = c.ui->comboBC;
+    const int code = dscwire::natureFromText(nature).value_or(*dscwire::natureFromText(QStringLiteral("Fire")));
+    // Her list's item of that nature ("Grounded" for "Grounding"); a nature her list lacks is
+    // shown as the chosen one all the same.
+    int index = list->findText(nature, Qt::MatchFixedString);
+    for (int i = 0; index < 0 && i < list->count(); ++i)
+        if (dscwire::natureFromText(list->itemText(i)) == code) index = i;
+    if (index >= 0) list->setCurrentIndex(index);
+    else ctl::setComboText(list, dscwire::natureText(code));
+    distressKeyHeld();
 }

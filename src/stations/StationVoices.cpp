@@ -90,16 +90,22 @@ void StationVoices::hearVoice(const air::VoiceTransmission& t) {
 void StationVoices::answer(const QVariantMap& facts) {
     // In a class people speak for the stations: the instructor for the coast station.
     if (own_.inClass()) return;
-    for (const voice::Dialogue::Reply& r : dialogue().hear(facts, c.ownName)) {
-        if (!worker_) {
-            worker_ = std::make_unique<voice::SpeechWorker>();
-            connect(worker_.get(), &voice::SpeechWorker::spoken, this,
-                    [this](quint64 id, const std::vector<qint16>& pcm) { spoken(id, pcm); });
-        }
-        const quint64 id = nextId_++;
-        speaking_[id] = r;
-        worker_->submit(id, r.text, dialogue().station(r.station)->voice);
+    for (const voice::Dialogue::Reply& r : dialogue().hear(facts, c.ownName)) speak(r);
+}
+
+void StationVoices::say(const QString& station, const QString& channel, const QString& text) {
+    if (dialogue().station(station)) speak({station, channel, text});
+}
+
+void StationVoices::speak(const voice::Dialogue::Reply& r) {
+    if (!worker_) {
+        worker_ = std::make_unique<voice::SpeechWorker>();
+        connect(worker_.get(), &voice::SpeechWorker::spoken, this,
+                [this](quint64 id, const std::vector<qint16>& pcm) { spoken(id, pcm); });
     }
+    const quint64 id = nextId_++;
+    speaking_[id] = r;
+    worker_->submit(id, r.text, dialogue().station(r.station)->voice);
 }
 
 void StationVoices::spoken(quint64 id, const std::vector<qint16>& pcm) {

@@ -41,9 +41,14 @@ public:
     // The facts the dialogue reads in a DSC message on the air (see Dialogue::hear).
     QVariantMap dscFacts(const air::Transmission& t) const;
 
+    // The station (its key in the dialogue table) says `text` on `channel` in its voice, as it
+    // says its answers: a message read out for the trainee to copy.
+    void say(const QString& station, const QString& channel, const QString& text);
+
 private:
     void hearVoice(const air::VoiceTransmission& t);
     void answer(const QVariantMap& facts);
+    void speak(const voice::Dialogue::Reply& reply);
     void spoken(quint64 id, const std::vector<qint16>& pcm);
 
     Context& c;
