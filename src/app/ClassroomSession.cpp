@@ -98,6 +98,7 @@ void ClassroomSession::join(const classroom::Settings& settings) {
     connect(link, &classroom::Link::resultReceived, this, [this](const QString& mmsi, const QJsonObject& results) {
         if (stations_ && settings_.instructor) stations_->setResults(mmsi, results);
     });
+    exam_ = new ClassExam(c, *link, stations_ && instructor ? stations_->exam : nullptr, link);
     voice_ = new classroom::ClassVoice(*c.air, *link, c.clock, this);
     voice_->hears = [this](const QString& channel) { return c.talk && c.talk->hears(channel); };
     updateTitle();
@@ -199,7 +200,7 @@ void ClassroomSession::resetClass() {
 }
 
 void ClassroomSession::ownMmsiChanged() {
-    if (!link_) return;
+    if (!link_ || (exam_ && exam_->keepsMmsi())) return;
     settings_.mmsi = c.s.AcceptedMMSI;
     link_->announce(settings_.vesselName, c.s.AcceptedMMSI);
     updateTitle();

@@ -6,6 +6,7 @@
 // instructor's station list shows who is transmitting, and its controls let the instructor listen
 // to any channel and talk as the coast station or The Blue Crane. The title bar says where the
 // trainer is.
+#include "app/ClassExam.h"
 #include "classroom/ClassVoice.h"
 #include "classroom/Link.h"
 #include "screens/ClassroomDialog.h"
@@ -45,6 +46,9 @@ public:
     screens::StationList* stations() { return stations_; }
     QString titleText() const;
 
+    // The class's mock exam (null out of a class).
+    ClassExam* exam() { return exam_; }
+
     // The instructor's commands to the class.
     void freezeClass(bool freeze);
     void resetClass();
@@ -65,6 +69,7 @@ private:
     classroom::Settings settings_;
     QPointer<classroom::Link> link_;
     QPointer<classroom::ClassVoice> voice_;
+    QPointer<ClassExam> exam_;
     QString baseTitle_;  // the window's own title, before the class's part
     QString singleSeatName_;  // the vessel's name out of a class
     QPointer<screens::StationList> stations_;

@@ -201,6 +201,10 @@ Trainer::Trainer(Services services) : ctx_(std::make_unique<Context>(std::move(s
     c.exercises->wire();
     c.talk->wire();
     c.stationVoices->wire();
+    // A class reaches the exam runner through a door of its own on the window.
+    auto* examDoor = new ExamDoor(window_);
+    examDoor->start = [this](const QString& profile, quint64 seed, const QString& who) { return startExam(profile, seed, who); };
+    examDoor->run = [this] { return &examRun(); };
     QObject::connect(c.ui->cmdClassroom, &QPushButton::clicked, c.ui->cmdClassroom,
                      [&c] { ClassroomSession::of(c).openDialog(); });
     c.exercises->onExam = [this] { chooseExam(); };

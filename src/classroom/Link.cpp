@@ -227,6 +227,7 @@ void Link::joined(int connack) {
     station_->subscribe(topics::notice(cls, settings_.mmsi), 1);
     if (settings_.instructor) station_->subscribe(topics::allResults(cls), 1);
     station_->subscribe(topics::allVoice(cls), 1);
+    subscribeExam();
     station_->publish(topics::status(cls, settings_.mmsi), encodeStatus(ownStatus(true)), 1, true);
     backoff_ = backoffFirst_;
     if (state_ != LinkState::Online)

@@ -17,6 +17,7 @@
 // Qt Core only, and libmosquitto is loaded with the first start() (MqttClient.h); without it the
 // link is Refused and says so.
 #include "classroom/Envelope.h"
+#include "classroom/ExamMessages.h"
 #include "classroom/Settings.h"
 #include "classroom/VoiceFrame.h"
 
@@ -71,6 +72,11 @@ public:
     bool publishResult(const QJsonObject& results);
     // Instructor only; `retain` keeps it for stations that join later.
     bool publishCommand(const QString& command, bool retain = false);
+    // A mock exam (ExamMessages.h): started on a trainee's trainer (instructor only), and the
+    // trainee's progress and result record, kept on the broker for the instructor.
+    bool publishExamStart(const QString& trainee, const ExamStart& start);
+    bool publishExamProgress(const ExamProgress& progress);
+    bool publishExamRecord(const ExamRecordFiles& files);
     // Voice on a channel (Topics.h, VoiceFrame.h), as one of the station's voices (the message's
     // sender). A frame goes out only while online (QoS 0: a frame late is no use); an end or a
     // transcript waits for the link to come back, as a call does. False when not sent.
@@ -101,6 +107,11 @@ signals:
     void noticeReceived(const QString& text);
     // A trainee's exercise results (the instructor's link only).
     void resultReceived(const QString& mmsi, const QJsonObject& results);
+    // The instructor started an exam on this trainer (a trainee's link only).
+    void examStartReceived(const classroom::ExamStart& start);
+    // A trainee's exam progress and result record (the instructor's link only).
+    void examProgressReceived(const QString& mmsi, const classroom::ExamProgress& progress);
+    void examRecordReceived(const QString& mmsi, const classroom::ExamRecordFiles& files);
     // Voice of another station, checked (its own topic, no replay); `channel` is the topic's.
     void voiceReceived(const QString& channel, const classroom::VoiceMessage& message);
 
@@ -122,6 +133,8 @@ private:
     void receivedCall(const QString& topic, const QByteArray& payload);
     void receivedStatus(const QString& topic, const QByteArray& payload);
     void receivedVoice(const QString& topic, const QByteArray& payload);
+    bool receivedExam(const QString& topic, const QByteArray& payload);
+    void subscribeExam();
     StationStatus ownStatus(bool online) const;
 
     Settings settings_;

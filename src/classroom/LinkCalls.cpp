@@ -62,6 +62,7 @@ bool Link::publishCommand(const QString& command, bool retain) {
 
 void Link::received(const QString& topic, const QByteArray& payload, bool) {
     const QString& cls = settings_.className;
+    if (receivedExam(topic, payload)) return;
     if (topic.startsWith(topics::root(cls) + QStringLiteral("/ch70/"))) {
         receivedCall(topic, payload);
     } else if (topic.startsWith(topics::root(cls) + QStringLiteral("/status/"))) {

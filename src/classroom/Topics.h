@@ -18,6 +18,13 @@
 //   voice/<channel>/<mmsi>   what a station says on a channel (designator, e.g. 16, 22A), while it
 //                   says it: Opus frames of 20 ms (QoS 0), the end, the transcript (QoS 1); binary
 //                   (VoiceFrame.h). Every station subscribes to voice/#.
+//   examstart/<mmsi>    the instructor starts a mock exam on one trainee's trainer, QoS 1 (ExamMessages.h):
+//                   {"v":1,"sender":"<mmsi>","exam":"<id>","profile":"src","seed":"42","candidate":"Sea Breeze"}
+//   examprogress/<mmsi> where the trainee's exam stands, retained, QoS 1:
+//                   {"v":1,"exam":"<id>","progress":{"phase":"card","card":2,"cards":6,...}}
+//   examrecord/<mmsi>   the trainee's result record at the end, with the sounds of its review flags,
+//                   retained, QoS 1: {"v":1,"exam":"<id>","name":"....exam.json","record":"<base64>",
+//                    "sounds":{"NAME-voice-3.opus":"<base64>"}}
 //
 // On a shared broker the user name of a trainee is its MMSI, so that an ACL with %u lets it
 // write only its own ch70/, status/, result/, notice/ and voice/+/ topics, and only the
@@ -38,6 +45,12 @@ inline QString command(const QString& cls) { return root(cls) + QStringLiteral("
 inline QString result(const QString& cls, const QString& mmsi) { return root(cls) + QStringLiteral("/result/") + mmsi; }
 inline QString allResults(const QString& cls) { return root(cls) + QStringLiteral("/result/+"); }
 inline QString notice(const QString& cls, const QString& mmsi) { return root(cls) + QStringLiteral("/notice/") + mmsi; }
+
+inline QString examStart(const QString& cls, const QString& mmsi) { return root(cls) + QStringLiteral("/examstart/") + mmsi; }
+inline QString examProgress(const QString& cls, const QString& mmsi) { return root(cls) + QStringLiteral("/examprogress/") + mmsi; }
+inline QString allExamProgress(const QString& cls) { return root(cls) + QStringLiteral("/examprogress/+"); }
+inline QString examRecord(const QString& cls, const QString& mmsi) { return root(cls) + QStringLiteral("/examrecord/") + mmsi; }
+inline QString allExamRecords(const QString& cls) { return root(cls) + QStringLiteral("/examrecord/+"); }
 
 inline QString voice(const QString& cls, const QString& channel, const QString& mmsi) {
     return root(cls) + QStringLiteral("/voice/") + channel + QLatin1Char('/') + mmsi;

@@ -3,6 +3,7 @@
 #include "core/Accessibility.h"
 #include "lessons/Report.h"
 #include "platform/Controls.h"
+#include "screens/ClassExamPanel.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -144,18 +145,21 @@ StationList::StationList(QWidget* parent)
     layout->addWidget(table, 1);
     layout->addWidget(summary);
     layout->addLayout(voiceRow);
+    exam = new ClassExamPanel(this);
+    layout->addWidget(exam, 1);
     layout->addLayout(buttons);
 
     setTabOrder(table, listen);
     setTabOrder(listen, talkAs);
     setTabOrder(talkAs, talkChannel);
     setTabOrder(talkChannel, talk);
-    setTabOrder(talk, freeze);
+    setTabOrder(talk, exam->table);
+    setTabOrder(exam->save, freeze);
     setTabOrder(freeze, reset);
     setTabOrder(reset, debriefs);
     setTabOrder(debriefs, close);
     showSummary();
-    resize(880, 400);
+    resize(880, 640);
 }
 
 const QStringList& StationList::voiceChannels() {

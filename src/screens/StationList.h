@@ -23,6 +23,8 @@ class QTableWidget;
 
 namespace screens {
 
+class ClassExamPanel;
+
 class StationList : public ToolWindow {
     Q_OBJECT
 public:
@@ -67,6 +69,7 @@ public:
     QComboBox* talkAs;      // cboTalkAs: the station the instructor talks as
     QComboBox* talkChannel; // cboTalkChannel
     QPushButton* talk;      // cmdTalkAs: held to talk
+    ClassExamPanel* exam;   // pnlClassExam: the class's mock exam
 
 signals:
     // The instructor clicked Freeze class (true) or Unfreeze class (false).
