@@ -351,6 +351,29 @@ private slots:
         QVERIFY(raw.publish(topics::voice(QStringLiteral("deck"), QStringLiteral("16"), trainee), encodeVoice(frame)));
         QVERIFY(QTest::qWaitFor([&] { return !boss.voices.isEmpty(); }, kWait));
         QCOMPARE(boss.voices, QStringList{QStringLiteral("16/") + trainee});
+
+        // A trainee's exam record reaches the instructor, not another trainee. The snooper asks for
+        // every record first, then for the presence kept on the broker: once a presence has come,
+        // any record it was allowed would have come before it.
+        RawClient sitter(broker.port(), QStringLiteral("ear-raw"), listener, QStringLiteral("pw-") + listener);
+        QVERIFY(QTest::qWaitFor([&] { return sitter.client.isConnected(); }, kWait));
+        QVERIFY(sitter.client.publish(topics::examRecord(QStringLiteral("deck"), listener), QByteArrayLiteral("{}"), 1, true) == 0);
+        QVERIFY(QTest::qWaitFor([&] { return sitter.acked > 0; }, kWait));
+        QStringList seen;
+        QObject::connect(&raw.client, &MqttClient::messageReceived,
+                         [&](const QString& topic, const QByteArray&, bool) { seen << topic; });
+        QVERIFY(raw.client.subscribe(topics::allExamRecords(QStringLiteral("deck")), 1) == 0);
+        QVERIFY(raw.client.subscribe(topics::allStatus(QStringLiteral("deck")), 1) == 0);
+        QVERIFY(QTest::qWaitFor([&] { return !seen.isEmpty(); }, kWait));
+        QVERIFY2(!seen.join(QLatin1Char(' ')).contains(QLatin1String("/examrecord/")), qPrintable(seen.join(QLatin1Char(' '))));
+        RawClient examiner(broker.port(), QStringLiteral("boss-raw"), instructor, QStringLiteral("pw-") + instructor);
+        QStringList records;
+        QObject::connect(&examiner.client, &MqttClient::messageReceived,
+                         [&](const QString& topic, const QByteArray&, bool) { records << topic; });
+        QVERIFY(QTest::qWaitFor([&] { return examiner.client.isConnected(); }, kWait));
+        QVERIFY(examiner.client.subscribe(topics::allExamRecords(QStringLiteral("deck")), 1) == 0);
+        QVERIFY(QTest::qWaitFor([&] { return !records.isEmpty(); }, kWait));
+        QCOMPARE(records, QStringList{topics::examRecord(QStringLiteral("deck"), listener)});
     }
 
     // A broker given by name is looked up on a thread of its own (the IPv4 address of
