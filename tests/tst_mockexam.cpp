@@ -1,7 +1,7 @@
 // A mock exam sat on the trainer: the time to get to know the radio runs out on the clock, the cards
 // come one by one and set the radio up, a failed attempt is given again while the card has attempts
 // left, exercises and lessons are closed meanwhile, and the record lands beside the lesson, sealed;
-// the exam's time running out fails what is left.
+// the exam's time running out fails what is left, and so does closing the trainer mid-exam.
 #include "app/ExamRun.h"
 #include "exam/Pass.h"
 #include "harness/Harness.h"
@@ -10,6 +10,7 @@
 #include "screens/ExamWindow.h"
 #include "screens/ExercisePanel.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -154,6 +155,28 @@ private slots:
         QCOMPARE(read.integrity, exam::Integrity::Intact);
         QCOMPARE(read.record.cards[1].attempts.size(), size_t(1));
         QVERIFY(read.record.cards[1].attempts[0].critical.join(' ').startsWith("time-out"));
+        QCOMPARE(read.record.result, QStringLiteral("failed"));
+    }
+
+    // The trainer closed in the middle of a card: the record is written all the same, the card on
+    // show failed for it and the card after it named as never given.
+    void closedMidExam() {
+        QTemporaryDir folder;
+        {
+            Harness h;
+            h.c().lesson = lessons::Recorder::start(h.c(), folder.path());
+            const exam::Profile p = profile(0, 0, 1);
+            QCOMPARE(h.trainer().examRun().start(p, plan(p), "Ann"), QString());
+            h.advance(5000);
+        }
+        const QStringList records = QDir(folder.path()).entryList({QStringLiteral("*.exam.json")});
+        QCOMPARE(records.size(), 1);
+        const exam::RecordRead read = exam::readRecordFile(folder.filePath(records[0]));
+        QCOMPARE(read.integrity, exam::Integrity::Intact);
+        QCOMPARE(read.record.cards[0].attempts.at(0).critical.last(),
+                 QStringLiteral("ended: the trainer was closed before the card was done"));
+        QCOMPARE(read.record.cards[1].attempts.at(0).critical,
+                 QStringList{QStringLiteral("not given: the trainer was closed before this card was given")});
         QCOMPARE(read.record.result, QStringLiteral("failed"));
     }
 };

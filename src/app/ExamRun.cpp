@@ -75,7 +75,19 @@ ExamRun::ExamRun(Context& ctx, screens::ExamWindow& window) : d(std::make_unique
     };
 }
 
-ExamRun::~ExamRun() = default;
+ExamRun::~ExamRun() {
+    // An exam cut short by closing the trainer still leaves its record: the card on show is
+    // marked as far as it went, and what was not given is named as such.
+    if (running()) stop(QStringLiteral("the trainer was closed"));
+}
+
+void ExamRun::stop(const QString& why) {
+    if (phase_ == Phase::Card) {
+        endAttempt(false, why);
+        return;
+    }
+    if (phase_ == Phase::Familiarisation) finish(why);
+}
 
 QString ExamRun::start(const exam::Profile& profile, const exam::Plan& plan, const QString& candidate) {
     if (running()) return QStringLiteral("An exam is running already.");
@@ -162,7 +174,7 @@ void ExamRun::cardDone() {
     endAttempt(false);
 }
 
-void ExamRun::endAttempt(bool timedOut) {
+void ExamRun::endAttempt(bool timedOut, const QString& stoppedBy) {
     const exam::DrawnCard& drawn = plan_.cards.at(card_);
     // The last transmission is marked with its words: those being recognised go on the air first.
     if (c.waitForVoice) c.waitForVoice(true);
@@ -172,12 +184,16 @@ void ExamRun::endAttempt(bool timedOut) {
     span.endMs = c.clock.tickMs();
     span.timedOut = timedOut;
     exam::Attempt marked = exam::markAttempt(drawn, exam::readEntries(d->lessonPath), span, d->lessonPath);
+    if (!stoppedBy.isEmpty()) {
+        marked.critical << QStringLiteral("ended: %1 before the card was done").arg(stoppedBy);
+        marked.passed = false;
+    }
     // A failed attempt is given again while the card has attempts left; one waiting for review is
     // the examiner's to decide.
     const bool again = !timedOut && !marked.passed && marked.review.empty() && attempt_ < drawn.attempts;
     record_.cards[size_t(card_)].attempts.push_back(std::move(marked));
-    if (timedOut) {
-        finish();
+    if (timedOut || !stoppedBy.isEmpty()) {
+        finish(stoppedBy);
         return;
     }
     if (again) {
@@ -193,15 +209,18 @@ void ExamRun::endAttempt(bool timedOut) {
     giveCard();
 }
 
-void ExamRun::finish() {
+void ExamRun::finish(const QString& stoppedBy) {
     d->second->setEnabled(false);
     phase_ = Phase::Over;
-    // The cards the time did not reach are failed for it.
+    // The cards the time (or the end of the exam) did not reach are failed for it.
+    const QString unreached = stoppedBy.isEmpty()
+                                  ? QStringLiteral("time-out: the exam's time ran out before this card was given")
+                                  : QStringLiteral("not given: %1 before this card was given").arg(stoppedBy);
     for (exam::CardResult& card : record_.cards) {
         if (!card.attempts.empty()) continue;
         exam::Attempt missed;
         missed.number = 1;
-        missed.critical << QStringLiteral("time-out: the exam's time ran out before this card was given");
+        missed.critical << unreached;
         card.attempts.push_back(missed);
     }
     record_.ended = isoUtc(c.clock.now());

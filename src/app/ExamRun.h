@@ -38,6 +38,10 @@ public:
     // The candidate is done with the card on show: the attempt is marked and the next card (or
     // the same card's next attempt) is given.
     void cardDone();
+    // Ends a running exam before its time, for `why` ("the trainer was closed"): the card on show
+    // fails for it, the cards not given are named as such, and the record is written. Closing the
+    // trainer during an exam does this.
+    void stop(const QString& why);
 
     Phase phase() const { return phase_; }
     bool running() const { return phase_ == Phase::Familiarisation || phase_ == Phase::Card; }
@@ -80,7 +84,7 @@ private:
     QString recordPath_;
 
     void giveCard();
-    void endAttempt(bool timedOut);
-    void finish();
+    void endAttempt(bool timedOut, const QString& stoppedBy = {});
+    void finish(const QString& stoppedBy = {});
     void tick();
 };
