@@ -100,13 +100,18 @@ ExerciseWindow::ExerciseWindow(QWidget* parent)
                 QStringLiteral("Closes this window; a running exercise goes on"));
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
 
-    QHBoxLayout* buttons = keyRow({open, stop, debrief, exam}, close);
+    QHBoxLayout* buttons = keyRow({open, stop, debrief}, close);
+    // The exam is no exercise: its key stands apart, beside the score, and keeps the window as
+    // narrow as the room beside the radio.
+    auto* scoreRow = new QHBoxLayout;
+    scoreRow->addWidget(score, 1);
+    scoreRow->addWidget(exam);
     auto* layout = toolColumn(this);
     layout->addWidget(shipped);
     layout->addWidget(title);
     layout->addWidget(briefing);
     layout->addWidget(tasks, 1);
-    layout->addWidget(score);
+    layout->addLayout(scoreRow);
     layout->addLayout(buttons);
 
     setTabOrder(shipped, briefing);
