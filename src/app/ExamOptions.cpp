@@ -65,7 +65,7 @@ std::optional<int> ExamOptions::run(int& argc, char** argv) {
     if (candidate.isEmpty()) candidate = qEnvironmentVariable("USER").trimmed();
     if (candidate.isEmpty()) candidate = QStringLiteral("Candidate");
     start_ = ExamStart{parser_.value(exam_), seed, candidate};
-    std::printf("%s\n", qPrintable(exam::planLines(*plan).value(0)));
-    std::fflush(stdout);
+    // Shown on standard error: standard output is the --control script's, one JSON line an answer.
+    std::fprintf(stderr, "%s\n", qPrintable(exam::planLines(*plan).value(0)));
     return std::nullopt;
 }
