@@ -54,14 +54,28 @@ def stack(top, bottom, width, out):
                     '-append', out], check=True)
 
 
+def spoken(folder, text, name='mayday.wav'):
+    """text spoken by flite into folder/name, for --mic; returns the file and how long to hold the
+    talk key for it."""
+    import wave
+    path = os.path.join(folder, name)
+    subprocess.run(['flite', '-voice', 'rms', '-o', path, '-t', text], check=True)
+    with wave.open(path) as w:
+        return path, w.getnframes() / w.getframerate() + 0.5
+
+
 def mayday_without_position(folder):
     """A MAYDAY message without the position, spoken by flite into folder/mayday.wav, for --mic;
     returns the file and how long to hold the talk key for it."""
-    import wave
-    path = os.path.join(folder, 'mayday.wav')
-    subprocess.run(['flite', '-voice', 'rms', '-o', path, '-t',
-                    'Mayday, Mayday, Mayday. This is Kelpo, Kelpo, Kelpo, MMSI three one six one two three four '
-                    'five six. Mayday, Kelpo. We are on fire. Request immediate assistance. Four persons on board. '
-                    'Over.'], check=True)
-    with wave.open(path) as w:
-        return path, w.getnframes() / w.getframerate() + 0.5
+    return spoken(folder, 'Mayday, Mayday, Mayday. This is Kelpo, Kelpo, Kelpo, MMSI three one six one two three '
+                          'four five six. Mayday, Kelpo. We are on fire. Request immediate assistance. Four persons on '
+                          'board. Over.')
+
+
+def first_page(made_with, source, name, env):
+    """Runs the trainer with made_with (--debrief, --exam-sheet) from source to a PDF, and keeps its
+    first page as docs/name.png."""
+    pdf = os.path.join(os.path.dirname(source), name + '.pdf')
+    subprocess.run([trainer, made_with, source, pdf], check=True, env=env, stderr=subprocess.DEVNULL)
+    subprocess.run(['pdftoppm', '-png', '-r', '70', '-f', '1', '-l', '1', '-singlefile', pdf,
+                    os.path.join(root, 'docs', name)], check=True)

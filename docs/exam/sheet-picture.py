@@ -4,20 +4,17 @@ seed 2) sat through --control by a candidate who sends the distress alert of the
 speaks its MAYDAY (flite, through --mic) without the position, and leaves the other cards undone.
 Run from the source folder after a build (needs flite, and poppler-utils for pdftoppm):
     python3 docs/exam/sheet-picture.py"""
-import glob, os, subprocess, sys, tempfile, wave
+import glob, os, subprocess, sys, tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), 'classroom'))
 import trainers
 from trainers import root, trainer
 work = tempfile.mkdtemp()
 env = dict(trainers.env, XDG_DATA_HOME=work)
-mayday = os.path.join(work, 'mayday.wav')
-subprocess.run(['flite', '-voice', 'rms', '-o', mayday, '-t',
-                'Mayday, Mayday, Mayday. This is Kelpo, Kelpo, Kelpo, MMSI three one six one two three four '
-                'five six. Mayday, Kelpo. We are sinking after hitting a submerged object. Nine persons on board, '
-                'taking to the life raft. Request immediate assistance. Over.'], check=True)
-with wave.open(mayday) as w:
-    seconds = w.getnframes() / w.getframerate() + 0.5
+mayday, seconds = trainers.spoken(work, 'Mayday, Mayday, Mayday. This is Kelpo, Kelpo, Kelpo, MMSI three one six '
+                                  'one two three four five six. Mayday, Kelpo. We are sinking after hitting a submerged '
+                                  'object. Nine persons on board, taking to the life raft. Request immediate assistance. '
+                                  'Over.')
 p = subprocess.Popen([trainer, '--control', '--speed', '5', '--nmea-port', '0', '--exam', 'src', '--seed', '2',
                       '--candidate', 'Ann Example', '--mic', mayday],
                      stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env, text=True,
@@ -46,7 +43,4 @@ run('await lblExamStatus The exam is over')
 run('quit')
 p.wait()
 record = glob.glob(os.path.join(work, 'vhf-dsc-trainer', 'lessons', '*.exam.json'))[0]
-pdf = os.path.join(work, 'sheet.pdf')
-subprocess.run([trainer, '--exam-sheet', record, pdf], check=True, env=env, stderr=subprocess.DEVNULL)
-subprocess.run(['pdftoppm', '-png', '-r', '70', '-f', '1', '-l', '1', '-singlefile', pdf,
-                os.path.join(root, 'docs', 'exam-sheet')], check=True)
+trainers.first_page('--exam-sheet', record, 'exam-sheet', env)

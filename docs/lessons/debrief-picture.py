@@ -41,7 +41,4 @@ run('await lstDscMessages say your position')
 run('quit')
 p.wait()
 lesson = glob.glob(os.path.join(work, 'vhf-dsc-trainer', 'lessons', '*.jsonl'))[0]
-pdf = os.path.join(work, 'debrief.pdf')
-subprocess.run([trainer, '--debrief', lesson, pdf], check=True, env=env, stderr=subprocess.DEVNULL)
-subprocess.run(['pdftoppm', '-png', '-r', '70', '-f', '1', '-l', '1', '-singlefile', pdf,
-                os.path.join(root, 'docs', 'debrief')], check=True)
+trainers.first_page('--debrief', lesson, 'debrief', env)
