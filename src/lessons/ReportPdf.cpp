@@ -200,6 +200,10 @@ private:
         if (r.pictureWidth > 0) {
             const QRectF place(x - kPad - r.pictureWidth, y_ + kPad, r.pictureWidth,
                                r.pictureWidth * r.picture.height() / r.picture.width());
+            // Pictures of the window are flat colours and lettering: kept without loss, they stay
+            // sharp (and small). JPEG would blur the lettering, and its library keeps thread-local
+            // data that the sanitizer's leak check misreads at exit.
+            painter_.setRenderHint(QPainter::LosslessImageRendering);
             painter_.drawImage(place, r.picture);
         }
         y_ += r.height;
